@@ -1,0 +1,1 @@
+// Keeps the tool libraries non-empty while they are being filled.
