@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Configures and builds everything into ./build (the staged application is build/app).
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${BUILD_DIR:-$root/build}"
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-Release}" >/dev/null
+cmake --build "$build" -j"$(nproc)"
