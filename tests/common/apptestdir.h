@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QVariant>
 
 // A throw-away application directory for tests that run the whole program: templates
 // copied from the repository, a settings file written as the test needs it, and the

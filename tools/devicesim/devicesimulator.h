@@ -8,6 +8,8 @@
 
 #include <deque>
 
+#include "device/framing.h"
+
 class QTcpServer;
 class QTcpSocket;
 class QTimer;
@@ -43,7 +45,7 @@ public:
         // Read-back, output, write (notReady, extraOk) and calculate faults apply to this many
         // attempts of their phase counted from setFaults(), -1 = every attempt.
         int failingAttempts = -1;
-        Phase silentIn = Phase::None;        // never answer once this phase is reached (until the next connection)
+        Phase silentIn = Phase::None;        // never answer once this phase is reached (until a new connection or setFaults())
         Phase dropIn = Phase::None;          // close the connection when this phase is reached
         int replyDelayMs = 0;                // delay before every reply (commands are answered in order)
     };
@@ -84,28 +86,29 @@ signals:
 private:
     void onNewConnection();
     void onReadyRead();
-    void onDisconnected();
     void processQueue();
+    void sendDelayed();
+    void writeReplies();
     QStringList answer(const QString& line);
     QStringList answerData(const QString& line);
     QStringList readBack();
     QStringList output();
-    Phase phaseOf(const QString& line) const;
+    static Phase phaseOf(const QString& line);
     bool faultActive(Phase phase) const;
-    void send(const QStringList& lines);
+    void dropConnection();
 
     QTcpServer* m_server = nullptr;
     QPointer<QTcpSocket> m_socket;
     QTimer* m_delayTimer = nullptr;
     Faults m_faults;
     QStringList m_received;
-    QByteArray m_buffer;
+    Framing::LineCollector m_collector;
     std::deque<QString> m_queue;
     QStringList m_delayed;
     int m_connections = 0;
     bool m_silent = false;
     bool m_writing = false;
-    int m_linesWritten = 0;
+    int m_acknowledged = 0;
     QVector<quint32> m_raw;
     unsigned char m_typeCode = 0;
     int m_attempts[10] = {};
