@@ -1,0 +1,113 @@
+#include "windows/progressinfo.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QProgressBar>
+
+namespace {
+
+struct StageText {
+    const char* english;
+    const char* russian;
+};
+
+const StageText kStages[ProgressInfo::LastStage + 1] = {
+    {"Read report file", "Чтение файла отчета"},
+    {"Connection", "Подсоединение"},
+    {"Write raw data", "Запись исходных данных"},
+    {"Checking raw data", "Проверка исходных данных"},
+    {"Calculation", "Вычисление"},
+    {"Read results", "Чтение результата"},
+    {"Report generation", "Формирование отчета"},
+    {"Save report to PDF", "Сохранение отчета в PDF"},
+};
+
+} // namespace
+
+ProgressInfo::ProgressInfo(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("ProgressInfo"));
+    resize(169, 52);
+    setWindowTitle(QString::fromUtf8("Текущий процесс"));
+
+    m_label = new QLabel(this);
+    m_label->setObjectName(QStringLiteral("label"));
+    m_label->setGeometry(10, 0, 151, 20);
+    m_label->setAlignment(Qt::AlignCenter);
+    m_label->setText(QString::fromUtf8("Формирование отчета"));
+
+    m_progressBar = new QProgressBar(this);
+    m_progressBar->setObjectName(QStringLiteral("progressBar"));
+    m_progressBar->setGeometry(10, 20, 161, 23);
+    m_progressBar->setValue(24);
+
+    setWindowModality(Qt::ApplicationModal);
+    setWindowFlags(Qt::CustomizeWindowHint);
+}
+
+QString ProgressInfo::stageText(int stage, uchar lang)
+{
+    const StageText& t = kStages[(stage >= 0 && stage <= LastStage) ? stage : 6];
+    return lang == 0 ? QString::fromLatin1(t.english) : QString::fromUtf8(t.russian);
+}
+
+int ProgressInfo::barValue(int stage)
+{
+    // Integer form of stage * 12.5 truncated toward zero.
+    const int v = stage * 25 / 2;
+    return qBound(0, v, 100);
+}
+
+void ProgressInfo::initStage(uint startstage)
+{
+    m_closeAllowed = false;
+    // Anything past the last stage only needs to close; clamping keeps the counter sane.
+    const uint first = qMin<uint>(startstage, LastStage + 1);
+    m_stage = int(first) - 1;
+    nextStage();
+}
+
+void ProgressInfo::nextStage()
+{
+    if (m_stage <= LastStage)
+        ++m_stage;
+    if (m_stage > LastStage) {
+        closeSelf();
+        return;
+    }
+    changeName();
+}
+
+void ProgressInfo::changeName()
+{
+    m_progressBar->setValue(barValue(m_stage));
+    m_label->setText(stageText(m_stage, m_language));
+}
+
+void ProgressInfo::SetCoord(int x, int y)
+{
+    const QSize s = size();
+    setGeometry(x - 17, y - 130, s.width(), s.height());
+    setFixedSize(s);
+}
+
+void ProgressInfo::SetLang(uchar lang)
+{
+    m_language = lang;
+}
+
+void ProgressInfo::closeSelf()
+{
+    // The user may never close this window; only the stage counter does.
+    m_closeAllowed = true;
+    close();
+    m_closeAllowed = false;
+}
+
+void ProgressInfo::closeEvent(QCloseEvent* e)
+{
+    if (m_closeAllowed)
+        e->accept();
+    else
+        e->ignore();
+}
