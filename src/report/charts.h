@@ -1,0 +1,37 @@
+#pragma once
+
+#include "report/markerrow.h"
+
+#include <QImage>
+#include <QString>
+
+// Bar charts beside the report table. Rows are the display positions 0..56, labelled 1..57,
+// grouped in eight fixed vertical bands that match the sections of the report table.
+namespace Charts {
+
+enum TypeImage {
+    OverviewWithLegend = 0,  // result and reference bars, with legend
+    Overview = 1,            // the same without legend
+    Difference = 2           // result minus reference around a centre axis
+};
+
+constexpr int Height = 1207;
+
+// 520 for the chart with legend, 550 otherwise.
+int width(int typeImage);
+
+// White image of width(typeImage) x Height, drawn from the marker table.
+QImage draw(int typeImage, const MarkerTable& table);
+
+// BMP file, replacing an earlier one.
+bool save(const QImage& image, const QString& path);
+
+// "%1/%2/%3_img_%4.bmp"
+QString imagePath(const QString& reportsDir, const QString& reportFolder,
+                  const QString& probeCode, int typeImage);
+
+// Grid step for a maximum split in `divisions`: the share rounded to hundreds, or to tens
+// when that gives 0. 0 means no grid.
+long long gridStep(long long maximum, int divisions);
+
+}  // namespace Charts
