@@ -1,0 +1,561 @@
+#include "devicelink.h"
+
+#include <QTcpSocket>
+#include <QTimer>
+
+namespace {
+const int LastDataLine = DeviceLink::RawValueCount - 1;   // 69
+const int LastOutputLine = DeviceLink::ResultCount - 1;   // 56
+const quint16 LocalPort = 9761;
+
+bool begins(const QString& line, const char* prefix)
+{
+    return line.startsWith(QLatin1String(prefix));
+}
+}  // namespace
+
+DeviceLink::DeviceLink(QObject* parent)
+    : QObject(parent),
+      m_socket(new QTcpSocket(this)),
+      m_readTimer(new QTimer(this)),
+      m_refreshTimer(new QTimer(this)),
+      m_results(ResultCount, 0.0),
+      m_norms(ResultCount, 0.0)
+{
+    qRegisterMetaType<DeviceLink::Status>("DeviceLink::Status");
+    m_readTimer->setInterval(ReadTimeoutMs);
+    m_readTimer->setSingleShot(true);
+    m_refreshTimer->setInterval(RefreshIntervalMs);
+    connect(m_refreshTimer, &QTimer::timeout, this, &DeviceLink::startCheck);
+    connect(m_readTimer, &QTimer::timeout, this, &DeviceLink::onReadTimeout);
+    connect(m_socket, &QTcpSocket::connected, this, &DeviceLink::onConnected);
+    connect(m_socket, &QTcpSocket::readyRead, this, &DeviceLink::onReadyRead);
+    connect(m_socket, &QAbstractSocket::errorOccurred, this, &DeviceLink::onSocketError);
+    connect(m_socket, &QAbstractSocket::disconnected, this, &DeviceLink::onDisconnected);
+}
+
+DeviceLink::~DeviceLink()
+{
+    disconnect(m_socket, nullptr, this, nullptr);
+    m_socket->abort();
+}
+
+void DeviceLink::setEndpointProvider(std::function<Endpoint()> provider)
+{
+    m_endpoint = std::move(provider);
+}
+
+DeviceLink::Endpoint DeviceLink::endpointFor(const QString& ip, const QString& port, bool localVersion)
+{
+    Endpoint e;
+    e.host = ip;
+    if (localVersion) {
+        e.port = LocalPort;
+    } else {
+        bool ok = false;
+        const qint64 p = port.toLongLong(&ok, 10);
+        e.port = ok ? static_cast<quint16>(((p % 65536) + 65536) % 65536) : 0;
+    }
+    return e;
+}
+
+const char* DeviceLink::unlockWord()
+{
+    return "vitro";
+}
+
+QString DeviceLink::statusText(Status s, const QString& connectedText, const QString& connectingText)
+{
+    switch (s) {
+    case Status::Connecting: return connectingText;
+    case Status::Connected: return connectedText;
+    case Status::WrongIdentity: return QStringLiteral("Error #0");
+    case Status::BadSerial: return QStringLiteral("Error #8");
+    case Status::BadVersion: return QStringLiteral("Error #3");
+    case Status::SocketError: break;
+    }
+    return QStringLiteral("Error");
+}
+
+void DeviceLink::setPhaseTimeouts(int readBackMs, int calculateMs, int outputMs)
+{
+    m_readBackMs = readBackMs;
+    m_calculateMs = calculateMs;
+    m_outputMs = outputMs;
+}
+
+void DeviceLink::startCheck()
+{
+    m_refreshTimer->setInterval(RefreshIntervalMs);
+    m_refreshTimer->start();
+    const quint64 g = m_generation;
+    emit statusChanged(Status::Connecting);
+    if (g != m_generation)
+        return;
+    openExchange(Exchange::Check, Identify);
+}
+
+void DeviceLink::startCalculation(const QStringList& rawValues, unsigned char typeCode)
+{
+    m_raw.fill(0, RawValueCount);
+    for (int i = 0; i < RawValueCount && i < rawValues.size(); ++i) {
+        bool ok = false;
+        const qint64 v = rawValues.at(i).toLongLong(&ok, 10);
+        m_raw[i] = ok ? v : 0;
+    }
+    m_typeCode = typeCode;
+    m_results.fill(0.0, ResultCount);
+    m_norms.fill(0.0, ResultCount);
+    m_mismatch = false;
+    m_retries = 0;
+    m_lineCounter = 0;
+    openExchange(Exchange::Calculation, StartWrite);
+}
+
+bool DeviceLink::startService(const QString& text)
+{
+    if (text.startsWith(QLatin1String(unlockWord()))) {
+        emit serviceUnlocked();
+        return true;
+    }
+    if (!text.startsWith(QLatin1Char('$')))
+        return false;
+    m_serviceText = QString(text % QLatin1Char(',')
+                            % Framing::checksumDigits(Framing::frameChecksum(text, 0))
+                            % QLatin1Char('*'));
+    openExchange(Exchange::Service, ServiceCommand);
+    return true;
+}
+
+void DeviceLink::disconnectLink()
+{
+    m_refreshTimer->start();
+    close();
+}
+
+void DeviceLink::close()
+{
+    m_readTimer->stop();
+    ++m_generation;
+    m_step = Closed;
+    m_next = Closed;
+    m_exchange = Exchange::None;
+    m_socket->abort();
+    m_collector.clear();
+}
+
+void DeviceLink::updateNetwork()
+{
+    m_available = false;
+    disconnectLink();
+    startCheck();
+}
+
+void DeviceLink::startPolling()
+{
+    m_refreshTimer->start();
+}
+
+void DeviceLink::openExchange(Exchange kind, Step first)
+{
+    const bool calculationAborted =
+        m_exchange == Exchange::Calculation && m_step != Closed && kind != Exchange::Calculation;
+    // A calculation holds the link; the other exchanges let the refresh timer run so
+    // that one that never ends is replaced by the next check.
+    if (kind == Exchange::Calculation)
+        m_refreshTimer->stop();
+    close();
+    if (calculationAborted) {
+        const quint64 g = m_generation;
+        emit calculationFailed(4);
+        if (g != m_generation)
+            return;
+    }
+    m_exchange = kind;
+    m_step = first;
+    m_next = Closed;
+    const Endpoint e = m_endpoint ? m_endpoint() : Endpoint{QStringLiteral("127.0.0.1"), LocalPort};
+    const quint64 g = m_generation;
+    m_socket->connectToHost(e.host, e.port, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
+    if (g == m_generation && kind == Exchange::Calculation)
+        arm(m_readBackMs);   // bounds the connection attempt
+}
+
+void DeviceLink::arm(int ms)
+{
+    m_readTimer->start(ms);
+}
+
+void DeviceLink::send(const QString& text, bool plain)
+{
+    const QString frame = Framing::buildFrame(text, plain);
+    emit lineLogged(Framing::simplified(frame), true);
+    m_socket->write(frame.toUtf8());
+}
+
+void DeviceLink::onConnected()
+{
+    if (m_step == Closed)
+        return;
+    m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    enterStep();
+}
+
+void DeviceLink::enterStep()
+{
+    const quint64 g = m_generation;
+    auto advance = [this, g] {
+        emit stageAdvanced();
+        return g == m_generation;
+    };
+    switch (m_step) {
+    case Closed:
+        disconnectLink();
+        break;
+    case Identify:
+        m_next = ReadSerial;
+        send(QStringLiteral("$?*"), true);
+        break;
+    case ReadSerial:
+        m_next = ReadVersion;
+        send(QStringLiteral("$RSN*"), true);
+        break;
+    case ReadVersion:
+        m_next = Closed;
+        send(QStringLiteral("$RCV*"), true);
+        break;
+    case StartWrite:
+        if (m_retries == 0 && !advance())
+            return;
+        m_next = WriteLines;
+        m_lineCounter = 0;
+        m_resentLast = false;
+        send(QStringLiteral("$MIW*"), true);
+        arm(m_readBackMs);
+        break;
+    case WriteLines:
+        if (m_lineCounter > LastDataLine)
+            break;
+        send(Framing::dataLineText(m_lineCounter, static_cast<quint32>(m_raw.at(m_lineCounter))), false);
+        arm(m_readBackMs);
+        break;
+    case StartReadBack:
+        if (m_retries == 0 && !advance())
+            return;
+        m_step = ReadBack;
+        m_mismatch = false;
+        m_lineCounter = -1;
+        m_graceUsed = false;
+        m_seen.fill(false, RawValueCount);
+        send(QStringLiteral("$MIR*"), true);
+        arm(m_readBackMs);
+        break;
+    case Calculate:
+        if (!advance())
+            return;
+        send(Framing::calculateText(m_typeCode), false);
+        arm(m_calculateMs);
+        break;
+    case StartOutput:
+        if (m_retries == 0 && !advance())
+            return;
+        m_step = ReadOutput;
+        m_mismatch = false;
+        m_lineCounter = -1;
+        m_echoSeen = false;
+        m_seen.fill(false, ResultCount);
+        send(QStringLiteral("$MO*"), true);
+        arm(m_outputMs);
+        break;
+    case ReadBack:
+    case ReadOutput:
+        break;
+    case ServiceCommand:
+        send(m_serviceText, true);
+        break;
+    }
+}
+
+void DeviceLink::onReadyRead()
+{
+    const quint64 g = m_generation;
+    const QStringList lines = m_collector.feed(m_socket->readAll());
+    for (const QString& line : lines) {
+        if (g != m_generation || m_step == Closed)
+            return;
+        emit lineLogged(line, false);
+        if (g != m_generation)
+            return;
+        handleLine(line);
+    }
+}
+
+void DeviceLink::handleLine(const QString& line)
+{
+    switch (m_step) {
+    case Identify:
+    case ReadSerial:
+    case ReadVersion:
+        handleCheckReply(line);
+        break;
+    case StartWrite:
+        if (begins(line, "@READY*")) {
+            m_lineCounter = 0;
+            m_step = m_next;
+            enterStep();
+        } else {
+            giveUp(0);
+        }
+        break;
+    case WriteLines:
+        handleWriteReply(line);
+        break;
+    case ReadBack:
+        handleReadBackLine(line);
+        break;
+    case Calculate:
+        if (begins(line, "@DONE*")) {
+            m_readTimer->stop();
+            m_step = StartOutput;
+            m_retries = 0;
+            enterStep();
+        } else {
+            giveUp(2);
+        }
+        break;
+    case ReadOutput:
+        handleOutputLine(line);
+        break;
+    case ServiceCommand:
+        m_step = Closed;
+        enterStep();
+        break;
+    case Closed:
+    case StartReadBack:
+    case StartOutput:
+        break;
+    }
+}
+
+void DeviceLink::handleCheckReply(const QString& line)
+{
+    Status failure = Status::WrongIdentity;
+    if (m_step == Identify) {
+        if (begins(line, "@Quendalivertyx")) {
+            m_available = true;
+            m_errorShown = false;
+            const quint64 g = m_generation;
+            emit statusChanged(Status::Connected);
+            if (g != m_generation)
+                return;
+            m_step = m_next;
+            enterStep();
+            return;
+        }
+        m_available = false;
+    } else if (m_step == ReadSerial) {
+        if (begins(line, "@SN,") && Framing::checkReply(line)) {
+            m_serial = Framing::parseSerial(line);
+            m_step = m_next;
+            enterStep();
+            return;
+        }
+        failure = Status::BadSerial;
+    } else {
+        if (begins(line, "@CV,") && Framing::checkReply(line)) {
+            m_version = Framing::parseVersion(line);
+            m_step = m_next;
+            enterStep();
+            return;
+        }
+        failure = Status::BadVersion;
+    }
+    disconnectLink();
+    emit statusChanged(failure);
+}
+
+void DeviceLink::handleWriteReply(const QString& line)
+{
+    arm(m_readBackMs);
+    if (begins(line, "@OK*")) {
+        ++m_lineCounter;
+        enterStep();
+    } else if (begins(line, "@DONE*") && m_lineCounter == RawValueCount) {
+        m_readTimer->stop();
+        m_retries = 0;
+        m_step = StartReadBack;
+        enterStep();
+    } else {
+        failAttempt(false);
+    }
+}
+
+void DeviceLink::handleReadBackLine(const QString& line)
+{
+    if (begins(line, "@DONE*")) {
+        if (!m_mismatch && m_lineCounter == LastDataLine && m_seen.count(true) == RawValueCount) {
+            m_readTimer->stop();
+            m_step = Calculate;
+            enterStep();
+        } else {
+            m_mismatch = true;   // a missing line fails the attempt like a wrong one
+            failAttempt(false);
+        }
+        return;
+    }
+    if (!Framing::checkReply(line)) {
+        m_mismatch = true;
+        return;
+    }
+    const Framing::ReadBackLine r = Framing::parseReadBack(line);
+    if (r.index < 0 || r.index > LastDataLine) {
+        m_mismatch = true;
+        return;
+    }
+    m_lineCounter = r.index;
+    m_seen.setBit(r.index);
+    if (static_cast<qint64>(r.value) != m_raw.at(r.index))
+        m_mismatch = true;
+}
+
+void DeviceLink::handleOutputLine(const QString& line)
+{
+    arm(m_outputMs);
+    if (begins(line, "@DONE*")) {
+        if (m_lineCounter != LastOutputLine)
+            return;   // early: the remaining lines may still come
+        if (m_mismatch || !m_echoSeen || m_seen.count(true) != ResultCount) {
+            failAttempt(false);
+            return;
+        }
+        m_readTimer->stop();
+        // The rest is the identity read of a device check; the calculation is over.
+        m_exchange = Exchange::Check;
+        m_refreshTimer->start();
+        const quint64 g = m_generation;
+        emit resultsReady();
+        if (g != m_generation)
+            return;
+        m_step = ReadSerial;
+        enterStep();
+        return;
+    }
+    if (!Framing::checkReply(line))
+        return;
+    if (begins(line, "@TR-")) {
+        m_echoSeen = true;
+        if (Framing::parseTypeEcho(line) != m_typeCode)
+            m_mismatch = true;
+        return;
+    }
+    storeOutput(line);
+}
+
+void DeviceLink::storeOutput(const QString& line)
+{
+    const Framing::OutputLine o = Framing::parseOutput(line);
+    if (!o.wellFormed)
+        return;   // no defined layout: ignored like a line with a bad checksum
+    if (o.index < 0 || o.index > LastOutputLine) {
+        m_mismatch = true;
+        return;
+    }
+    m_lineCounter = o.index;
+    m_seen.setBit(o.index);
+    m_norms[o.index] = o.norm;
+    m_results[o.index] = o.result == -1.0 ? 1000000.0 : o.result;
+}
+
+// A failed attempt of the write, read-back or output phase: on time-out or bad ending.
+void DeviceLink::failAttempt(bool expired)
+{
+    m_readTimer->stop();
+    if (!m_mismatch && m_lineCounter == LastDataLine) {
+        // "@DONE*" one acknowledgement short: send the last data line once more.
+        if (m_step == WriteLines && !expired && !m_resentLast) {
+            m_resentLast = true;
+            enterStep();
+            return;
+        }
+        // Every line read back and matched: give a late "@DONE*" one more period.
+        if (m_step == ReadBack && expired && !m_graceUsed) {
+            m_graceUsed = true;
+            arm(m_readBackMs);
+            return;
+        }
+    }
+    if (m_retries < MaxRetries) {
+        ++m_retries;
+        m_mismatch = false;
+        if (m_step == WriteLines)
+            m_step = StartWrite;
+        else if (m_step == ReadBack)
+            m_step = StartReadBack;
+        else if (m_step == ReadOutput)
+            m_step = StartOutput;
+        enterStep();
+        return;
+    }
+    giveUp(m_step == WriteLines ? 0 : m_step == ReadBack ? 1 : 3);
+}
+
+void DeviceLink::giveUp(int code)
+{
+    disconnectLink();
+    emit calculationFailed(code);
+}
+
+void DeviceLink::onReadTimeout()
+{
+    if (m_step == Closed)
+        return;
+    if (m_socket->state() != QAbstractSocket::ConnectedState) {
+        connectionLost(tr("Connection timed out"));
+        return;
+    }
+    switch (m_step) {
+    case StartWrite:
+        giveUp(0);
+        break;
+    case WriteLines:
+    case ReadBack:
+    case ReadOutput:
+        failAttempt(true);
+        break;
+    case Calculate:
+        giveUp(2);
+        break;
+    default:
+        break;
+    }
+}
+
+void DeviceLink::onSocketError(QAbstractSocket::SocketError)
+{
+    if (m_step != Closed)
+        connectionLost(m_socket->errorString());
+}
+
+void DeviceLink::onDisconnected()
+{
+    if (m_step != Closed)
+        connectionLost(tr("The remote host closed the connection"));
+}
+
+void DeviceLink::connectionLost(const QString& description)
+{
+    const Exchange kind = m_exchange;
+    disconnectLink();
+    emit statusChanged(Status::SocketError);
+    if (kind == Exchange::Calculation) {
+        // The failure message of the calculation stands for the connection box.
+        emit socketError(description, false);
+        emit calculationFailed(4);
+    } else if (kind == Exchange::Service) {
+        emit socketError(description, true);
+    } else {
+        const bool first = !m_errorShown;
+        m_errorShown = true;
+        emit socketError(description, first);
+    }
+}

@@ -1,0 +1,157 @@
+#pragma once
+
+#include <QAbstractSocket>
+#include <QBitArray>
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <functional>
+
+#include "device/framing.h"
+
+class QTcpSocket;
+class QTimer;
+
+// The conversation with the calculation device: one TCP connection, one command per
+// step, retries of a failed phase, and the outcome reported through signals.
+// Three kinds of exchange share the socket: the device check (identity, serial number,
+// version), the calculation (write, read back, calculate, output) and a service command.
+// Starting an exchange aborts the one that is running.
+class DeviceLink : public QObject
+{
+    Q_OBJECT
+public:
+    enum Step : unsigned char {
+        Closed,
+        Identify,
+        ReadSerial,
+        ReadVersion,
+        StartWrite,
+        WriteLines,
+        StartReadBack,
+        ReadBack,
+        Calculate,
+        StartOutput,
+        ReadOutput,
+        ServiceCommand
+    };
+    Q_ENUM(Step)
+
+    enum class Status { Connecting, Connected, WrongIdentity, BadSerial, BadVersion, SocketError };
+    Q_ENUM(Status)
+
+    struct Endpoint {
+        QString host;
+        quint16 port = 0;
+    };
+
+    static constexpr int RawValueCount = 70;
+    static constexpr int ResultCount = 57;
+    static constexpr int RefreshIntervalMs = 120000;
+    static constexpr int ReadTimeoutMs = 10000;
+    static constexpr int CalculateTimeoutMs = 60000;
+    static constexpr int OutputTimeoutMs = 10000;
+    static constexpr int MaxRetries = 4;
+
+    explicit DeviceLink(QObject* parent = nullptr);
+    ~DeviceLink() override;
+
+    // Where to connect; asked at every connect. Without a provider: 127.0.0.1:9761.
+    void setEndpointProvider(std::function<Endpoint()> provider);
+    // Port 9761 when localVersion, else the decimal port text modulo 65536.
+    static Endpoint endpointFor(const QString& ip, const QString& port, bool localVersion);
+
+    void startCheck();
+    void startCalculation(const QStringList& rawValues, unsigned char typeCode);
+    // The unlock word emits serviceUnlocked(); a text beginning "$" is sent with its
+    // checksum and the link closes at the first reply. Returns false for anything else.
+    bool startService(const QString& text);
+    void disconnectLink();
+    void updateNetwork();
+    void startPolling();
+
+    bool deviceAvailable() const { return m_available; }
+    void setDeviceAvailable(bool available) { m_available = available; }
+    Step step() const { return m_step; }
+    qint32 serialNumber() const { return m_serial; }
+    unsigned char version() const { return m_version; }
+    const QVector<double>& resultValues() const { return m_results; }
+    const QVector<double>& normValues() const { return m_norms; }
+    QTimer* refreshTimer() { return m_refreshTimer; }
+    QTimer* readTimeoutTimer() { return m_readTimer; }
+
+    // Silence limits: write and read-back replies, the calculation, each output line.
+    void setPhaseTimeouts(int readBackMs, int calculateMs, int outputMs);
+
+    static const char* unlockWord();
+    static QString statusText(Status s, const QString& connectedText, const QString& connectingText);
+
+signals:
+    void stageAdvanced();
+    void statusChanged(DeviceLink::Status status);
+    void calculationFailed(int code);
+    void resultsReady();
+    void lineLogged(const QString& line, bool outgoing);
+    void socketError(const QString& description, bool showBox);
+    void serviceUnlocked();
+
+private:
+    enum class Exchange { None, Check, Calculation, Service };
+
+    void openExchange(Exchange kind, Step first);
+    void enterStep();
+    void send(const QString& text, bool plain);
+    void onConnected();
+    void onReadyRead();
+    void onSocketError(QAbstractSocket::SocketError error);
+    void onDisconnected();
+    void onReadTimeout();
+    void connectionLost(const QString& description);
+    void handleLine(const QString& line);
+    void handleCheckReply(const QString& line);
+    void handleWriteReply(const QString& line);
+    void handleReadBackLine(const QString& line);
+    void handleOutputLine(const QString& line);
+    void storeOutput(const QString& line);
+    void failAttempt(bool expired);
+    void giveUp(int code);
+    void arm(int ms);
+    void close();
+
+    QTcpSocket* m_socket = nullptr;
+    QTimer* m_readTimer = nullptr;
+    QTimer* m_refreshTimer = nullptr;
+    std::function<Endpoint()> m_endpoint;
+
+    Exchange m_exchange = Exchange::None;
+    Step m_step = Closed;
+    Step m_next = Closed;
+    quint64 m_generation = 0;    // changes whenever an exchange starts or the link closes
+    Framing::LineCollector m_collector;
+
+    int m_lineCounter = 0;
+    bool m_mismatch = false;
+    int m_retries = 0;
+    bool m_graceUsed = false;    // read back: one extra wait for a late "@DONE*"
+    bool m_resentLast = false;   // write: data line 69 sent again once per attempt
+    bool m_echoSeen = false;
+    QBitArray m_seen;
+
+    qint32 m_serial = 0;
+    unsigned char m_version = 0;
+    bool m_available = true;
+    bool m_errorShown = false;
+
+    QVector<qint64> m_raw;
+    unsigned char m_typeCode = 0;
+    QVector<double> m_results;
+    QVector<double> m_norms;
+    QString m_serviceText;
+
+    int m_readBackMs = ReadTimeoutMs;
+    int m_calculateMs = CalculateTimeoutMs;
+    int m_outputMs = OutputTimeoutMs;
+};
