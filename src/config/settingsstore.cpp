@@ -1,0 +1,295 @@
+#include "settingsstore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+
+namespace {
+
+// Keys of the file and the values of a new file, kept together.
+const QString kFile = QStringLiteral("%1/settings/settings.ini");
+
+const QString kNetwork = QStringLiteral("NetworkSettings");
+const QString kIp = QStringLiteral("NetworkIP");
+const QString kLocal = QStringLiteral("NetworkLV");
+const QString kId = QStringLiteral("NetworkID");
+const QString kPort = QStringLiteral("NetworkPort");
+
+const QString kPaths = QStringLiteral("PathSettings");
+const QString kDirectory = QStringLiteral("Directory");
+const QString kDeep = QStringLiteral("DeepFolderSearch");
+
+const QString kOperators = QStringLiteral("OperatorsSettings");
+const QString kOperator = QStringLiteral("Operator_%1");
+
+const QString kLanguage = QStringLiteral("Language");
+const QString kLang = QStringLiteral("Lang_%1");
+const QString kCurrent = QStringLiteral("Current");
+
+const QString kCount = QStringLiteral("Count");
+
+const char* const kDefaultIp = "192.168.1.1";
+const bool kDefaultLocal = true;
+const char* const kDefaultDirectory = "C:/";
+const bool kDefaultDeep = false;
+const char* const kDefaultOperator = "Оператор";
+const char* const kDefaultLanguages[] = {"English (Английский)", "Russian (Русский)"};
+const unsigned char kDefaultCurrent = 0;
+
+QStringList readList(QSettings& ini, const QString& group, const QString& key)
+{
+    QStringList list;
+    ini.beginGroup(group);
+    // The count lives in one byte.
+    const unsigned char count = static_cast<unsigned char>(ini.value(kCount, 0).toInt());
+    for (int i = 0; i < count; ++i)
+        list.append(ini.value(key.arg(i), QString()).toString());
+    ini.endGroup();
+    return list;
+}
+
+bool isDecimal(const QString& text)
+{
+    for (const QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    }
+    return !text.isEmpty();
+}
+
+QString pick(unsigned char lang, const char* english, const char* russian)
+{
+    return QString::fromUtf8(lang == 1 ? russian : english);
+}
+
+} // namespace
+
+namespace SettingsStore {
+
+QString filePath(const QString& appDir)
+{
+    return kFile.arg(appDir);
+}
+
+bool fileExists(const QString& appDir)
+{
+    return QFileInfo::exists(filePath(appDir));
+}
+
+SettingsValues defaults()
+{
+    SettingsValues v;
+    v.ip = QString::fromUtf8(kDefaultIp);
+    v.localVersion = kDefaultLocal;
+    v.directory = QString::fromUtf8(kDefaultDirectory);
+    v.deepSearch = kDefaultDeep;
+    v.operators = QStringList{QString::fromUtf8(kDefaultOperator)};
+    for (const char* name : kDefaultLanguages)
+        v.languages.append(QString::fromUtf8(name));
+    v.currentLanguage = kDefaultCurrent;
+    return v;
+}
+
+SettingsValues load(const QString& appDir)
+{
+    SettingsValues v;
+    QSettings ini(filePath(appDir), QSettings::IniFormat);
+
+    ini.beginGroup(kNetwork);
+    v.ip = ini.value(kIp, QString()).toString();
+    v.userId = ini.value(kId, QString()).toString();
+    v.localVersion = ini.value(kLocal, false).toBool();
+    v.port = ini.value(kPort, QString()).toString();
+    ini.endGroup();
+
+    ini.beginGroup(kPaths);
+    v.directory = ini.value(kDirectory, QString()).toString();
+    v.deepSearch = ini.value(kDeep, false).toBool();
+    ini.endGroup();
+
+    v.operators = readList(ini, kOperators, kOperator);
+    v.languages = readList(ini, kLanguage, kLang);
+
+    ini.beginGroup(kLanguage);
+    v.currentLanguage = static_cast<unsigned char>(ini.value(kCurrent, 0).toInt());
+    ini.endGroup();
+    return v;
+}
+
+bool save(const QString& appDir, const SettingsValues& values)
+{
+    const QString path = filePath(appDir);
+    QFile::remove(path);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+
+    QSettings ini(path, QSettings::IniFormat);
+    ini.beginGroup(kNetwork);
+    ini.setValue(kIp, values.ip);
+    ini.setValue(kLocal, values.localVersion);
+    if (!values.localVersion) {
+        ini.setValue(kId, values.userId);
+        ini.setValue(kPort, values.port);
+    }
+    ini.endGroup();
+
+    ini.beginGroup(kPaths);
+    ini.setValue(kDirectory, values.directory);
+    ini.setValue(kDeep, values.deepSearch);
+    ini.endGroup();
+
+    ini.beginGroup(kOperators);
+    ini.setValue(kCount, values.operators.size());
+    for (int i = 0; i < values.operators.size(); ++i)
+        ini.setValue(kOperator.arg(i), values.operators.at(i));
+    ini.endGroup();
+
+    ini.beginGroup(kLanguage);
+    ini.setValue(kCount, values.languages.size());
+    ini.setValue(kCurrent, values.currentLanguage);
+    for (int i = 0; i < values.languages.size(); ++i)
+        ini.setValue(kLang.arg(i), values.languages.at(i));
+    ini.endGroup();
+
+    ini.sync();
+    return ini.status() == QSettings::NoError;
+}
+
+QStringList saveOperators(const QString& appDir, const QStringList& names)
+{
+    const QString path = filePath(appDir);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSettings ini(path, QSettings::IniFormat);
+    ini.beginGroup(kOperators);
+    const unsigned char count = static_cast<unsigned char>(names.size());
+    ini.setValue(kCount, count);
+    QStringList written;
+    for (int i = 0; i < count; ++i) {
+        ini.setValue(kOperator.arg(i), names.at(i));
+        written.append(names.at(i));
+    }
+    ini.endGroup();
+    ini.sync();
+    return written;
+}
+
+QString displayAddress(const QString& stored)
+{
+    const QStringList parts = stored.split(QLatin1Char('.'));
+    if (parts.size() != 4)
+        return displayAddress(QString::fromUtf8(kDefaultIp));
+    QStringList shown;
+    for (const QString& part : parts) {
+        const int value = part.toInt();
+        QString padded;
+        if (value <= 99)
+            padded += QLatin1Char('0');
+        if (value <= 9)
+            padded += QLatin1Char('0');
+        shown.append(padded + part);
+    }
+    return shown.join(QLatin1Char('.'));
+}
+
+QString normaliseAddress(const QString& typed)
+{
+    const QStringList parts = typed.split(QLatin1Char('.'));
+    return QStringLiteral("%1.%2.%3.%4")
+        .arg(parts.value(0).toInt())
+        .arg(parts.value(1).toInt())
+        .arg(parts.value(2).toInt())
+        .arg(parts.value(3).toInt());
+}
+
+CheckResult check(const SettingsValues& form)
+{
+    CheckResult result;
+    const QStringList parts = form.ip.split(QLatin1Char('.'));
+    bool addressOk = parts.size() == 4;
+    for (const QString& part : parts) {
+        bool inRange = false;
+        const uint value = part.toUInt(&inRange);
+        if (!isDecimal(part) || !inRange || value > 255)
+            addressOk = false;
+    }
+    if (!addressOk)
+        result.rule = RuleAddress;
+    else if (!form.localVersion && form.userId.length() != 14)
+        result.rule = RuleUserId;
+    else if (!form.localVersion && form.port.isEmpty())
+        result.rule = RulePort;
+    else if (form.operators.isEmpty())
+        result.rule = RuleOperators;
+    else if (form.directory.isEmpty())
+        result.rule = RuleDirectory;
+
+    if (result.rule == RuleOperators)
+        result.page = Page::Operators;
+    else if (result.rule == RuleDirectory)
+        result.page = Page::Paths;
+    return result;
+}
+
+bool isRussian(unsigned char lang)
+{
+    return lang == 1;
+}
+
+QString checkMessage(int rule, unsigned char lang)
+{
+    switch (rule) {
+    case RuleAddress:
+        return pick(lang, "Invalid IP address.", "Неправильно введен IP адрес.");
+    case RuleUserId:
+        return pick(lang, "Invalid user ID.", "Неправильно введен ID пользователя.");
+    case RulePort:
+        return pick(lang, "Invalid server port.", "Неправильно введен порт сервера.");
+    case RuleOperators:
+        return pick(lang, "Incorrectly filled a list of operators.",
+                    "Неправильно заполнен список  операторов.");
+    case RuleDirectory:
+        return pick(lang, "Incorrectly filled path to data analyzes.",
+                    "Неправильно заполнен путь к данным анализов.");
+    default:
+        return QString();
+    }
+}
+
+QString warningTitle(unsigned char lang)
+{
+    return pick(lang, "Attention", "Внимание");
+}
+
+QString okButton(unsigned char lang)
+{
+    return pick(lang, "Ok", "Ок");
+}
+
+QString confirmTitle(unsigned char lang)
+{
+    return pick(lang, "Confirmation", "Подтверждение");
+}
+
+QString yesButton(unsigned char lang)
+{
+    return pick(lang, "Yes", "Да");
+}
+
+QString noButton(unsigned char lang)
+{
+    return pick(lang, "No", "Нет");
+}
+
+QString renameQuestion(const QString& oldName, const QString& newName, unsigned char lang)
+{
+    return pick(lang, "Replace \"%1\" with \"%2\"?", "Заменить \"%1\" на \"%2\"?")
+        .arg(oldName, newName);
+}
+
+QString operatorsFullMessage(unsigned char lang)
+{
+    return pick(lang, "The list of operators is full: at most 255 names.",
+                "Список операторов заполнен: не более 255 имен.");
+}
+
+} // namespace SettingsStore

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The values kept in "<appDir>/settings/settings.ini".
+struct SettingsValues {
+    QString ip;               // network address as stored ("192.168.1.1")
+    QString userId;           // 14 characters with two hyphens
+    QString port;             // up to five digits, as typed
+    bool localVersion = false;
+    QString directory;        // root scanned for analysis folders
+    bool deepSearch = false;
+    QStringList operators;
+    QStringList languages;
+    unsigned char currentLanguage = 0;
+};
+
+namespace SettingsStore {
+
+// Pages of the settings dialog, in tool box order.
+enum class Page : int { Network = 0, Operators = 1, Paths = 2, Language = 3 };
+
+enum Rule : int {
+    RulePassed = 0,
+    RuleAddress = 1,
+    RuleUserId = 2,
+    RulePort = 3,
+    RuleOperators = 4,
+    RuleDirectory = 5
+};
+
+struct CheckResult {
+    int rule = RulePassed;
+    Page page = Page::Network;
+    bool passed() const { return rule == RulePassed; }
+};
+
+// The operator count is kept in one byte in the file.
+constexpr int MaxOperators = 255;
+
+QString filePath(const QString& appDir);
+bool fileExists(const QString& appDir);
+
+// Values of a freshly created file (user ID and port are not part of it).
+SettingsValues defaults();
+
+// Reads every key; missing keys give empty text, false or 0. List counts are taken
+// modulo 256. The address is returned as stored.
+SettingsValues load(const QString& appDir);
+
+// Rewrites the whole file. The address is written as given (normalise it first);
+// NetworkID and NetworkPort are written only when the local version is off.
+// Returns false when the file could not be written.
+bool save(const QString& appDir, const SettingsValues& values);
+
+// Touches only the OperatorsSettings group: Count = number of names modulo 256,
+// followed by that many names. Returns the names that were written.
+QStringList saveOperators(const QString& appDir, const QStringList& names);
+
+// "192.168.1.1" -> "192.168.001.001"; an address without four parts gives the
+// default address in display form.
+QString displayAddress(const QString& stored);
+// "192.168.001.001" -> "192.168.1.1"; parts that are missing or not numbers give 0.
+QString normaliseAddress(const QString& typed);
+
+// Validates form contents (address as typed). Stops at the first failing rule.
+CheckResult check(const SettingsValues& form);
+
+// Only 1 selects Russian; every other language byte gives English.
+bool isRussian(unsigned char lang);
+QString checkMessage(int rule, unsigned char lang);
+QString warningTitle(unsigned char lang);
+QString okButton(unsigned char lang);
+QString confirmTitle(unsigned char lang);
+QString yesButton(unsigned char lang);
+QString noButton(unsigned char lang);
+// Question asked before a rename: Replace "old" with "new"?
+QString renameQuestion(const QString& oldName, const QString& newName, unsigned char lang);
+// Warning shown when a further name would exceed MaxOperators.
+QString operatorsFullMessage(unsigned char lang);
+
+} // namespace SettingsStore
