@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+
+// report.ini of a report folder. Keys of the General group are top-level QSettings keys
+// (QSettings files them under [General]); the rest live in the ReportData group.
+namespace ReportRecord {
+
+// "<reportsDir>/<reportFolderName>/report.ini"
+QString iniPath(const QString& reportsDir, const QString& reportFolderName);
+
+// The report folder of the analysis folder <folderPath>/<folderName>: the folder name, or
+// the name with "_1", "_2", ... appended, whichever first is free, has no report.ini, or
+// records the same FolderPath. A free name is created as a directory. A plain file in the
+// way is skipped, since a report folder can never be made there.
+QString chooseFolder(const QString& reportsDir, const QString& folderName, const QString& folderPath);
+
+// Creates the record with General/FolderPath when the file does not exist yet.
+void writeFolderPathIfMissing(const QString& iniPath, const QString& folderPath);
+
+// The produced report data: probe code, report folder name, and the Default/Print pairs of
+// probe code, sample phrase and patient.
+void saveCalc(const QString& iniPath, const QString& probeCode, const QString& reportFolderName,
+              const QString& samplePhrase, const QString& patient);
+
+// ConclusionDefault and ConclusionPrint.
+void saveConclusion(const QString& iniPath, const QString& conclusion);
+
+struct PrintValues {
+    QString probeName, probeId, patient, conclusion;
+};
+
+// The four keys ending in Print; empty texts where absent.
+PrintValues readPrint(const QString& iniPath);
+// The four keys ending in Default; empty texts where absent.
+PrintValues readDefaults(const QString& iniPath);
+void writePrint(const QString& iniPath, const PrintValues& values);
+
+QString readProbeCode(const QString& iniPath);
+QString readProbeNamePdf(const QString& iniPath);
+void setReportExist(const QString& iniPath);
+QString readFolderPath(const QString& iniPath);
+bool readReportExist(const QString& iniPath);
+
+}  // namespace ReportRecord
+
+// debug.ini: how far the last report run got.
+namespace Breadcrumb {
+
+// Writes [Debug] DebugStage = checkpoint modulo 256 into "<appDir>/debug.ini".
+void save(const QString& appDir, int checkpoint);
+
+}  // namespace Breadcrumb
