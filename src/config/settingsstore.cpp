@@ -175,19 +175,19 @@ QStringList saveOperators(const QString& appDir, const QStringList& names)
 
 QString displayAddress(const QString& stored)
 {
+    // The field's mask holds four parts of three digits; anything it could not show
+    // as an address is shown as the default address.
     const QStringList parts = stored.split(QLatin1Char('.'));
-    if (parts.size() != 4)
-        return displayAddress(QString::fromUtf8(kDefaultIp));
     QStringList shown;
     for (const QString& part : parts) {
-        const int value = part.toInt();
-        QString padded;
-        if (value <= 99)
-            padded += QLatin1Char('0');
-        if (value <= 9)
-            padded += QLatin1Char('0');
-        shown.append(padded + part);
+        bool inRange = false;
+        const uint value = part.toUInt(&inRange);
+        if (!isDecimal(part) || !inRange || value > 255)
+            break;
+        shown.append(QStringLiteral("%1").arg(value, 3, 10, QLatin1Char('0')));
     }
+    if (parts.size() != 4 || shown.size() != 4)
+        return displayAddress(QString::fromUtf8(kDefaultIp));
     return shown.join(QLatin1Char('.'));
 }
 

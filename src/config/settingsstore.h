@@ -58,8 +58,8 @@ bool save(const QString& appDir, const SettingsValues& values);
 // followed by that many names. Returns the names that were written.
 QStringList saveOperators(const QString& appDir, const QStringList& names);
 
-// "192.168.1.1" -> "192.168.001.001"; an address without four parts gives the
-// default address in display form.
+// "192.168.1.1" -> "192.168.001.001"; a text that is not four parts of 0..255 gives
+// the default address in display form.
 QString displayAddress(const QString& stored);
 // "192.168.001.001" -> "192.168.1.1"; parts that are missing or not numbers give 0.
 QString normaliseAddress(const QString& typed);
