@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+namespace Ui {
+class editReport;
+}
+
+// Viewer and editor of one finished report. In view mode only the page and Exit are shown;
+// in edit mode the printed analysis name, code, patient and conclusion can be replaced,
+// which rewrites report.ini and the final report page.
+class editReport : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit editReport(QWidget* parent = nullptr);
+    ~editReport() override;
+
+    // Read access for callers and tests.
+    const QString& premadeText() const { return premadeHtml; }
+    bool hasPremade() const { return premadeLoaded; }
+    const QString& iniPath() const { return reportIniPath; }
+    const QString& htmlPath() const { return reportHtmlPath; }
+    uchar language() const { return m_language; }
+
+signals:
+    void signalSavePDF(QString);
+
+public slots:
+    void SetPosition(int g_w, int g_h);
+    void ShowWindow(QString folderName, bool mode);
+    void LoadIcons(QString appDirPath);
+    void SetLang(uchar lang);
+
+private slots:
+    void procApply();
+    void procDefaultNames();
+    void on_pb_CopyProbeName_clicked();
+    void on_pb_CopyProbeID_clicked();
+    void on_pb_CopyPatient_clicked();
+
+private:
+    void resetFieldRows();
+    void setEditControlsVisible(bool visible);
+    void warnNoPremade();
+
+    Ui::editReport* ui;
+    QString premadeHtml;
+    QString reportIniPath;
+    QString reportHtmlPath;
+    // False when the premade report of the shown folder could not be read (or was empty):
+    // the final page must then not be rebuilt from premadeHtml.
+    bool premadeLoaded = false;
+    uchar m_language = 1;
+};
