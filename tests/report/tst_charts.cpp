@@ -1,0 +1,316 @@
+#include "report/charts.h"
+
+#include <QImage>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cmath>
+
+namespace {
+
+// Row centres worked out from the band geometry of the chart: position -> centre y.
+double centreOf(int position)
+{
+    struct B { int first, last; double start, pitch; };
+    const B bands[] = {{0, 6, 43, 125.0 / 7},     {7, 29, 190, 411.0 / 23}, {30, 36, 623, 125.0 / 7},
+                       {37, 40, 769, 18},         {41, 47, 861, 125.0 / 7}, {48, 52, 1006, 18},
+                       {53, 55, 1117, 53.0 / 3}};
+    if (position == 56)
+        return 1199;
+    for (const B& b : bands)
+        if (position >= b.first && position <= b.last)
+            return b.start + (position - b.first) * b.pitch + b.pitch / 2;
+    return -1;
+}
+
+// Rows shown at a few display positions.
+constexpr int RowAtPosition0 = 2;
+constexpr int RowAtPosition10 = 52;
+constexpr int RowAtPosition20 = 26;
+constexpr int RowAtPosition56 = 41;
+
+bool isDark(QRgb c) { return qRed(c) < 128 && qGreen(c) < 128 && qBlue(c) < 128; }
+bool isBlue(QRgb c) { return (c & 0xffffff) == 0x0000ff; }
+bool isGray(QRgb c) { return (c & 0xffffff) == 0xc0c0c0; }
+
+int count(const QImage& img, const QRect& area, bool (*pred)(QRgb))
+{
+    int n = 0;
+    const QRect r = area.intersected(img.rect());
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            n += pred(img.pixel(x, y)) ? 1 : 0;
+    return n;
+}
+
+// Length of the run of `pred` pixels on row y, starting at x and moving by dx.
+int run(const QImage& img, int x, int y, int dx, bool (*pred)(QRgb))
+{
+    int n = 0;
+    while (x >= 0 && x < img.width() && pred(img.pixel(x, y))) {
+        ++n;
+        x += dx;
+    }
+    return n;
+}
+
+// Centres of the vertical lines crossing the middle of the chart within [fromX, toX).
+QList<double> verticalLines(const QImage& img, int fromX, int toX)
+{
+    QList<double> centres;
+    int start = -1;
+    for (int x = fromX; x <= toX; ++x) {
+        const bool line = x < toX && count(img, QRect(x, 250, 1, 900), isDark) > 100;
+        if (line && start < 0)
+            start = x;
+        if (!line && start >= 0) {
+            centres << (start + x - 1) / 2.0;
+            start = -1;
+        }
+    }
+    return centres;
+}
+
+bool solidColumn(const QImage& img, int x)
+{
+    return count(img, QRect(x, 40, 1, 1167), isDark) == 1167;
+}
+
+}  // namespace
+
+class TestCharts : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void sizes_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("overview with legend") << 0 << QSize(520, 1207);
+        QTest::newRow("overview") << 1 << QSize(550, 1207);
+        QTest::newRow("difference") << 2 << QSize(550, 1207);
+    }
+    void sizes()
+    {
+        QFETCH(int, type);
+        QFETCH(QSize, size);
+        const QImage img = Charts::draw(type, MarkerTable(MarkerTableSize));
+        QCOMPARE(img.size(), size);
+        QCOMPARE(img.pixel(size.width() - 1, 20) & 0xffffff, 0xffffffu);
+    }
+
+    void gridStep_data()
+    {
+        QTest::addColumn<qlonglong>("maximum");
+        QTest::addColumn<int>("divisions");
+        QTest::addColumn<qlonglong>("step");
+        QTest::newRow("1234") << 1234LL << 5 << 200LL;
+        QTest::newRow("120") << 120LL << 5 << 20LL;
+        QTest::newRow("half rounds up") << 1250LL << 5 << 300LL;
+        QTest::newRow("just under half") << 1249LL << 5 << 200LL;
+        QTest::newRow("25") << 25LL << 5 << 10LL;
+        QTest::newRow("24") << 24LL << 5 << 0LL;
+        QTest::newRow("zero") << 0LL << 5 << 0LL;
+        QTest::newRow("ten million") << 10000000LL << 5 << 2000000LL;
+        QTest::newRow("thirds") << 700LL << 3 << 200LL;
+    }
+    void gridStep()
+    {
+        QFETCH(qlonglong, maximum);
+        QFETCH(int, divisions);
+        QFETCH(qlonglong, step);
+        QCOMPARE(Charts::gridStep(maximum, divisions), step);
+    }
+
+    void gridLinesOnImage_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<double>("maximum");
+        QTest::addColumn<double>("step");
+        QTest::newRow("1234 with legend") << 0 << 1234.0 << 200.0;
+        QTest::newRow("1234") << 1 << 1234.0 << 200.0;
+        QTest::newRow("120") << 0 << 120.0 << 20.0;
+        QTest::newRow("norm sets the maximum") << 1 << -120.0 << 20.0;
+    }
+    void gridLinesOnImage()
+    {
+        QFETCH(int, type);
+        QFETCH(double, maximum);
+        QFETCH(double, step);
+        MarkerTable table(MarkerTableSize);
+        if (maximum > 0)
+            table[RowAtPosition0].result = maximum;
+        else
+            table[RowAtPosition0].norm = -maximum;
+        const QImage img = Charts::draw(type, table);
+        const double scale = (img.width() - 35) / std::abs(maximum);
+        const QList<double> lines = verticalLines(img, 22, img.width());
+        QCOMPARE(lines.size(), 5);
+        for (int k = 1; k <= 5; ++k) {
+            const double x = 15 + k * step * scale;
+            QVERIFY2(std::abs(lines.at(k - 1) - x) <= 1.0,
+                     qPrintable(QStringLiteral("line %1 at %2, expected %3").arg(k).arg(lines.at(k - 1)).arg(x)));
+            // its label sits above the line, between y 26 and 40
+            QVERIFY(count(img, QRect(int(x) - 12, 26, 22, 14), isDark) > 5);
+        }
+        // nothing written between the first two labels
+        const int gapLeft = int(15 + step * scale + 14);
+        const int gapRight = int(15 + 2 * step * scale - 14);
+        if (gapRight > gapLeft)
+            QCOMPARE(count(img, QRect(gapLeft, 26, gapRight - gapLeft, 14), isDark), 0);
+    }
+
+    void emptyTableDrawsNoBarsOrGrid_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::newRow("with legend") << 0;
+        QTest::newRow("overview") << 1;
+        QTest::newRow("difference") << 2;
+    }
+    void emptyTableDrawsNoBarsOrGrid()
+    {
+        QFETCH(int, type);
+        const QImage img = Charts::draw(type, MarkerTable(MarkerTableSize));
+        const QRect body(0, 30, img.width(), img.height() - 30);
+        QCOMPARE(count(img, body, isBlue), 0);
+        if (type == 2) {
+            QVERIFY(solidColumn(img, 300));
+            QCOMPARE(verticalLines(img, 0, 280), QList<double>());
+            QCOMPARE(verticalLines(img, 325, img.width()), QList<double>());
+        } else {
+            // gray is checked right of the labels, where text smoothing cannot produce it
+            QCOMPARE(count(img, QRect(16, 30, img.width() - 16, img.height() - 30), isGray), 0);
+            QVERIFY(solidColumn(img, 15));
+            QCOMPARE(verticalLines(img, 22, img.width()), QList<double>());
+        }
+        // the row labels are still there: label 1 and label 57
+        const int labelX = type == 2 ? 308 : 0;
+        QVERIFY(count(img, QRect(labelX, int(centreOf(0)) - 4, 12, 9), isDark) > 3);
+        QVERIFY(count(img, QRect(labelX, 1195, 14, 9), isDark) > 3);
+    }
+
+    void legendOnlyOnFirstChart()
+    {
+        const QRect blueSquare(149, 4, 12, 12), graySquare(269, 4, 12, 12);
+        const QImage with = Charts::draw(0, MarkerTable(MarkerTableSize));
+        QCOMPARE(count(with, blueSquare, isBlue), 144);
+        QCOMPARE(count(with, graySquare, isGray), 144);
+        QVERIFY(count(with, QRect(165, 3, 50, 16), isDark) > 10);
+        const QImage without = Charts::draw(1, MarkerTable(MarkerTableSize));
+        QCOMPARE(count(without, QRect(0, 0, without.width(), 25), isBlue), 0);
+        QCOMPARE(count(without, QRect(0, 0, without.width(), 25), isDark), 0);
+    }
+
+    void barLengthsProportional_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::newRow("with legend") << 0;
+        QTest::newRow("overview") << 1;
+    }
+    void barLengthsProportional()
+    {
+        QFETCH(int, type);
+        MarkerTable table(MarkerTableSize);
+        table[RowAtPosition0].result = 1000;
+        table[RowAtPosition0].norm = 250;
+        table[RowAtPosition10].result = 500;
+        table[RowAtPosition56].norm = 100;
+        table[57].result = 50000;  // the sum row neither counts nor shows
+        const QImage img = Charts::draw(type, table);
+        const double scale = (img.width() - 35) / 1000.0;
+        auto checkRun = [&](int position, int dy, bool (*pred)(QRgb), double value) {
+            const int y = int(std::floor(centreOf(position))) + dy;
+            const int length = run(img, 16, y, 1, pred);
+            QVERIFY2(std::abs(length - value * scale) <= 2.0,
+                     qPrintable(QStringLiteral("position %1: %2 px for %3").arg(position).arg(length).arg(value)));
+        };
+        checkRun(0, -3, isBlue, 1000);
+        checkRun(0, 3, isGray, 250);
+        checkRun(10, -3, isBlue, 500);
+        checkRun(56, 3, isGray, 100);
+        QCOMPARE(count(img, QRect(16, int(centreOf(10)) + 1, 500, 5), isGray), 0);
+        QCOMPARE(count(img, QRect(16, int(centreOf(56)) - 6, 500, 5), isBlue), 0);
+    }
+
+    void differenceChart()
+    {
+        MarkerTable table(MarkerTableSize);
+        table[RowAtPosition0].result = 400;  // 300 above: the largest excess
+        table[RowAtPosition0].norm = 100;
+        table[RowAtPosition10].result = 100;  // 300 below: the largest shortfall
+        table[RowAtPosition10].norm = 400;
+        table[RowAtPosition20].result = 50;  // equal
+        table[RowAtPosition20].norm = 50;
+        table[RowAtPosition56].result = 200;  // 100 above
+        table[RowAtPosition56].norm = 100;
+        const QImage img = Charts::draw(2, table);
+
+        const int y0 = int(centreOf(0));
+        QVERIFY(std::abs(run(img, 301, y0, 1, isBlue) - 235) <= 2);  // 235 px for the largest
+        QCOMPARE(count(img, QRect(0, y0 - 3, 299, 7), isBlue), 0);
+        QVERIFY(count(img, QRect(284, y0 - 4, 14, 9), isDark) > 3);   // label left of the axis
+        QCOMPARE(count(img, QRect(308, y0 - 4, 14, 9), isDark), 0);
+
+        const int y10 = int(centreOf(10));
+        QVERIFY(std::abs(run(img, 299, y10, -1, isBlue) - 285) <= 2);
+        QCOMPARE(count(img, QRect(301, y10 - 3, 249, 7), isBlue), 0);
+        QVERIFY(count(img, QRect(308, y10 - 4, 14, 9), isDark) > 3);
+
+        const int y20 = int(centreOf(20));
+        QCOMPARE(count(img, QRect(0, y20 - 5, img.width(), 10), isBlue), 0);
+        QVERIFY(count(img, QRect(308, y20 - 4, 14, 9), isDark) > 3);  // label right of the axis
+        QCOMPARE(count(img, QRect(280, y20 - 4, 18, 9), isDark), 0);
+
+        QVERIFY(std::abs(run(img, 301, 1199, 1, isBlue) - 100 * 235.0 / 300) <= 2);
+
+        // grid: step 100 on both sides
+        QVERIFY(solidColumn(img, 300));
+        QList<double> lines = verticalLines(img, 0, 280) + verticalLines(img, 325, img.width());
+        QList<double> expected;
+        for (int k = 3; k >= 1; --k)
+            expected << 300 - k * 100 * 285.0 / 300;
+        for (int k = 1; k <= 3; ++k)
+            expected << 300 + k * 100 * 235.0 / 300;
+        QCOMPARE(lines.size(), expected.size());
+        for (int i = 0; i < lines.size(); ++i)
+            QVERIFY2(std::abs(lines.at(i) - expected.at(i)) <= 1.0,
+                     qPrintable(QStringLiteral("%1 vs %2").arg(lines.at(i)).arg(expected.at(i))));
+    }
+
+    void differenceChartOneSided()
+    {
+        MarkerTable table(MarkerTableSize);
+        for (int r = 0; r < DeviceMarkerCount; ++r)
+            table[r].result = 1 + r;  // every result above its zero norm
+        const QImage img = Charts::draw(2, table);
+        QCOMPARE(count(img, QRect(0, 40, 299, 1167), isBlue), 0);
+        QVERIFY(count(img, QRect(301, 40, 249, 1167), isBlue) > 0);
+        QCOMPARE(verticalLines(img, 0, 280), QList<double>());
+        QCOMPARE(verticalLines(img, 325, img.width()).size(), 3);
+    }
+
+    void savesBmp()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("R1.D")));
+        const QString path = Charts::imagePath(dir.path(), QStringLiteral("R1.D"), QStringLiteral("P9"), 2);
+        QCOMPARE(path, dir.path() + QStringLiteral("/R1.D/P9_img_2.bmp"));
+        MarkerTable table(MarkerTableSize);
+        table[5].result = 700;
+        const QImage img = Charts::draw(2, table);
+        QVERIFY(Charts::save(img, path));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.read(2), QByteArray("BM"));
+        file.close();
+        QImage back(path);
+        QCOMPARE(back.size(), img.size());
+        QCOMPARE(back.convertToFormat(QImage::Format_RGB32), img.convertToFormat(QImage::Format_RGB32));
+        QVERIFY(!Charts::save(img, dir.filePath(QStringLiteral("missing/x.bmp"))));
+    }
+};
+
+QTEST_MAIN(TestCharts)
+#include "tst_charts.moc"
