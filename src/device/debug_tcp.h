@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QTextCharFormat>
+#include <QWidget>
+
+namespace Ui {
+class Debug_TCP;
+}
+
+// Log of every line exchanged with the device, coloured by direction.
+// Closing only hides it; lines keep arriving while it is hidden.
+class Debug_TCP : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit Debug_TCP(QWidget* parent = nullptr);
+    ~Debug_TCP() override;
+
+public slots:
+    // direction true: outgoing (dark green), false: incoming (blue).
+    void debug_add_message(QString message, bool direction);
+    void on_pbClear_clicked();
+    void on_pbExit_clicked();
+
+private:
+    Ui::Debug_TCP* ui;
+    QTextCharFormat m_outgoing;
+    QTextCharFormat m_incoming;
+    bool m_hasLines = false;
+};
