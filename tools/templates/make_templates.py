@@ -124,7 +124,7 @@ table.results td.no { text-align: right; }
 table.results td.num { text-align: right; }
 table.results tr.section td { background: #efefef; font-weight: bold; font-style: italic; }
 table.results tr.sum td { border-top: 2px solid #000000; font-weight: bold; height: 20px; }
-td.chart { padding: 0 0 0 6px; }
+table.layout > tbody > tr > td.chart { padding: 0 0 0 8px; }
 td.chart img { display: block; }
 .caption { font-size: 12px; margin: 4px 0; }
 .notes { font-size: 12px; margin: 6px 0; }
