@@ -68,6 +68,7 @@ private slots:
     void folderChooser();
     void operatorsPage();
     void saveListOperators();
+    void operatorsPageLimit();
     void languageTexts();
     void coordinates();
 
@@ -427,6 +428,25 @@ void TestSettingsCommon::saveListOperators()
     QCOMPARE(stored(dir->path(), "OperatorsSettings/Operator_2").toString(), QStringLiteral("Zoya"));
     QCOMPARE(stored(dir->path(), "NetworkSettings/NetworkPort").toString(), QStringLiteral("8080"));
     QCOMPARE(stored(dir->path(), "PathSettings/Directory").toString(), QStringLiteral("/data/lab"));
+}
+
+void TestSettingsCommon::operatorsPageLimit()
+{
+    QStringList names;
+    for (int i = 0; i < 255; ++i)
+        names << QString::number(i);
+    QVERIFY(!dlg->LoadSettings());
+    dlg->SaveListOperators(names);
+    dlg->SetLang(0);
+    get<QLineEdit>("op_le_CurrentOperator")->setText(QStringLiteral("extra"));
+    get<QPushButton>("op_pb_NewOperator")->click();
+    QCOMPARE(get<QListWidget>("op_lt_OperatorsList")->count(), 255);
+    QCOMPARE(MessageBox::shown().size(), 1);
+    QCOMPARE(MessageBox::shown().first().title, QStringLiteral("Attention"));
+    // 255 names survive a full save and the next load.
+    get<QPushButton>("pb_ok")->click();
+    dlg->LoadSettings();
+    QCOMPARE(dlg->is_op_List(), names);
 }
 
 void TestSettingsCommon::languageTexts()
