@@ -98,8 +98,8 @@ void TestSettingsStore::check_data()
     const QString id13 = QStringLiteral("ABCD-EFGH-IJK");
     QTest::newRow("all fine, local") << "192.168.001.001" << true << "" << "" << 1 << "C:/" << 0 << 0;
     QTest::newRow("all fine, remote") << "10.0.0.1" << false << id14 << "80" << 2 << "/d" << 0 << 0;
-    QTest::newRow("part 255") << "255.255.255.255" << true << "" << "" << 1 << "C:/" << 0 << 0;
-    QTest::newRow("part 256") << "192.168.1.256" << true << "" << "" << 1 << "C:/" << 1 << 0;
+    QTest::newRow("octet 255") << "255.255.255.255" << true << "" << "" << 1 << "C:/" << 0 << 0;
+    QTest::newRow("octet 256") << "192.168.1.256" << true << "" << "" << 1 << "C:/" << 1 << 0;
     QTest::newRow("empty part") << "192..1.1" << true << "" << "" << 1 << "C:/" << 1 << 0;
     QTest::newRow("three parts") << "192.168.1" << true << "" << "" << 1 << "C:/" << 1 << 0;
     QTest::newRow("five parts") << "1.2.3.4.5" << true << "" << "" << 1 << "C:/" << 1 << 0;
