@@ -177,6 +177,8 @@ private slots:
         w.ShowWindow(folder, true);
         click(w, "cb_NewPatient");
         child<QLineEdit>(w, "lePatientNew")->setText(QStringLiteral("<b>Smith & Co</b>"));
+        click(w, "cb_NewProbeName");
+        child<QLineEdit>(w, "leProbeNameNew")->setText(QStringLiteral("see $PatientID"));
         child<QPlainTextEdit>(w, "plainTextEdit")
             ->setPlainText(QStringLiteral("a < b\n<script>x</script>"));
         click(w, "pb_Apply");
@@ -188,6 +190,8 @@ private slots:
         QVERIFY(!page.contains(QLatin1String("<b>Smith")));
         QVERIFY(page.contains(QLatin1String("<p>a &lt; b<br>&lt;script&gt;x&lt;/script&gt;</p>")));
         QVERIFY(!page.contains(QLatin1String("<script>")));
+        // A value that looks like a placeholder is printed as typed.
+        QVERIFY(page.contains(QLatin1String("<p>Name: see $PatientID</p>")));
     }
 
     void unreadablePremade_data()
