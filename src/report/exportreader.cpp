@@ -46,7 +46,14 @@ QString readSource(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return QString();
-    const QByteArray bytes = file.read(MaxSourceBytes);
+    // Read in chunks: asking for the whole cap at once would reserve it for every file.
+    QByteArray bytes;
+    while (bytes.size() < MaxSourceBytes) {
+        const QByteArray chunk = file.read(qMin<qint64>(64 * 1024, MaxSourceBytes - bytes.size()));
+        if (chunk.isEmpty())
+            break;
+        bytes += chunk;
+    }
     file.close();
 
     QTextCodec* fallback = QTextCodec::codecForName("cp1251");
