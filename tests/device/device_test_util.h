@@ -1,7 +1,12 @@
 #pragma once
 
 #include <QByteArray>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QString>
+#include <QTimer>
+
+#include <functional>
 
 // Reference values for the device tests, computed bit by bit and independently of
 // the table-driven code they check.
@@ -36,3 +41,18 @@ inline QString checked(const QString& body)
 }
 
 }  // namespace RefCrc
+
+// Runs the event loop until the condition holds; false when time runs out first.
+// Unlike a poll with sleeps, every socket notification is handled as soon as it comes.
+inline bool waitUntil(const std::function<bool()>& condition, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    QTimer wake;
+    wake.start(10);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    return true;
+}
