@@ -8,8 +8,9 @@ namespace ReportRecord {
 
 namespace {
 
-const QString FolderPathKey = QStringLiteral("FolderPath");
-const QString ReportExistKey = QStringLiteral("ReportExist");
+// Keys of the [General] group; QSettings stores that group as "[%General]".
+const QString FolderPathKey = QStringLiteral("General/FolderPath");
+const QString ReportExistKey = QStringLiteral("General/ReportExist");
 const QString DataGroup = QStringLiteral("ReportData");
 
 QString dataKey(const char* key)
