@@ -1,7 +1,15 @@
 #include <QApplication>
 
+#include "app/mainwindow.h"
+
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    return 0;
+    int code = 0;
+    {
+        MainWindow window;
+        window.show();
+        code = app.exec();
+    }
+    return code;
 }

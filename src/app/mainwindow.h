@@ -1,0 +1,212 @@
+#pragma once
+
+#include <QColor>
+#include <QMainWindow>
+#include <QModelIndex>
+#include <QString>
+#include <QStringList>
+
+#include "app/localetext.h"
+#include "catalogue/folderrecord.h"
+#include "report/exportreader.h"
+#include "report/markerrow.h"
+
+namespace Ui {
+class MainWindow;
+}
+class QLabel;
+class QTimer;
+class QWebView;
+class Thread_Func;
+class DeviceLink;
+class settings_common;
+class settings;
+class ProgressInfo;
+class editReport;
+class Debug_TCP;
+class about;
+
+// The shell: builds the two layouts, owns the secondary windows and the subsystem
+// units, and forwards each control to the unit that does the work. Its slots for one
+// subsystem live beside that subsystem (catalogue/, device/, report/).
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Read access for tests and benchmarks.
+    bool startupBlocked() const { return m_startupBlocked; }
+    QString appDir() const { return m_appDir; }
+    DeviceLink* deviceLink() const { return m_link; }
+    settings_common* allSettings() const { return m_allSettings; }
+    ProgressInfo* progressWindow() const { return m_progress; }
+    editReport* reportEditor() const { return m_editReport; }
+    Debug_TCP* debugWindow() const { return m_debugTcp; }
+    about* aboutWindow() const { return m_about; }
+    settings* operatorsEditor() const { return m_operators; }
+    QLabel* statusLabel() const { return m_statusLabel; }
+    QString reportFolderName() const { return m_reportFolderName; }
+    QString currentOperator() const { return m_currentOperator; }
+    const MarkerTable& markerTable() const { return m_markers; }
+    unsigned char calculationTypeCode() const { return m_typeCode; }
+    bool pdfPending() const;
+    // Opens the service command field (Ctrl+Shift+F12 in the working window).
+    void openServiceCommand();
+
+signals:
+    void nextStageProgress();
+    // The PDF of the report job has been written (or failed to be); for tests and benches.
+    void pdfWritten(const QString& path, bool ok);
+
+public slots:
+    // Start-up and layouts
+    void LoadLocaleText();
+    QString ReadLocale(uchar index);
+    void components_desktop();
+    void components_window();
+    void components_form_start();
+    void components_form_main();
+    void connections_initial_connection();
+    void connections_login_to_main();
+    void common_refresh_list_operators(QStringList newOpList);
+    void login_procedure();
+
+    // Secondary windows
+    bool initSettings();
+    void showSettings();
+    bool initProgress();
+    void showProgress();
+    bool initEditReport();
+    void showEditReport(QString folderN);
+    void showViewReport(QString folderN);
+    bool initAllSettings();
+    void showAllSettings();
+    bool init_debug_tcp();
+    void show_debug_tcp();
+    bool initAbout();
+    void showAbout();
+    void proc_Clicked_Help();
+
+    // Analysis catalogue
+    void Analys_LoadType();
+    void Analys_TypeChanged_cb01(int curIndex);
+    void Analys_TypeChanged_cb02(int curIndex);
+    void Analys_UpdateList();
+    void updateWorkDir();
+    void Analys_UpdateListAddThread(QString D_Path, QString D_Name, QColor D_State);
+    void Analys_UpdateListThread();
+    void UpdateOperationalList();
+    void Filter_ApplyToList(QString activefilter);
+    void Filter_ApplyCustomFilter();
+    void proc_ListText_Clicked(QModelIndex indexList);
+    void procDeactivateButtons();
+    void procActivateButtons();
+    void SetColorForListDir(QColor color_);
+    void proc_Clicked_New();
+    void proc_Clicked_Edit();
+    void proc_Clicked_View();
+    void proc_Clicked_Refresh();
+
+    // Report production
+    void procMakeReportPart1();
+    void procMakeReportPart2();
+    void Stop_Calculation(uchar typeError);
+    void GetFolderNameReport();
+    void Init_Debug();
+    void Inc_Debug();
+    void Save_Debug();
+    void procReadData();
+    void procMakeListCalc();
+    void procfillDataReportCommon();
+    void Math_proc_PostCalc();
+    void procSaveCalc();
+    void procMakeReportFilePremade();
+    void procMakeReportFilePremade_debug();
+    void procMakeFullReport();
+    void procMakeImage(int typeImage);
+    void proc_Save_PDF(QString nameFile);
+    void procLoadHTMLFinished();
+    void proc_Clicked_Print();
+
+    // Device link
+    void nw_proc_Connect();
+    void nw_proc_Disconnect();
+    void nw_proc_SendSpecial(QString s_mess);
+    void tmr_refreshInfo();
+    void Update_Network();
+    void proc_Change_StatusBarText(QString text, uchar index);
+    void debug_tcp_add_message(QString message, bool direction);
+
+private:
+    void runStartupChecks();
+    void warn(unsigned char row);
+    void setupDeviceLink();
+    void onLinkStatus(int status);
+    void onSocketError(const QString& description, bool showBox);
+    void onPageLoadFinished(bool ok);
+    void writePdf();
+    QString reportsIniPath() const;
+    QString pdfPathFor(const QString& reportFolderName) const;
+    void applyButtonsForColour(const QColor& colour);
+    void fillList(const FolderRecords& records);
+
+    Ui::MainWindow* ui;
+
+    // Application folders
+    QString m_appDir;
+    QString m_templatesDir;
+    QString m_reportsDir;
+    QString m_pdfDir;
+
+    LocaleText m_locale;
+    unsigned char m_lang = 0;
+    bool m_startupBlocked = false;
+    QString m_currentOperator;
+    int m_screenX = 0;
+    int m_screenY = 0;
+
+    // Analysis list
+    FolderRecords m_scanBuffer;
+    FolderRecords m_folderList;
+    FolderRecords m_filteredList;
+    FolderRecords m_displayList;
+    int m_selectedRow = -1;
+    QString m_selectedName;
+    QString m_selectedPath;
+    unsigned char m_typeCode = 0;
+    bool m_newReport = false;
+    Thread_Func* m_scanner = nullptr;
+
+    // Report job
+    QString m_reportFolderName;
+    ExportData m_export;
+    QString m_samplePhrase;
+    int m_templateType = 1;
+    MarkerTable m_markers;
+    int m_checkpoint = 0;
+    bool m_jobRunning = false;
+
+    // Device link
+    DeviceLink* m_link = nullptr;
+
+    // PDF export
+    QWebView* m_webView = nullptr;
+    QTimer* m_htmlTimer = nullptr;
+    QTimer* m_loadWaitTimer = nullptr;
+    bool m_pageLoading = false;
+    bool m_pdfDue = false;
+    QString m_pdfReportFolder;
+
+    QLabel* m_statusLabel = nullptr;
+
+    // Secondary windows, created once without parent.
+    settings* m_operators = nullptr;
+    ProgressInfo* m_progress = nullptr;
+    editReport* m_editReport = nullptr;
+    settings_common* m_allSettings = nullptr;
+    Debug_TCP* m_debugTcp = nullptr;
+    about* m_about = nullptr;
+};

@@ -1,0 +1,96 @@
+// MainWindow slots of the device link: the link unit does the talking, these wire it
+// to the status bar, the pipeline, the debug window and the message boxes.
+#include "app/mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include <QLabel>
+
+#include "app/messagebox.h"
+#include "config/settings_common.h"
+#include "device/debug_tcp.h"
+#include "device/devicelink.h"
+
+void MainWindow::setupDeviceLink()
+{
+    m_link = new DeviceLink(this);
+    m_link->setDeviceAvailable(true);
+    m_link->setEndpointProvider([this] {
+        return DeviceLink::endpointFor(m_allSettings->is_nw_IP(), m_allSettings->is_nw_Port(),
+                                       m_allSettings->is_nw_LocalVersion());
+    });
+    connect(m_link, &DeviceLink::stageAdvanced, this, &MainWindow::nextStageProgress);
+    connect(m_link, &DeviceLink::statusChanged, this,
+            [this](DeviceLink::Status s) { onLinkStatus(static_cast<int>(s)); });
+    connect(m_link, &DeviceLink::calculationFailed, this,
+            [this](int code) { Stop_Calculation(static_cast<uchar>(code)); });
+    connect(m_link, &DeviceLink::resultsReady, this, [this] {
+        const QVector<double>& results = m_link->resultValues();
+        const QVector<double>& norms = m_link->normValues();
+        for (int k = 0; k < DeviceMarkerCount && k < m_markers.size(); ++k) {
+            m_markers[k].result = results.value(k);
+            m_markers[k].norm = norms.value(k);
+        }
+        procMakeReportPart2();
+    });
+    connect(m_link, &DeviceLink::lineLogged, this, &MainWindow::debug_tcp_add_message);
+    connect(m_link, &DeviceLink::socketError, this, &MainWindow::onSocketError);
+    connect(m_link, &DeviceLink::serviceUnlocked, this,
+            [this] { ui->action_TCP_debug->setVisible(true); });
+}
+
+void MainWindow::onLinkStatus(int status)
+{
+    const auto s = static_cast<DeviceLink::Status>(status);
+    proc_Change_StatusBarText(DeviceLink::statusText(s, ReadLocale(LocaleText::Connected),
+                                                     ReadLocale(LocaleText::Connecting)),
+                              0);
+}
+
+void MainWindow::onSocketError(const QString& description, bool showBox)
+{
+    if (showBox)
+        MessageBox::information(QStringLiteral("Connecting error"),
+                                QStringLiteral("Error code: %1.").arg(description),
+                                QStringLiteral("OK"));
+    proc_Change_StatusBarText(QStringLiteral("Error"), 0);
+}
+
+void MainWindow::nw_proc_Connect()
+{
+    // Exchanges are started through the link unit, which connects by itself.
+    m_link->startCheck();
+}
+
+void MainWindow::nw_proc_Disconnect()
+{
+    m_link->disconnectLink();
+}
+
+void MainWindow::nw_proc_SendSpecial(QString s_mess)
+{
+    m_link->startService(s_mess);
+}
+
+void MainWindow::tmr_refreshInfo()
+{
+    m_link->startCheck();
+}
+
+void MainWindow::Update_Network()
+{
+    m_link->updateNetwork();
+}
+
+void MainWindow::proc_Change_StatusBarText(QString text, uchar index)
+{
+    if (index != 0)
+        return;
+    m_statusLabel->setText(m_lang == 0 ? QStringLiteral(" Status: %1 ").arg(text)
+                                       : QString::fromUtf8(" Статус: %1 ").arg(text));
+}
+
+void MainWindow::debug_tcp_add_message(QString message, bool direction)
+{
+    if (m_debugTcp)
+        m_debugTcp->debug_add_message(message, direction);
+}
