@@ -1,0 +1,140 @@
+// Report production from New to the report editor shown, with the simulator answering at
+// once, and the PDF print call alone compared with wkhtmltopdf on the same final report.
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <algorithm>
+#include <cstdio>
+
+#include "app/mainwindow.h"
+#include "app/messagebox.h"
+#include "catalogue/mainwindow_listwidget.h"
+#include "demodata/demodata.h"
+#include "devicesim/devicesimulator.h"
+
+namespace {
+
+void writeSettings(const QString& appDir, const QString& dataDir, quint16 port)
+{
+    QDir(appDir).mkpath("settings");
+    QSettings ini(appDir + "/settings/settings.ini", QSettings::IniFormat);
+    ini.setValue("NetworkSettings/NetworkIP", "127.0.0.1");
+    ini.setValue("NetworkSettings/NetworkLV", false);
+    ini.setValue("NetworkSettings/NetworkID", "ABCD-EFGH-IJKL");
+    ini.setValue("NetworkSettings/NetworkPort", QString::number(port));
+    ini.setValue("PathSettings/Directory", dataDir);
+    ini.setValue("PathSettings/DeepFolderSearch", false);
+    ini.setValue("OperatorsSettings/Count", 1);
+    ini.setValue("OperatorsSettings/Operator_0", "Bench");
+    ini.setValue("Language/Count", 2);
+    ini.setValue("Language/Current", 0);
+    ini.setValue("Language/Lang_0", "English");
+    ini.setValue("Language/Lang_1", "Russian");
+}
+
+void printStats(const char* what, QVector<double> ms)
+{
+    std::sort(ms.begin(), ms.end());
+    std::printf("%-44s min %8.1f ms  median %8.1f ms  max %8.1f ms  (n=%d)\n", what, ms.first(),
+                ms[ms.size() / 2], ms.last(), int(ms.size()));
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    MessageBox::setAutoAnswer(true);
+    QTemporaryDir tmp;
+    const QString appDir = tmp.filePath("app");
+    const QString dataDir = tmp.filePath("data");
+    QDir().mkpath(appDir + "/docs");
+    for (const QString& name : QDir(LAB_SOURCE_DIR "/data/docs").entryList({"*.html"}))
+        QFile::copy(LAB_SOURCE_DIR "/data/docs/" + name, appDir + "/docs/" + name);
+    QDir().mkpath(dataDir);
+    DemoData::writeAnalysis(dataDir, "BL_1001.D", DemoData::ExportSpec());
+    DeviceSimulator sim;
+    sim.listen();
+    writeSettings(appDir, dataDir, sim.port());
+    QDir::setCurrent(appDir);
+
+    MainWindow w;
+    w.show();
+    w.login_procedure();
+    w.findChild<QComboBox*>("cb_01")->setCurrentIndex(5);  // Blood: template type 3, two charts
+    auto* list = w.findChild<QListWidget*>("ListText");
+    QElapsedTimer wait;
+    wait.start();
+    while (list->count() == 0 && wait.elapsed() < 10000)
+        QTest::qWait(10);
+    if (list->count() == 0) {
+        std::printf("no analysis listed\n");
+        return 1;
+    }
+
+    const int runs = 20;
+    QVector<double> production;
+    QVector<double> printing;
+    QString finalReport;
+    for (int i = 0; i < runs; ++i) {
+        emit list->activated(list->model()->index(0, 0));
+        int stages = 0;
+        double shownAt = -1;
+        QElapsedTimer t;
+        QMetaObject::Connection c = QObject::connect(&w, &MainWindow::nextStageProgress, [&] {
+            if (++stages == 8)
+                shownAt = t.nsecsElapsed() / 1e6;
+        });
+        bool written = false;
+        QMetaObject::Connection d = QObject::connect(&w, &MainWindow::pdfWritten,
+                                                     [&](const QString&, bool) { written = true; });
+        t.start();
+        w.findChild<QPushButton*>("pb_01")->click();
+        while (shownAt < 0 && t.elapsed() < 20000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        production << shownAt;
+        while (!written && t.elapsed() < 30000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QObject::disconnect(c);
+        QObject::disconnect(d);
+
+        // The print call alone, on the loaded final report.
+        finalReport = appDir + "/reports/BL_1001.D/BL_1001_report.html";
+        w.proc_Save_PDF(finalReport);
+        QTest::qWait(1100);
+        QElapsedTimer p;
+        p.start();
+        w.procLoadHTMLFinished();
+        printing << p.nsecsElapsed() / 1e6;
+    }
+    printStats("New -> report editor shown", production);
+    printStats("PDF print call (final report)", printing);
+
+    const QString wk = QStandardPaths::findExecutable("wkhtmltopdf");
+    if (wk.isEmpty()) {
+        std::printf("wkhtmltopdf not installed: no ratio\n");
+        return 0;
+    }
+    QVector<double> external;
+    for (int i = 0; i < 5; ++i) {
+        QElapsedTimer t;
+        t.start();
+        QProcess::execute(wk, {"-q", "--enable-local-file-access", finalReport, tmp.filePath("wk.pdf")});
+        external << t.nsecsElapsed() / 1e6;
+    }
+    printStats("wkhtmltopdf (same final report)", external);
+    std::sort(printing.begin(), printing.end());
+    std::sort(external.begin(), external.end());
+    std::printf("ratio print call / wkhtmltopdf (medians): %.2f\n",
+                printing[printing.size() / 2] / external[external.size() / 2]);
+    return 0;
+}
