@@ -6,6 +6,9 @@
 #include <QListWidget>
 #include <QVariantList>
 
+#include <algorithm>
+#include <numeric>
+
 namespace ListWidgetFill {
 
 void fill(QListWidget* list, const FolderRecords& records, bool deep, const QString& dataDir)
@@ -22,11 +25,21 @@ void fill(QListWidget* list, const FolderRecords& records, bool deep, const QStr
     }
     const QVector<QColor> finalColours = AnalysisList::resolvePrefixColours(texts, colours);
 
-    // Sorted insertion of every single item is slow; add unsorted, sort once.
+    // The widget sorts by QString::localeAwareCompare of the display text. Inserting
+    // into a sorting list, or sorting it afterwards, costs far more than ordering the
+    // texts here and appending them in that order.
+    QVector<int> order(records.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&texts](int a, int b) { return texts[a].localeAwareCompare(texts[b]) < 0; });
+
     list->setUpdatesEnabled(false);
     list->setSortingEnabled(false);
     list->clear();
-    for (int i = 0; i < records.size(); ++i) {
+    list->sortItems(Qt::AscendingOrder);  // empty now: only sets the order later insertions keep
+    // All entries are single lines in one font; without this the view measures each one.
+    list->setUniformItemSizes(true);
+    for (int i : order) {
         auto* item = new QListWidgetItem(texts[i]);
         item->setForeground(QBrush(finalColours[i], Qt::SolidPattern));
         const FolderRecord& r = records[i];
@@ -34,7 +47,6 @@ void fill(QListWidget* list, const FolderRecords& records, bool deep, const QStr
         list->addItem(item);
     }
     list->setSortingEnabled(true);
-    list->sortItems(Qt::AscendingOrder);
     list->setUpdatesEnabled(true);
 }
 

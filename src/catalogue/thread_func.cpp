@@ -176,8 +176,8 @@ void Thread_Func::AddObjectToList(QString folder_path, QString folder_name)
 QColor Thread_Func::CheckStateFolder(QString folder_path, QString folder_name)
 {
     QColor colour = QColor(Qt::red);
-    const QString header = QString(joinPath(folder_path, folder_name) % QLatin1String("/epatemp.txt"));
-    if (QFile::exists(header) && func_CanReadHeader(folder_path, folder_name))
+    // Opening fails for a missing file as well, so no separate existence test.
+    if (func_CanReadHeader(folder_path, folder_name))
         colour = func_AnalyseExist(folder_path, folder_name) ? QColor(Qt::darkGreen) : QColor(Qt::magenta);
     return colour;
 }

@@ -209,6 +209,10 @@ void TestAnalysisList::fillKeepsRecords_data()
     QTest::newRow("deep, parentheses and dots") << awkward << true;
     QTest::newRow("shallow") << FolderRecords{awkward[0], awkward[2], awkward[3]} << false;
     QTest::newRow("empty") << FolderRecords() << true;
+    FolderRecords mixed;
+    for (const char* n : {"b.D", "B.D", "_x.D", "a_1.D", "A-1.D", "10.D", "9.D", "Ёж.D", "еж.D", "a.D", "A.D"})
+        mixed << rec(QStringLiteral("/data"), QString::fromUtf8(n));
+    QTest::newRow("mixed case and punctuation") << mixed << false;
 }
 
 void TestAnalysisList::fillKeepsRecords()
