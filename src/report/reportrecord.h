@@ -2,8 +2,8 @@
 
 #include <QString>
 
-// report.ini of a report folder. Keys of the General group are top-level QSettings keys
-// (QSettings files them under [General]); the rest live in the ReportData group.
+// report.ini of a report folder. FolderPath and ReportExist are "General/..." keys (stored as
+// "[%General]" by QSettings, as the folder scanner reads them); the rest live in ReportData.
 namespace ReportRecord {
 
 // "<reportsDir>/<reportFolderName>/report.ini"
