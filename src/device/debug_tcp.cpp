@@ -1,7 +1,6 @@
 #include "debug_tcp.h"
 
 #include <QScrollBar>
-#include <QTextCursor>
 #include <QTextDocument>
 
 #include "ui_debug_tcp.h"
@@ -13,10 +12,14 @@ Debug_TCP::Debug_TCP(QWidget* parent) : QWidget(parent), ui(new Ui::Debug_TCP)
     ui->textEdit->document()->setUndoRedoEnabled(false);
     m_outgoing.setForeground(QColor(Qt::darkGreen));
     m_incoming.setForeground(QColor(Qt::blue));
+    m_batchEnd.setSingleShot(true);
+    m_batchEnd.setInterval(0);
+    connect(&m_batchEnd, &QTimer::timeout, this, &Debug_TCP::endBatch);
 }
 
 Debug_TCP::~Debug_TCP()
 {
+    endBatch();
     delete ui;
 }
 
@@ -25,24 +28,39 @@ void Debug_TCP::debug_add_message(QString message, bool direction)
     const QTextCharFormat& format = direction ? m_outgoing : m_incoming;
     ui->textEdit->setTextColor(format.foreground().color());
 
-    // Appending through a cursor avoids the widget's per-call reformatting; the view
-    // follows the end only when it was already there.
-    QScrollBar* bar = ui->textEdit->verticalScrollBar();
-    const bool atEnd = bar->value() >= bar->maximum();
-    QTextDocument* doc = ui->textEdit->document();
-    QTextCursor cursor(doc);
-    cursor.movePosition(QTextCursor::End);
+    if (!m_batchOpen) {
+        const QScrollBar* bar = ui->textEdit->verticalScrollBar();
+        m_followEnd = bar->value() >= bar->maximum();
+        m_batch = QTextCursor(ui->textEdit->document());
+        m_batch.beginEditBlock();
+        m_batchOpen = true;
+        m_batchEnd.start();
+    }
+    m_batch.movePosition(QTextCursor::End);
     if (m_hasLines)
-        cursor.insertBlock(QTextBlockFormat(), format);
+        m_batch.insertBlock(QTextBlockFormat(), format);
     m_hasLines = true;
-    cursor.setBlockCharFormat(format);
-    cursor.insertText(message, format);
-    if (atEnd)
+    m_batch.setBlockCharFormat(format);
+    m_batch.insertText(message, format);
+}
+
+void Debug_TCP::endBatch()
+{
+    if (!m_batchOpen)
+        return;
+    m_batchOpen = false;
+    m_batchEnd.stop();
+    m_batch.endEditBlock();
+    m_batch = QTextCursor();
+    if (m_followEnd) {
+        QScrollBar* bar = ui->textEdit->verticalScrollBar();
         bar->setValue(bar->maximum());
+    }
 }
 
 void Debug_TCP::on_pbClear_clicked()
 {
+    endBatch();
     ui->textEdit->clear();
     ui->textEdit->document()->setUndoRedoEnabled(false);
     m_hasLines = false;

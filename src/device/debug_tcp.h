@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QTextCharFormat>
+#include <QTextCursor>
+#include <QTimer>
 #include <QWidget>
 
 namespace Ui {
@@ -23,8 +25,16 @@ public slots:
     void on_pbExit_clicked();
 
 private:
+    void endBatch();
+
     Ui::Debug_TCP* ui;
     QTextCharFormat m_outgoing;
     QTextCharFormat m_incoming;
     bool m_hasLines = false;
+    // Lines that arrive within one pass of the event loop go into one edit block,
+    // so the text is there at once but laid out and painted once per batch.
+    QTextCursor m_batch;
+    bool m_batchOpen = false;
+    bool m_followEnd = true;
+    QTimer m_batchEnd;
 };
