@@ -26,7 +26,6 @@ DeviceLink::DeviceLink(QObject* parent)
     m_readTimer->setInterval(ReadTimeoutMs);
     m_readTimer->setSingleShot(true);
     m_refreshTimer->setInterval(RefreshIntervalMs);
-    connect(m_refreshTimer, &QTimer::timeout, this, &DeviceLink::startCheck);
     connect(m_readTimer, &QTimer::timeout, this, &DeviceLink::onReadTimeout);
     connect(m_socket, &QTcpSocket::connected, this, &DeviceLink::onConnected);
     connect(m_socket, &QTcpSocket::readyRead, this, &DeviceLink::onReadyRead);
@@ -129,6 +128,14 @@ bool DeviceLink::startService(const QString& text)
 
 void DeviceLink::disconnectLink()
 {
+    const bool calculating = m_exchange == Exchange::Calculation && m_step != Closed;
+    finish();
+    if (calculating)
+        emit calculationFailed(4);   // the pipeline must not wait for results that never come
+}
+
+void DeviceLink::finish()
+{
     m_refreshTimer->start();
     close();
 }
@@ -210,7 +217,7 @@ void DeviceLink::enterStep()
     };
     switch (m_step) {
     case Closed:
-        disconnectLink();
+        finish();
         break;
     case Identify:
         m_next = ReadSerial;
@@ -370,7 +377,7 @@ void DeviceLink::handleCheckReply(const QString& line)
         }
         failure = Status::BadVersion;
     }
-    disconnectLink();
+    finish();
     emit statusChanged(failure);
 }
 
@@ -501,7 +508,7 @@ void DeviceLink::failAttempt(bool expired)
 
 void DeviceLink::giveUp(int code)
 {
-    disconnectLink();
+    finish();
     emit calculationFailed(code);
 }
 
@@ -545,7 +552,7 @@ void DeviceLink::onDisconnected()
 void DeviceLink::connectionLost(const QString& description)
 {
     const Exchange kind = m_exchange;
-    disconnectLink();
+    finish();
     emit statusChanged(Status::SocketError);
     if (kind == Exchange::Calculation) {
         // The failure message of the calculation stands for the connection box.

@@ -80,6 +80,7 @@ public:
     unsigned char version() const { return m_version; }
     const QVector<double>& resultValues() const { return m_results; }
     const QVector<double>& normValues() const { return m_norms; }
+    // Repeating, 120000 ms; its owner binds timeout() to startCheck() at sign-in.
     QTimer* refreshTimer() { return m_refreshTimer; }
     QTimer* readTimeoutTimer() { return m_readTimer; }
 
@@ -119,6 +120,7 @@ private:
     void failAttempt(bool expired);
     void giveUp(int code);
     void arm(int ms);
+    void finish();   // closes and lets the refresh timer run again
     void close();
 
     QTcpSocket* m_socket = nullptr;

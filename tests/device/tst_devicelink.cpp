@@ -67,6 +67,7 @@ private slots:
     void service();
     void checkAbortsCalculation();
     void calculationAbortsCheck();
+    void updateNetworkDuringCalculation();
     void endpointFor_data();
     void endpointFor();
     void statusText_data();
@@ -89,6 +90,7 @@ void TestDeviceLink::init()
     const quint16 port = m_sim->port();
     m_link->setEndpointProvider([port] { return DeviceLink::Endpoint{QStringLiteral("127.0.0.1"), port}; });
     m_link->setPhaseTimeouts(ReadBackMs, CalculateMs, OutputMs);
+    connect(m_link->refreshTimer(), &QTimer::timeout, m_link, &DeviceLink::startCheck);
     m_failed = new QSignalSpy(m_link, &DeviceLink::calculationFailed);
     m_ready = new QSignalSpy(m_link, &DeviceLink::resultsReady);
 }
@@ -511,6 +513,26 @@ void TestDeviceLink::calculationAbortsCheck()
     QCOMPARE(m_failed->count(), 0);
     QCOMPARE(m_sim->connectionCount(), 2);
     QCOMPARE(status.count(), 1);   // only "connecting": the aborted check reports nothing
+}
+
+void TestDeviceLink::updateNetworkDuringCalculation()
+{
+    Faults f;
+    f.replyDelayMs = 2;
+    m_sim->setFaults(f);
+    QSignalSpy stages(m_link, &DeviceLink::stageAdvanced);
+    m_link->startCalculation(sampleRaw(), 3);
+    QVERIFY(waitUntil([&] { return stages.count() == 1; }, 5000));
+    m_link->updateNetwork();
+    QCOMPARE(m_failed->count(), 1);
+    QCOMPARE(m_failed->at(0).at(0).toInt(), 4);
+    QVERIFY(!m_link->deviceAvailable());
+    QVERIFY(waitUntil([&] { return m_link->deviceAvailable() && m_link->step() == DeviceLink::Closed; }, 5000));
+    QCOMPARE(m_failed->count(), 1);
+    QCOMPARE(m_ready->count(), 0);
+    // Closing an idle link reports nothing.
+    m_link->disconnectLink();
+    QCOMPARE(m_failed->count(), 1);
 }
 
 void TestDeviceLink::endpointFor_data()
