@@ -105,6 +105,7 @@ TEXT = {
 STYLE = """<style type="text/css">
 @page { size: A4 portrait; margin: 12mm 10mm 12mm 10mm; }
 html, body { margin: 0; padding: 0; background: #ffffff; color: #000000; }
+@media print { body { padding: 40px 44px; } }
 body { font-family: 'Times New Roman', 'Liberation Serif', serif; font-size: 13px; }
 .page { width: 1000px; margin: 0 auto; }
 .head { border-bottom: 2px solid #000000; margin-bottom: 8px; padding-bottom: 4px; }
