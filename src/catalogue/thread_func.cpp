@@ -121,11 +121,23 @@ void Thread_Func::run()
         return;
     m_lastPassStart.start();
     m_visited.clear();
+    m_found.clear();
+    // One listing of the reports folder instead of a stat per analysis folder.
+    const QStringList reports = listSubDirs(m_reportsPath);
+    m_reportDirs = QSet<QString>(reports.begin(), reports.end());
     if (m_deep)
         CyclicSearchProc(m_folderPath);
     else
         SingleSearchProc(m_folderPath);
     m_visited.clear();
+    // Sent together at the end of the pass, so the interface thread wakes once per pass
+    // rather than once per folder; it only looks at a pass once it has ended anyway.
+    for (const Found& f : qAsConst(m_found)) {
+        if (stopRequested())
+            break;
+        emit ProcData(f.path, f.name, f.state);
+    }
+    m_found.clear();
 }
 
 QStringList Thread_Func::listSubDirs(const QString& dir)
@@ -170,7 +182,7 @@ void Thread_Func::CyclicSearchProc(QString folder_path)
 void Thread_Func::AddObjectToList(QString folder_path, QString folder_name)
 {
     const QColor colour = CheckStateFolder(folder_path, folder_name);
-    emit ProcData(folder_path, folder_name, colour);
+    m_found.append({folder_path, folder_name, colour});
 }
 
 QColor Thread_Func::CheckStateFolder(QString folder_path, QString folder_name)
@@ -196,9 +208,9 @@ bool Thread_Func::func_AnalyseExist(QString t_folderPath, QString t_folderName)
     QString candidate = t_folderName;
     qint64 counter = 1;
     for (;;) {
-        const QString dir = joinPath(m_reportsPath, candidate);
-        if (!QFileInfo(dir).isDir())
+        if (!m_reportDirs.contains(candidate))
             return false;
+        const QString dir = joinPath(m_reportsPath, candidate);
         const QString ini = QString(dir % QLatin1String("/report.ini"));
         if (QFile::exists(ini) && Analyse_ReadfolderPath(ini) == t_folderPath)
             return Analyse_ReadAnalyseExist(ini);

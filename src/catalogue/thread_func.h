@@ -6,6 +6,7 @@
 #include <QSet>
 #include <QString>
 #include <QThread>
+#include <QVector>
 #include <QWaitCondition>
 
 #include <atomic>
@@ -75,4 +76,11 @@ private:
     std::atomic<int> m_minInterval{1000};
     QElapsedTimer m_lastPassStart;  // touched by the scanner thread only
     QSet<QString> m_visited;        // canonical directories of the current deep pass
+    QSet<QString> m_reportDirs;     // report folder names present when the pass started
+    struct Found {
+        QString path;
+        QString name;
+        QColor state;
+    };
+    QVector<Found> m_found;         // results of the current pass, sent when it ends
 };
