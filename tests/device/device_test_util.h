@@ -4,9 +4,12 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include <functional>
+
+#include "device/devicelink.h"
 
 // Reference values for the device tests, computed bit by bit and independently of
 // the table-driven code they check.
@@ -28,16 +31,10 @@ inline unsigned char crc8(const QByteArray& bytes)
     return crc;
 }
 
-// Checksum of a frame body, lead character excluded, as two upper-case digits.
-inline QString digits(const QString& body)
-{
-    return QString::asprintf("%02X", crc8(body.mid(1).toLatin1()));
-}
-
-// "body,CC*"
+// "body,CC*", the checksum over the body minus its lead character.
 inline QString checked(const QString& body)
 {
-    return body + QLatin1Char(',') + digits(body) + QLatin1Char('*');
+    return body + QString::asprintf(",%02X*", crc8(body.mid(1).toLatin1()));
 }
 
 }  // namespace RefCrc
@@ -55,4 +52,29 @@ inline bool waitUntil(const std::function<bool()>& condition, int timeoutMs)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     return true;
+}
+
+inline void pointAt(DeviceLink& link, quint16 port)
+{
+    link.setEndpointProvider([port] { return DeviceLink::Endpoint{QStringLiteral("127.0.0.1"), port}; });
+}
+
+// Runs one calculation to its end. Gives the failure code or 100 for results; -1 when it
+// did not end with exactly one outcome and a closed link.
+inline int runCalculation(DeviceLink& link, const QStringList& raw, unsigned char type, int timeoutMs = 20000)
+{
+    int outcome = -1;
+    int outcomes = 0;
+    QObject guard;
+    QObject::connect(&link, &DeviceLink::calculationFailed, &guard, [&](int code) {
+        outcome = code;
+        ++outcomes;
+    });
+    QObject::connect(&link, &DeviceLink::resultsReady, &guard, [&] {
+        outcome = 100;
+        ++outcomes;
+    });
+    link.startCalculation(raw, type);
+    const bool ended = waitUntil([&] { return outcome >= 0 && link.step() == DeviceLink::Closed; }, timeoutMs);
+    return ended && outcomes == 1 ? outcome : -1;
 }
