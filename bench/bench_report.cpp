@@ -61,7 +61,7 @@ int main(int argc, char* argv[])
     for (const QString& name : QDir(LAB_SOURCE_DIR "/data/docs").entryList({"*.html"}))
         QFile::copy(LAB_SOURCE_DIR "/data/docs/" + name, appDir + "/docs/" + name);
     QDir().mkpath(dataDir);
-    DemoData::writeAnalysis(dataDir, "BL_1001.D", DemoData::ExportSpec());
+    DemoData::writeAnalysis(dataDir, "BL_1001.D", DemoData::ExportContent());
     DeviceSimulator sim;
     sim.listen();
     writeSettings(appDir, dataDir, sim.port());

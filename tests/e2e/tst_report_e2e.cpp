@@ -42,7 +42,7 @@ class TestReportE2E : public QObject
 
     // An application directory over a data directory holding the given analyses, signed in.
     bool start(Fixture& f, const QStringList& analyses, bool deep = false,
-               const DemoData::ExportSpec& spec = DemoData::ExportSpec())
+               const DemoData::ExportContent& content = DemoData::ExportContent())
     {
         if (!f.app.copyTemplates() || !f.sim.listen())
             return false;
@@ -50,7 +50,7 @@ class TestReportE2E : public QObject
         for (const QString& relative : analyses) {
             const QFileInfo info(QDir(f.data).filePath(relative));
             if (!QDir().mkpath(info.path())
-                || !DemoData::writeAnalysis(info.path(), info.fileName(), spec))
+                || !DemoData::writeAnalysis(info.path(), info.fileName(), content))
                 return false;
         }
         AppTestDir::Settings s;
@@ -221,7 +221,7 @@ private slots:
     void incompleteExport_isRefused()
     {
         Fixture f;
-        DemoData::ExportSpec shortExport;
+        DemoData::ExportContent shortExport;
         shortExport.values.resize(60);
         QVERIFY(start(f, {QStringLiteral("SK_3.D")}, false, shortExport));
         QVERIFY(waitForEntries(f, 1));

@@ -50,7 +50,7 @@ QString rule(QChar c, int n)
 
 }  // namespace
 
-ExportSpec::ExportSpec()
+ExportContent::ExportContent()
 {
     std::mt19937 gen(20190307u);
     std::uniform_int_distribution<qint64> dist(0, 2000000);
@@ -59,9 +59,9 @@ ExportSpec::ExportSpec()
         values.append(i % 11 == 7 ? 0 : dist(gen));
 }
 
-ExportSpec makeSpec(Language language, quint32 seed, const QString& patient)
+ExportContent makeContent(Language language, quint32 seed, const QString& patient)
 {
-    ExportSpec s;
+    ExportContent s;
     s.language = language;
     std::mt19937 gen(seed);
     std::uniform_int_distribution<qint64> dist(0, 2000000);
@@ -75,24 +75,24 @@ ExportSpec makeSpec(Language language, quint32 seed, const QString& patient)
     return s;
 }
 
-QByteArray makeExport(const ExportSpec& spec)
+QByteArray makeExport(const ExportContent& content)
 {
-    const bool ru = spec.language == Language::Russian;
-    const QDate d = spec.date.isValid() ? spec.date : QDate(2019, 3, 7);
+    const bool ru = content.language == Language::Russian;
+    const QDate d = content.date.isValid() ? content.date : QDate(2019, 3, 7);
     const QString dateText = QStringLiteral("%1 %2 %3")
                                  .arg(d.day(), 2, 10, QLatin1Char('0'))
                                  .arg(QString::fromLatin1(kMonths[d.month() - 1]))
                                  .arg(d.year());
     QStringList lines;
-    lines << (spec.title.isEmpty()
+    lines << (content.title.isEmpty()
                   ? (ru ? QStringLiteral("Количественный отчет   (проверен)") : QStringLiteral("Quantitation Report   (QT Reviewed)"))
-                  : spec.title);
+                  : content.title);
     lines << QString();
     lines << (ru ? QStringLiteral("  Путь данных : C:\\msdchem\\1\\DATA\\") : QStringLiteral("  Data Path : C:\\msdchem\\1\\DATA\\"));
-    lines << (ru ? QStringLiteral("  Файл данных : ") : QStringLiteral("  Data File : ")) + spec.dataFile;
+    lines << (ru ? QStringLiteral("  Файл данных : ") : QStringLiteral("  Data File : ")) + content.dataFile;
     lines << (ru ? QStringLiteral("  Дата анализа :  %1   10:15") : QStringLiteral("  Acq On    :  %1   10:15")).arg(dateText);
     lines << (ru ? QStringLiteral("  Оператор    : lab") : QStringLiteral("  Operator  : lab"));
-    lines << (ru ? QStringLiteral("  Имя пациента :  ") : QStringLiteral("  Patient name :  ")) + spec.patient;
+    lines << (ru ? QStringLiteral("  Имя пациента :  ") : QStringLiteral("  Patient name :  ")) + content.patient;
     lines << (ru ? QStringLiteral("  Прочее      :") : QStringLiteral("  Misc      :"));
     lines << QStringLiteral("  ALS Vial  : 12    Sample Multiplier: 1");
     lines << QString();
@@ -107,23 +107,23 @@ QByteArray makeExport(const ExportSpec& spec)
     lines << rule(QLatin1Char('='), 72);
     lines << QString();
     lines << (ru ? QStringLiteral("Целевые соединения") : QStringLiteral("Target Compounds"));
-    for (int i = 0; i < spec.values.size(); ++i)
-        lines << dataRow(i, spec.values[i]);
+    for (int i = 0; i < content.values.size(); ++i)
+        lines << dataRow(i, content.values[i]);
     lines << rule(QLatin1Char('-'), 72);
     lines << QStringLiteral("(f)=RT Delta > 1/2 Window        (m)=manual int.");
-    lines << spec.extraRows;
+    lines << content.extraRows;
 
     QTextCodec* codec = QTextCodec::codecForName("cp1251");
     const QString text = lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
     return codec ? codec->fromUnicode(text) : text.toLatin1();
 }
 
-bool writeAnalysis(const QString& parentDir, const QString& folderName, const ExportSpec& spec)
+bool writeAnalysis(const QString& parentDir, const QString& folderName, const ExportContent& content)
 {
     const QString dir = QString(parentDir % QLatin1Char('/') % folderName);
     if (!QDir().mkpath(dir))
         return false;
-    ExportSpec named = spec;
+    ExportContent named = content;
     if (named.dataFile == QLatin1String("SAMPLE.D"))
         named.dataFile = folderName;
     QFile f(QString(dir % QLatin1String("/epatemp.txt")));
@@ -155,7 +155,7 @@ bool makeDemoTree(const QString& root)
     bool ok = true;
     quint32 seed = 1000;
     auto add = [&](const QString& parent, const QString& name, Language lang, const QString& patient) {
-        ExportSpec s = makeSpec(lang, seed++, patient);
+        ExportContent s = makeContent(lang, seed++, patient);
         ok = writeAnalysis(parent, name, s) && ok;
     };
     const Language en = Language::English;
@@ -180,7 +180,7 @@ bool makeDemoTree(const QString& root)
     QFile::setPermissions(root + QStringLiteral("/UR_0431_Locked.D/epatemp.txt"), QFileDevice::Permissions());
     ok = QDir().mkpath(root + QStringLiteral("/FK_0432_DirExport.D/epatemp.txt")) && ok;
     {
-        ExportSpec other = makeSpec(en, seed++, QStringLiteral("Other O."));
+        ExportContent other = makeContent(en, seed++, QStringLiteral("Other O."));
         other.title = QStringLiteral("Area Percent Report");
         ok = writeAnalysis(root, QStringLiteral("NO_0433_AreaReport.D"), other) && ok;
     }
@@ -230,7 +230,7 @@ bool makeLargeTree(const QString& root, int count, bool nested, const QString& r
                                  .arg(i, 5, 10, QLatin1Char('0'))
                                  .arg(i % 97);
         const Language lang = (i % 3 == 0) ? Language::Russian : Language::English;
-        ok = writeAnalysis(parent, name, makeSpec(lang, quint32(i + 1))) && ok;
+        ok = writeAnalysis(parent, name, makeContent(lang, quint32(i + 1))) && ok;
         if (!reportsDir.isEmpty() && i % 2 == 0)
             ok = writeReportRecord(reportsDir, name, parent, i % 4 == 0) && ok;
     }

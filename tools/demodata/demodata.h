@@ -12,7 +12,7 @@ namespace DemoData {
 
 enum class Language { English, Russian };
 
-struct ExportSpec {
+struct ExportContent {
     Language language = Language::English;
     QDate date = QDate(2019, 3, 7);
     QString patient = QStringLiteral("Ivanov D.A.");
@@ -21,23 +21,23 @@ struct ExportSpec {
     QVector<qint64> values;                         // one data row each, written as given
     QStringList extraRows;                          // written verbatim after the closing line
 
-    ExportSpec();  // 70 values from a fixed seed
+    ExportContent();  // 70 values from a fixed seed
 };
 
 constexpr int DataFirstLine = 21;  // 1-based line of the first data row
 constexpr int ValueEndColumn = 54; // 0-based column of a value's last character
 constexpr int StandardValueCount = 70;
 
-// A spec with deterministic values for seed; other fields default.
-ExportSpec makeSpec(Language language, quint32 seed, const QString& patient = QString());
+// A content with deterministic values for seed; other fields default.
+ExportContent makeContent(Language language, quint32 seed, const QString& patient = QString());
 
 // The export text encoded in cp1251, lines ending CR LF. Line 1 title, line 5 date
 // ("... : 07 MAR 2019 10:15"), line 7 "Patient name : <patient>", data rows from line 21
 // with each value ending at column 54, then a line of hyphens and the extra rows.
-QByteArray makeExport(const ExportSpec& spec);
+QByteArray makeExport(const ExportContent& content);
 
 // Creates parentDir/folderName and its epatemp.txt.
-bool writeAnalysis(const QString& parentDir, const QString& folderName, const ExportSpec& spec);
+bool writeAnalysis(const QString& parentDir, const QString& folderName, const ExportContent& content);
 
 // Writes reportsDir/reportFolder/report.ini with General/FolderPath and General/ReportExist.
 bool writeReportRecord(const QString& reportsDir, const QString& reportFolder, const QString& folderPath,

@@ -29,11 +29,11 @@ bool parsePhase(const QString& name, Phase* phase)
 }
 
 // "name" or "name=value"; returns false for an unknown name or a bad value.
-bool applyFault(const QString& spec, DeviceSimulator::Faults* f)
+bool applyFault(const QString& option, DeviceSimulator::Faults* f)
 {
-    const int eq = spec.indexOf(QLatin1Char('='));
-    const QString name = eq < 0 ? spec : spec.left(eq);
-    const QString value = eq < 0 ? QString() : spec.mid(eq + 1);
+    const int eq = option.indexOf(QLatin1Char('='));
+    const QString name = eq < 0 ? option : option.left(eq);
+    const QString value = eq < 0 ? QString() : option.mid(eq + 1);
     bool ok = true;
     const int number = value.isEmpty() ? 0 : value.toInt(&ok);
 
@@ -118,9 +118,9 @@ int main(int argc, char* argv[])
     }
 
     DeviceSimulator::Faults faults;
-    for (const QString& spec : parser.values(faultOption)) {
-        if (!applyFault(spec, &faults)) {
-            err << "devicesim: unknown fault or bad value: " << spec << '\n';
+    for (const QString& option : parser.values(faultOption)) {
+        if (!applyFault(option, &faults)) {
+            err << "devicesim: unknown fault or bad value: " << option << '\n';
             return 2;
         }
     }
