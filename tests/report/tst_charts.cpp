@@ -83,23 +83,6 @@ class TestCharts : public QObject
     Q_OBJECT
 
 private slots:
-    void sizes_data()
-    {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<QSize>("size");
-        QTest::newRow("overview with legend") << 0 << QSize(520, 1207);
-        QTest::newRow("overview") << 1 << QSize(550, 1207);
-        QTest::newRow("difference") << 2 << QSize(550, 1207);
-    }
-    void sizes()
-    {
-        QFETCH(int, type);
-        QFETCH(QSize, size);
-        const QImage img = Charts::draw(type, MarkerTable(MarkerTableSize));
-        QCOMPARE(img.size(), size);
-        QCOMPARE(img.pixel(size.width() - 1, 20) & 0xffffff, 0xffffffu);
-    }
-
     void gridStep_data()
     {
         QTest::addColumn<qlonglong>("maximum");
@@ -112,7 +95,6 @@ private slots:
         QTest::newRow("25") << 25LL << 5 << 10LL;
         QTest::newRow("24") << 24LL << 5 << 0LL;
         QTest::newRow("zero") << 0LL << 5 << 0LL;
-        QTest::newRow("ten million") << 10000000LL << 5 << 2000000LL;
         QTest::newRow("thirds") << 700LL << 3 << 200LL;
     }
     void gridStep()
@@ -164,20 +146,22 @@ private slots:
     void emptyTableDrawsNoBarsOrGrid_data()
     {
         QTest::addColumn<int>("type");
-        QTest::newRow("with legend") << 0;
-        QTest::newRow("overview") << 1;
-        QTest::newRow("difference") << 2;
+        QTest::addColumn<int>("width");
+        QTest::newRow("with legend") << 0 << 520;
+        QTest::newRow("overview") << 1 << 550;
+        QTest::newRow("difference") << 2 << 550;
     }
     void emptyTableDrawsNoBarsOrGrid()
     {
         QFETCH(int, type);
+        QFETCH(int, width);
         const QImage img = Charts::draw(type, MarkerTable(MarkerTableSize));
-        const QRect body(0, 30, img.width(), img.height() - 30);
-        QCOMPARE(count(img, body, isBlue), 0);
+        QCOMPARE(img.size(), QSize(width, 1207));
+        QCOMPARE(img.pixel(width - 1, 20) & 0xffffff, 0xffffffu);
+        QCOMPARE(count(img, QRect(0, 30, img.width(), img.height() - 30), isBlue), 0);
         if (type == 2) {
             QVERIFY(solidColumn(img, 300));
-            QCOMPARE(verticalLines(img, 0, 280), QList<double>());
-            QCOMPARE(verticalLines(img, 325, img.width()), QList<double>());
+            QCOMPARE(verticalLines(img, 0, 280) + verticalLines(img, 325, img.width()), QList<double>());
         } else {
             // gray is checked right of the labels, where text smoothing cannot produce it
             QCOMPARE(count(img, QRect(16, 30, img.width() - 16, img.height() - 30), isGray), 0);
@@ -293,7 +277,6 @@ private slots:
     void savesBmp()
     {
         QTemporaryDir dir;
-        QVERIFY(dir.isValid());
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("R1.D")));
         const QString path = Charts::imagePath(dir.path(), QStringLiteral("R1.D"), QStringLiteral("P9"), 2);
         QCOMPARE(path, dir.path() + QStringLiteral("/R1.D/P9_img_2.bmp"));
@@ -301,12 +284,8 @@ private slots:
         table[5].result = 700;
         const QImage img = Charts::draw(2, table);
         QVERIFY(Charts::save(img, path));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.read(2), QByteArray("BM"));
-        file.close();
-        QImage back(path);
-        QCOMPARE(back.size(), img.size());
+        QImage back;
+        QVERIFY(back.load(path, "BMP"));
         QCOMPARE(back.convertToFormat(QImage::Format_RGB32), img.convertToFormat(QImage::Format_RGB32));
         QVERIFY(!Charts::save(img, dir.filePath(QStringLiteral("missing/x.bmp"))));
     }

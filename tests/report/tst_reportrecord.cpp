@@ -25,12 +25,14 @@ private slots:
         QDir().mkpath(reports());
     }
 
-    void completeRun()
+    void completeRunWritesEveryKey()
     {
         const QString folder = ReportRecord::chooseFolder(reports(), QStringLiteral("001F.D"), QStringLiteral("/data/a"));
-        QCOMPARE(folder, QStringLiteral("001F.D"));
         const QString ini = ReportRecord::iniPath(reports(), folder);
         QCOMPARE(ini, reports() + QStringLiteral("/001F.D/report.ini"));
+        QCOMPARE(ReportRecord::readFolderPath(ini), QString());
+        QVERIFY(!ReportRecord::readReportExist(ini));
+        QCOMPARE(ReportRecord::readPrint(ini).patient, QString());
         ReportRecord::writeFolderPathIfMissing(ini, QStringLiteral("/data/a"));
         ReportRecord::writeFolderPathIfMissing(ini, QStringLiteral("/data/other"));  // kept as is
         ReportRecord::saveCalc(ini, QStringLiteral("001F"), folder, QStringLiteral("in blood"),
@@ -42,79 +44,46 @@ private slots:
         QCOMPARE(s.childKeys().size(), 0);
         QCOMPARE(s.childGroups(), (QStringList{QStringLiteral("General"), QStringLiteral("ReportData")}));
         s.beginGroup(QStringLiteral("General"));
-        QCOMPARE(s.childKeys().size(), 2);
-        QCOMPARE(s.value(QStringLiteral("FolderPath")).toString(), QStringLiteral("/data/a"));
-        QVERIFY(s.value(QStringLiteral("ReportExist")).toBool());
+        QCOMPARE(s.childKeys(), (QStringList{QStringLiteral("FolderPath"), QStringLiteral("ReportExist")}));
         s.endGroup();
         s.beginGroup(QStringLiteral("ReportData"));
-        const QStringList keys = s.childKeys();
-        QCOMPARE(keys.size(), 10);
-        for (const QString& key : keys) {
-            if (key.endsWith(QLatin1String("Print"))) {
-                QString partner = key;
-                partner.replace(QLatin1String("Print"), QLatin1String("Default"));
-                QVERIFY2(keys.contains(partner), qPrintable(key));
-                QCOMPARE(s.value(key).toString(), s.value(partner).toString());
-            }
-        }
+        QStringList keys = s.childKeys();
+        keys.sort();
+        QCOMPARE(keys.join(QLatin1Char(' ')),
+                 QStringLiteral("ConclusionDefault ConclusionPrint PatientDefault PatientPrint ProbeCode "
+                                "ProbeIDDefault ProbeIDPrint ProbeNameDefault ProbeNamePDF ProbeNamePrint"));
         s.endGroup();
-        const QByteArray raw = fileBytes(ini);
-        QVERIFY(raw.contains("[%General]"));
-        QVERIFY(raw.contains("[ReportData]"));
+        QVERIFY(fileBytes(ini).contains("[%General]"));
 
         QCOMPARE(ReportRecord::readFolderPath(ini), QStringLiteral("/data/a"));
         QVERIFY(ReportRecord::readReportExist(ini));
         QCOMPARE(ReportRecord::readProbeCode(ini), QStringLiteral("001F"));
         QCOMPARE(ReportRecord::readProbeNamePdf(ini), folder);
-        const ReportRecord::PrintValues p = ReportRecord::readPrint(ini);
-        QCOMPARE(p.probeId, QStringLiteral("001F"));
-        QCOMPARE(p.probeName, QStringLiteral("in blood"));
-        QCOMPARE(p.patient, QStringLiteral("Ivanov, Ivan"));
-        QCOMPARE(p.conclusion, QStringLiteral("Line one<br>line two, with comma"));
-    }
+        ReportRecord::PrintValues p = ReportRecord::readPrint(ini);
+        QCOMPARE(QStringList({p.probeName, p.probeId, p.patient, p.conclusion}),
+                 QStringList({QStringLiteral("in blood"), QStringLiteral("001F"), QStringLiteral("Ivanov, Ivan"),
+                              QStringLiteral("Line one<br>line two, with comma")}));
 
-    void emptyRecord()
-    {
-        const QString ini = ReportRecord::iniPath(reports(), QStringLiteral("none"));
-        QCOMPARE(ReportRecord::readFolderPath(ini), QString());
-        QVERIFY(!ReportRecord::readReportExist(ini));
-        QCOMPARE(ReportRecord::readPrint(ini).patient, QString());
-        QCOMPARE(ReportRecord::readProbeNamePdf(ini), QString());
-    }
-
-    void editsAndDefaults()
-    {
-        const QString ini = ReportRecord::iniPath(reports(), QStringLiteral("x"));
-        QDir().mkpath(reports() + QStringLiteral("/x"));
-        ReportRecord::saveCalc(ini, QStringLiteral("X"), QStringLiteral("x"), QStringLiteral("in urina"),
-                               QStringLiteral("patient"));
-        ReportRecord::saveConclusion(ini, QStringLiteral("c"));
+        // Edits go to the Print keys only; a new run overwrites them.
         ReportRecord::writePrint(ini, {QStringLiteral("name"), QStringLiteral("id"), QStringLiteral("pat"),
                                        QStringLiteral("concl")});
-        const ReportRecord::PrintValues p = ReportRecord::readPrint(ini);
+        p = ReportRecord::readPrint(ini);
+        QCOMPARE(QStringList({p.probeName, p.probeId, p.patient, p.conclusion}),
+                 QStringList({QStringLiteral("name"), QStringLiteral("id"), QStringLiteral("pat"), QStringLiteral("concl")}));
         const ReportRecord::PrintValues d = ReportRecord::readDefaults(ini);
-        QCOMPARE(p.probeName, QStringLiteral("name"));
-        QCOMPARE(p.probeId, QStringLiteral("id"));
-        QCOMPARE(p.patient, QStringLiteral("pat"));
-        QCOMPARE(p.conclusion, QStringLiteral("concl"));
-        QCOMPARE(d.probeName, QStringLiteral("in urina"));
-        QCOMPARE(d.probeId, QStringLiteral("X"));
-        QCOMPARE(d.patient, QStringLiteral("patient"));
-        QCOMPARE(d.conclusion, QStringLiteral("c"));
-        // A new run overwrites the edits.
-        ReportRecord::saveCalc(ini, QStringLiteral("X"), QStringLiteral("x"), QStringLiteral("in urina"),
-                               QStringLiteral("patient"));
-        QCOMPARE(ReportRecord::readPrint(ini).patient, QStringLiteral("patient"));
+        QCOMPARE(QStringList({d.probeName, d.probeId, d.patient, d.conclusion}),
+                 QStringList({QStringLiteral("in blood"), QStringLiteral("001F"), QStringLiteral("Ivanov, Ivan"),
+                              QStringLiteral("Line one<br>line two, with comma")}));
+        ReportRecord::saveCalc(ini, QStringLiteral("001F"), folder, QStringLiteral("in blood"), QStringLiteral("P"));
+        QCOMPARE(ReportRecord::readPrint(ini).patient, QStringLiteral("P"));
     }
 
     void textsSurvive_data()
     {
         QTest::addColumn<QString>("value");
         QTest::newRow("cyrillic") << QString::fromUtf8("Иванов Иван Иванович");
-        QTest::newRow("phrase") << QString::fromUtf8("в аспирате из матки");
         QTest::newRow("commas") << QStringLiteral("a, b, c");
         QTest::newRow("quotes and semicolon") << QStringLiteral("say \"hi\"; =x [y] #z");
-        QTest::newRow("mixed") << QString::fromUtf8("Петров, П. = 5%");
     }
     void textsSurvive()
     {
@@ -137,55 +106,39 @@ private slots:
 
     void chooseFolder()
     {
-        const QString a = QStringLiteral("/data/a");
-        const QString b = QStringLiteral("/data/b");
-        const QString n = QStringLiteral("S1.D");
-        auto produce = [&](const QString& path) {
-            const QString name = ReportRecord::chooseFolder(reports(), n, path);
-            ReportRecord::writeFolderPathIfMissing(ReportRecord::iniPath(reports(), name), path);
-            return name;
+        auto produce = [&](const QString& name, const QString& path) {
+            const QString folder = ReportRecord::chooseFolder(reports(), name, path);
+            ReportRecord::writeFolderPathIfMissing(ReportRecord::iniPath(reports(), folder), path);
+            return folder;
         };
-        QCOMPARE(produce(a), n);
+        const QString n = QStringLiteral("S1.D");
+        QCOMPARE(produce(n, QStringLiteral("/data/a")), n);
         QVERIFY(QFileInfo(reports() + QStringLiteral("/S1.D")).isDir());
-        QCOMPARE(produce(b), QStringLiteral("S1.D_1"));
+        QCOMPARE(produce(n, QStringLiteral("/data/b")), QStringLiteral("S1.D_1"));
         QVERIFY(QFileInfo(reports() + QStringLiteral("/S1.D_1")).isDir());
-        QCOMPARE(produce(a), n);
-        QCOMPARE(produce(b), QStringLiteral("S1.D_1"));
-        QCOMPARE(produce(QStringLiteral("/data/c")), QStringLiteral("S1.D_2"));
-        QCOMPARE(ReportRecord::readFolderPath(ReportRecord::iniPath(reports(), QStringLiteral("S1.D_1"))), b);
+        QCOMPARE(produce(n, QStringLiteral("/data/a")), n);
+        QCOMPARE(produce(n, QStringLiteral("/data/b")), QStringLiteral("S1.D_1"));
+        QCOMPARE(produce(n, QStringLiteral("/data/c")), QStringLiteral("S1.D_2"));
+        QCOMPARE(produce(n, QStringLiteral("/data/c/")), QStringLiteral("S1.D_3"));  // paths match exactly
 
-        ReportRecord::saveCalc(ReportRecord::iniPath(reports(), QStringLiteral("S1.D_1")), QStringLiteral("S1"),
-                               QStringLiteral("S1.D_1"), QString(), QString());
-        QCOMPARE(ReportRecord::readProbeNamePdf(ReportRecord::iniPath(reports(), QStringLiteral("S1.D_1"))),
-                 QStringLiteral("S1.D_1"));
-    }
-
-    void chooseFolderAdoptsAndSkips()
-    {
-        // A folder without a record is adopted.
+        // A folder without a record is adopted; a stray file in the way is skipped.
         QDir().mkpath(reports() + QStringLiteral("/Q.D"));
         QCOMPARE(ReportRecord::chooseFolder(reports(), QStringLiteral("Q.D"), QStringLiteral("/p")), QStringLiteral("Q.D"));
-        // Another analysis' folder and a stray file are skipped.
         ReportRecord::writeFolderPathIfMissing(ReportRecord::iniPath(reports(), QStringLiteral("Q.D")), QStringLiteral("/other"));
         QFile stray(reports() + QStringLiteral("/Q.D_1"));
         QVERIFY(stray.open(QIODevice::WriteOnly));
         stray.close();
         QCOMPARE(ReportRecord::chooseFolder(reports(), QStringLiteral("Q.D"), QStringLiteral("/p")), QStringLiteral("Q.D_2"));
         QVERIFY(QFileInfo(reports() + QStringLiteral("/Q.D_2")).isDir());
-        // FolderPath must match exactly.
-        ReportRecord::writeFolderPathIfMissing(ReportRecord::iniPath(reports(), QStringLiteral("Q.D_2")), QStringLiteral("/p/"));
-        QCOMPARE(ReportRecord::chooseFolder(reports(), QStringLiteral("Q.D"), QStringLiteral("/p")), QStringLiteral("Q.D_3"));
     }
 
     void breadcrumb_data()
     {
         QTest::addColumn<int>("checkpoint");
         QTest::addColumn<int>("stored");
-        QTest::newRow("0") << 0 << 0;
         QTest::newRow("19") << 19 << 19;
         QTest::newRow("255") << 255 << 255;
         QTest::newRow("256 wraps") << 256 << 0;
-        QTest::newRow("300") << 300 << 44;
         QTest::newRow("-1") << -1 << 255;
     }
     void breadcrumb()

@@ -87,10 +87,8 @@ private slots:
 
         // each colour placeholder is the bgcolor attribute of the cell holding that result
         for (int p = 0; p < 57; ++p) {
-            const QRegularExpression cell(QStringLiteral("<td[^>]*\\sbgcolor=\"\\$Color%1\"[^>]*>\\$Res%1<")
-                                              .arg(nn(p)));
-            QVERIFY2(page.contains(cell), qPrintable(QStringLiteral("colour of %1").arg(p)));
-            QCOMPARE(page.count(QStringLiteral("$Color") + nn(p)), 1);
+            const QRegularExpression cell(QStringLiteral("<td[^>]*\\sbgcolor=\"\\$Color%1\"[^>]*>\\$Res%1<").arg(nn(p)));
+            QVERIFY2(page.contains(cell) && page.count(QStringLiteral("$Color") + nn(p)) == 1, qPrintable(nn(p)));
         }
         if (!fullTable) {
             QVERIFY(page.contains(QStringLiteral("<img src=\"$Image0.bmp\"")));
@@ -100,10 +98,25 @@ private slots:
         }
         if (templateType == 3)
             QVERIFY(page.contains(QStringLiteral("<img src=\"$Image1.bmp\"")));
-
         QVERIFY(page.contains(QStringLiteral("charset=utf-8"), Qt::CaseInsensitive));
         QVERIFY(page.contains(QStringLiteral("'Times New Roman', 'Liberation Serif', serif")));
         QVERIFY(page.contains(QStringLiteral("page-break-inside: avoid")));
+
+        // filling leaves no placeholder behind
+        MarkerTable table(MarkerTableSize);
+        table[0].name = QStringLiteral("Streptococcus spp.");
+        table[0].norm = 10;
+        table[0].result = 10000000;
+        ReportHtml::PremadeParams params;
+        params.templateType = templateType;
+        QString filled = fullTable ? ReportHtml::fillFullTable(page, table, params)
+                                   : ReportHtml::fillPremade(page, table, params);
+        filled = ReportHtml::fillIdentity(filled, {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"),
+                                                   QStringLiteral("d")});
+        QVERIFY2(!filled.contains(QLatin1Char('$')), qPrintable(filled.mid(filled.indexOf(QLatin1Char('$')), 20)));
+        QVERIFY(filled.contains(QStringLiteral("Streptococcus spp.")));
+        QVERIFY(filled.contains(QStringLiteral("10000000+")));
+        QCOMPARE(filled.count(QStringLiteral("bgcolor=\"Gold\"")), 1);
     }
 };
 
