@@ -4,10 +4,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QIcon>
 #include <QImage>
 #include <QImageReader>
-#include <QPixmap>
 #include <QSet>
 #include <QtTest>
 
@@ -38,21 +36,17 @@ class tst_InstallData : public QObject
     Q_OBJECT
 
 private slots:
-    void icon_data();
+    void icon_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const char* n : {"doc.ico", "new.ico", "edit.ico", "view.ico", "print.ico", "refresh.ico",
+                              "text-editor.ico", "login.ico", "folder-search.ico", "copy_value.png",
+                              "edit_value.png"})
+            QTest::newRow(n) << QString::fromLatin1(n);
+    }
     void icon();
     void manualPdf();
 };
-
-void tst_InstallData::icon_data()
-{
-    QTest::addColumn<QString>("name");
-    const char* const names[] = {"doc.ico",         "new.ico",        "edit.ico",
-                                 "view.ico",        "print.ico",      "refresh.ico",
-                                 "text-editor.ico", "login.ico",      "folder-search.ico",
-                                 "copy_value.png",  "edit_value.png"};
-    for (const char* n : names)
-        QTest::newRow(n) << QString::fromLatin1(n);
-}
 
 void tst_InstallData::icon()
 {
@@ -80,12 +74,7 @@ void tst_InstallData::icon()
         QVERIFY2(distinctColours(img, 4) >= 4, qPrintable(QStringLiteral("image %1 is flat").arg(i)));
         QCOMPARE(qAlpha(img.pixel(0, 0)), 0);
     }
-    QVERIFY(largest >= 24);
-
-    // The way the program loads it: a button icon of 24 x 24.
-    const QPixmap pm = QIcon(path).pixmap(24, 24);
-    QVERIFY(!pm.isNull());
-    QVERIFY(distinctColours(pm.toImage(), 4) >= 4);
+    QVERIFY(largest >= 24); // buttons show them at 24 x 24
 }
 
 void tst_InstallData::manualPdf()

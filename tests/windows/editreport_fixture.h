@@ -5,18 +5,14 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFrame>
-#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QWebFrame>
-#include <QWebSettings>
 #include <QWebView>
 #include <QtTest>
 
@@ -25,10 +21,6 @@ namespace fixture {
 inline const char kPremade[] =
     "<html><body><h1>Отчет</h1>\n<p>Name: $TypeProbe</p><p>Code: $ProbeID</p>\n"
     "<p>Patient: $PatientID</p><p>Again $PatientID</p>\n<p>$Conclusion</p></body></html>\n";
-
-struct Values {
-    QString name, id, patient, conclusion;
-};
 
 inline QString u(const char* s)
 {
@@ -40,8 +32,7 @@ inline QString readUtf8(const QString& path)
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return QStringLiteral("<unreadable>");
-    QString text = QString::fromUtf8(f.readAll());
-    return text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    return QString::fromUtf8(f.readAll()).replace(QLatin1String("\r\n"), QLatin1String("\n"));
 }
 
 inline void writeBytes(const QString& path, const QByteArray& bytes)
@@ -51,22 +42,30 @@ inline void writeBytes(const QString& path, const QByteArray& bytes)
     f.write(bytes);
 }
 
-// The premade text with the four placeholders filled by plain values (no HTML specials).
-inline QString expectedPage(const Values& v)
+// The premade text with its placeholders filled by plain values (no HTML specials).
+inline QString expectedPage(const QString& name, const QString& id, const QString& patient,
+                            const QString& conclusion)
 {
-    QString page = QString::fromUtf8(kPremade);
-    page.replace(QLatin1String("$TypeProbe"), v.name);
-    page.replace(QLatin1String("$ProbeID"), v.id);
-    page.replace(QLatin1String("$PatientID"), v.patient);
-    page.replace(QLatin1String("$Conclusion"), v.conclusion);
-    return page;
+    return QString::fromUtf8(kPremade)
+        .replace(QLatin1String("$TypeProbe"), name)
+        .replace(QLatin1String("$ProbeID"), id)
+        .replace(QLatin1String("$PatientID"), patient)
+        .replace(QLatin1String("$Conclusion"), conclusion);
 }
 
-inline QString iniValue(const QString& folder, const char* key)
+inline QString iniValue(const QString& folder, const QString& key)
 {
     QSettings ini(folder + QLatin1String("/report.ini"), QSettings::IniFormat);
-    return ini.value(QLatin1String("ReportData/") + QLatin1String(key), QStringLiteral("<absent>"))
-        .toString();
+    return ini.value(QLatin1String("ReportData/") + key, QStringLiteral("<absent>")).toString();
+}
+
+// The printed name, code, patient and conclusion stored in report.ini.
+inline QStringList printed(const QString& folder)
+{
+    QStringList values;
+    for (const char* key : {"ProbeNamePrint", "ProbeIDPrint", "PatientPrint", "ConclusionPrint"})
+        values << iniValue(folder, QLatin1String(key));
+    return values;
 }
 
 } // namespace fixture
@@ -80,65 +79,49 @@ protected:
     QTemporaryDir m_tmp;
 
     // A report folder as production leaves it: report.ini, premade page and final page.
-    QString makeReport(const QString& name, const QString& probeCode, bool withPremade = true)
+    QString makeReport(const QString& name, const QString& code, bool withPremade = true)
     {
         const QString folder = m_tmp.path() + QLatin1String("/reports/") + name;
         QDir().mkpath(folder);
         QSettings ini(folder + QLatin1String("/report.ini"), QSettings::IniFormat);
         ini.setValue(QStringLiteral("FolderPath"), m_tmp.path());
-        ini.beginGroup(QStringLiteral("ReportData"));
-        ini.setValue(QStringLiteral("ProbeCode"), probeCode);
-        ini.setValue(QStringLiteral("ProbeNamePDF"), name);
-        ini.setValue(QStringLiteral("ProbeIDDefault"), probeCode);
-        ini.setValue(QStringLiteral("ProbeIDPrint"), QString(probeCode + QLatin1String("-p")));
-        ini.setValue(QStringLiteral("ProbeNameDefault"), u("Кровь"));
-        ini.setValue(QStringLiteral("ProbeNamePrint"), u("Кровь, венозная"));
-        ini.setValue(QStringLiteral("PatientDefault"), u("Иванов И.И."));
-        ini.setValue(QStringLiteral("PatientPrint"), u("Иванов Иван"));
-        ini.setValue(QStringLiteral("ConclusionDefault"), QStringLiteral("Default one<br>Default two"));
-        ini.setValue(QStringLiteral("ConclusionPrint"), QStringLiteral("first line<br>second line"));
-        ini.endGroup();
+        const QStringList pairs{"ProbeCode",        code,        "ProbeNamePDF",     name,
+                                "ProbeIDDefault",   code,        "ProbeIDPrint",     QString(code + "-p"),
+                                "ProbeNameDefault", u("Кровь"),  "ProbeNamePrint",   u("Кровь, венозная"),
+                                "PatientDefault",   u("Иванов И.И."), "PatientPrint", u("Иванов Иван"),
+                                "ConclusionDefault", "Default one<br>Default two",
+                                "ConclusionPrint",  "first line<br>second line"};
+        for (int i = 0; i < pairs.size(); i += 2)
+            ini.setValue(QLatin1String("ReportData/") + pairs.at(i), pairs.at(i + 1));
         ini.sync();
         if (withPremade)
-            writeBytes(folder + QLatin1Char('/') + probeCode + QLatin1String("_report_premade.html"),
-                       QByteArray(kPremade));
-        writeBytes(folder + QLatin1Char('/') + probeCode + QLatin1String("_report.html"),
-                   QByteArray("ORIGINAL PAGE"));
+            writeBytes(folder + '/' + code + "_report_premade.html", QByteArray(kPremade));
+        writeBytes(reportHtml(folder, code), QByteArray("ORIGINAL PAGE"));
         return folder;
     }
-
-    static QString reportHtml(const QString& folder, const QString& probeCode)
+    static QString reportHtml(const QString& folder, const QString& code)
     {
-        return folder + QLatin1Char('/') + probeCode + QLatin1String("_report.html");
+        return folder + '/' + code + "_report.html";
     }
 
-    template <typename T> static T* child(editReport& w, const char* name)
+    template <typename T = QPushButton> static T* child(editReport& w, const QString& name)
     {
-        T* c = w.findChild<T*>(QLatin1String(name));
+        T* c = w.findChild<T*>(name);
         if (!c)
-            qFatal("missing child %s", name);
+            qFatal("missing child %s", qPrintable(name));
         return c;
     }
-    static void click(editReport& w, const char* name)
-    {
-        QTest::mouseClick(child<QPushButton>(w, name), Qt::LeftButton);
-    }
+    static QLineEdit* edit(editReport& w, const char* name) { return child<QLineEdit>(w, QLatin1String(name)); }
+    static QPlainTextEdit* conclusion(editReport& w) { return child<QPlainTextEdit>(w, QStringLiteral("plainTextEdit")); }
+    static void click(editReport& w, const QString& name) { QTest::mouseClick(child(w, name), Qt::LeftButton); }
     static QStringList editControls()
     {
-        return {QStringLiteral("cb_NewProbeName"), QStringLiteral("cb_NewProbeID"),
-                QStringLiteral("cb_NewPatient"),   QStringLiteral("pb_CopyProbeName"),
-                QStringLiteral("pb_CopyProbeID"),  QStringLiteral("pb_CopyPatient"),
-                QStringLiteral("label"),           QStringLiteral("label_2"),
-                QStringLiteral("label_3"),         QStringLiteral("label_4"),
-                QStringLiteral("label_5"),         QStringLiteral("label_6"),
-                QStringLiteral("label_7"),         QStringLiteral("label_8"),
-                QStringLiteral("leProbeNameNew"),  QStringLiteral("leProbeCodeNew"),
-                QStringLiteral("lePatientNew"),    QStringLiteral("leProbeNameOld"),
-                QStringLiteral("leProbeCodeOld"),  QStringLiteral("lePatientOld"),
-                QStringLiteral("pb_Apply"),        QStringLiteral("pbDefault"),
-                QStringLiteral("line"),            QStringLiteral("plainTextEdit")};
+        return QStringLiteral("cb_NewProbeName cb_NewProbeID cb_NewPatient pb_CopyProbeName pb_CopyProbeID "
+                              "pb_CopyPatient label label_2 label_3 label_4 label_5 label_6 label_7 label_8 "
+                              "leProbeNameNew leProbeCodeNew lePatientNew leProbeNameOld leProbeCodeOld "
+                              "lePatientOld pb_Apply pbDefault line plainTextEdit")
+            .split(QLatin1Char(' '));
     }
-
     void setUpFixture()
     {
         QVERIFY(m_tmp.isValid());

@@ -20,34 +20,16 @@ class TestOperatorsEditor : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void init();
-    void formAndGeometry();
-    void languageTexts_data();
-    void languageTexts();
-    void showSortsAndResets();
-    void addName_data();
-    void addName();
-    void rename_data();
-    void rename();
-    void renameToSameTextAsksNothing();
-    void deleteRow();
-    void okWithEmptyListWarns_data();
-    void okWithEmptyListWarns();
-    void okWithoutChangeSavesNothing();
-    void saveEmitsSortedList();
-    void saveRefusedKeepsWindowOpen();
-    void closeRefusedUntilOkOrCancel();
-    void listLimit();
+    std::unique_ptr<settings> ed;
 
-private:
-    template <class T> T* get(const char* name)
+    template <class T = QPushButton> T* get(const char* name)
     {
         T* found = ed->findChild<T*>(QString::fromUtf8(name));
         if (!found)
             qFatal("missing widget %s", name);
         return found;
     }
+    QLineEdit* line() { return get<QLineEdit>("LineText"); }
     QStringList rows()
     {
         QStringList all;
@@ -62,7 +44,16 @@ private:
         list->setCurrentRow(row);
         emit list->clicked(list->model()->index(row, 0));
     }
-    void click(const char* name) { get<QPushButton>(name)->click(); }
+    void click(const char* name) { get(name)->click(); }
+    // The only box shown so far: kind, title, text, buttons.
+    static QStringList box()
+    {
+        if (MessageBox::shown().size() != 1)
+            return {QStringLiteral("%1 boxes").arg(MessageBox::shown().size())};
+        const MessageBox::Shown& b = MessageBox::shown().first();
+        return QStringList({b.kind == MessageBox::Question ? "question" : "warning", b.title, b.text}) + b.buttons;
+    }
+    bool rowButtonsEnabled() { return get("pbChange")->isEnabled() && get("pbDelete")->isEnabled(); }
     // Pressing Ok reveals whether the editor believes the list changed: it asks first.
     bool okAsks()
     {
@@ -72,304 +63,221 @@ private:
         return !MessageBox::shown().isEmpty() && MessageBox::shown().last().kind == MessageBox::Question;
     }
 
-    std::unique_ptr<settings> ed;
-};
-
-void TestOperatorsEditor::init()
-{
-    MessageBox::setAutoAnswer(true);
-    MessageBox::clearShown();
-    ed.reset(new settings);
-}
-
-void TestOperatorsEditor::formAndGeometry()
-{
-    QCOMPARE(ed->objectName(), QStringLiteral("settings"));
-    QCOMPARE(ed->windowTitle(), QStringLiteral("Form"));
-    QCOMPARE(ed->windowModality(), Qt::ApplicationModal);
-    QCOMPARE(ed->windowFlags() & ~Qt::WindowType_Mask, Qt::CustomizeWindowHint);
-    QCOMPARE(ed->size(), QSize(167, 241));
-    QCOMPARE(get<QPushButton>("pbNew")->geometry(), QRect(10, 10, 41, 23));
-    QCOMPARE(get<QPushButton>("pbChange")->geometry(), QRect(50, 10, 58, 23));
-    QCOMPARE(get<QPushButton>("pbDelete")->geometry(), QRect(108, 10, 53, 23));
-    QCOMPARE(get<QLineEdit>("LineText")->geometry(), QRect(10, 40, 151, 20));
-    QCOMPARE(get<QListWidget>("ListText")->geometry(), QRect(10, 70, 151, 131));
-    QVERIFY(get<QListWidget>("ListText")->isSortingEnabled());
-    QCOMPARE(get<QPushButton>("pbCancel")->geometry(), QRect(10, 210, 71, 23));
-    QCOMPARE(get<QPushButton>("pbOk")->geometry(), QRect(90, 210, 71, 23));
-
-    ed->ChangeGeometry(400, 300);
-    QCOMPARE(ed->geometry(), QRect(317, 180, 167, 241));
-    QCOMPARE(ed->minimumSize(), QSize(167, 241));
-    QCOMPARE(ed->maximumSize(), QSize(167, 241));
-}
-
-void TestOperatorsEditor::languageTexts_data()
-{
-    QTest::addColumn<int>("lang");
-    QTest::addColumn<QStringList>("texts"); // pbNew, pbChange, pbDelete, pbCancel, pbOk
-    const QStringList russian{u("Новый"), u("Изменить"), u("Удалить"), u("Отмена"), u("Сохранить")};
-    const QStringList english{"New", "Change", "Delete", "Cancel", "Ok"};
-    QTest::newRow("built") << -1 << russian;
-    QTest::newRow("english") << 0 << english;
-    QTest::newRow("russian") << 1 << russian;
-    QTest::newRow("unknown byte") << 5 << english;
-}
-
-void TestOperatorsEditor::languageTexts()
-{
-    QFETCH(int, lang);
-    QFETCH(QStringList, texts);
-    if (lang >= 0)
-        ed->SetLang(static_cast<uchar>(lang));
-    const char* names[] = {"pbNew", "pbChange", "pbDelete", "pbCancel", "pbOk"};
-    for (int i = 0; i < 5; ++i)
-        QCOMPARE(get<QPushButton>(names[i])->text(), texts.at(i));
-}
-
-void TestOperatorsEditor::showSortsAndResets()
-{
-    ed->ShowWindow({"Ivan", "Boris", "Anna"});
-    QVERIFY(ed->isVisible());
-    QCOMPARE(rows(), QStringList({"Anna", "Boris", "Ivan"}));
-    clickRow(1);
-    QCOMPARE(get<QLineEdit>("LineText")->text(), QStringLiteral("Boris"));
-    QVERIFY(get<QPushButton>("pbChange")->isEnabled());
-    QVERIFY(get<QPushButton>("pbDelete")->isEnabled());
-
-    ed->ShowWindow({"Zoya"});
-    QCOMPARE(rows(), QStringList{"Zoya"});
-    QVERIFY(get<QLineEdit>("LineText")->text().isEmpty());
-    QVERIFY(!get<QPushButton>("pbChange")->isEnabled());
-    QVERIFY(!get<QPushButton>("pbDelete")->isEnabled());
-    QVERIFY(get<QPushButton>("pbNew")->isEnabled());
-}
-
-void TestOperatorsEditor::addName_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("added");
-    QTest::newRow("new name") << "Oleg" << true;
-    QTest::newRow("duplicate") << "Boris" << false;
-    QTest::newRow("other case") << "boris" << true;
-    QTest::newRow("empty") << "" << false;
-    QTest::newRow("trailing blank is different") << "Boris " << true;
-}
-
-void TestOperatorsEditor::addName()
-{
-    QFETCH(QString, name);
-    QFETCH(bool, added);
-    ed->ShowWindow({"Anna", "Boris"});
-    get<QLineEdit>("LineText")->setText(name);
-    click("pbNew");
-    QVERIFY(get<QLineEdit>("LineText")->text().isEmpty());
-    QCOMPARE(rows().size(), added ? 3 : 2);
-    QCOMPARE(rows().contains(name), added || name == QLatin1String("Boris"));
-    QVERIFY(MessageBox::shown().isEmpty());
-    QCOMPARE(okAsks(), added);
-}
-
-void TestOperatorsEditor::rename_data()
-{
-    QTest::addColumn<int>("answer");
-    QTest::addColumn<int>("lang");
-    QTest::addColumn<QString>("newName");
-    QTest::addColumn<QStringList>("after");
-    QTest::newRow("yes en") << int(MessageBox::Yes) << 0 << "Anya" << QStringList({"Anya", "Boris"});
-    QTest::newRow("no ru") << int(MessageBox::No) << 1 << "Anya" << QStringList({"Anna", "Boris"});
-    QTest::newRow("closed") << int(MessageBox::Closed) << 0 << "Anya" << QStringList({"Anna", "Boris"});
-    QTest::newRow("yes to duplicate") << int(MessageBox::Yes) << 0 << "Boris" << QStringList({"Boris", "Boris"});
-    QTest::newRow("yes to empty") << int(MessageBox::Yes) << 1 << "" << QStringList({"", "Boris"});
-    QTest::newRow("resorted") << int(MessageBox::Yes) << 0 << "Zoya" << QStringList({"Boris", "Zoya"});
-}
-
-void TestOperatorsEditor::rename()
-{
-    QFETCH(int, answer);
-    QFETCH(int, lang);
-    QFETCH(QString, newName);
-    QFETCH(QStringList, after);
-    ed->SetLang(static_cast<uchar>(lang));
-    ed->ShowWindow({"Boris", "Anna"});
-    clickRow(0);
-    get<QLineEdit>("LineText")->setText(newName);
-    MessageBox::setNextAnswer(static_cast<MessageBox::Answer>(answer));
-    click("pbChange");
-
-    QCOMPARE(MessageBox::shown().size(), 1);
-    const MessageBox::Shown box = MessageBox::shown().first();
-    QCOMPARE(box.kind, MessageBox::Question);
-    if (lang == 0) {
-        QCOMPARE(box.title, QStringLiteral("Confirmation"));
-        QCOMPARE(box.text, QStringLiteral("Replace \"Anna\" with \"%1\"?").arg(newName));
-        QCOMPARE(box.buttons, QStringList({"Yes", "No"}));
-    } else {
-        QCOMPARE(box.title, u("Подтверждение"));
-        QCOMPARE(box.text, u("Заменить \"Anna\" на \"%1\"?").arg(newName));
-        QCOMPARE(box.buttons, QStringList({u("Да"), u("Нет")}));
+private slots:
+    void init()
+    {
+        MessageBox::setAutoAnswer(true);
+        MessageBox::clearShown();
+        ed.reset(new settings);
     }
-    QCOMPARE(rows(), after);
-    const bool yes = answer == MessageBox::Yes;
-    QCOMPARE(get<QLineEdit>("LineText")->text(), yes ? QString() : newName);
-    QCOMPARE(get<QPushButton>("pbChange")->isEnabled(), !yes);
-    QCOMPARE(get<QPushButton>("pbDelete")->isEnabled(), !yes);
-    if (!rows().contains(QString()))
-        QCOMPARE(okAsks(), yes);
-}
 
-void TestOperatorsEditor::renameToSameTextAsksNothing()
-{
-    ed->ShowWindow({"Anna", "Boris"});
-    clickRow(1);
-    click("pbChange");
-    QVERIFY(MessageBox::shown().isEmpty());
-    QVERIFY(get<QLineEdit>("LineText")->text().isEmpty());
-    QVERIFY(get<QListWidget>("ListText")->selectedItems().isEmpty());
-    QVERIFY(!get<QPushButton>("pbChange")->isEnabled());
-    QVERIFY(get<QPushButton>("pbDelete")->isEnabled());
-    QVERIFY(!okAsks());
-}
+    void changeGeometryCentresFixedWindow()
+    {
+        ed->ChangeGeometry(400, 300);
+        QCOMPARE(ed->geometry(), QRect(317, 180, 167, 241));
+        QCOMPARE(ed->minimumSize(), QSize(167, 241));
+        QCOMPARE(ed->maximumSize(), QSize(167, 241));
+    }
 
-void TestOperatorsEditor::deleteRow()
-{
-    ed->ShowWindow({"Anna", "Boris", "Ivan"});
-    clickRow(1);
-    click("pbDelete");
-    QVERIFY(MessageBox::shown().isEmpty());
-    QCOMPARE(rows(), QStringList({"Anna", "Ivan"}));
-    QVERIFY(get<QLineEdit>("LineText")->text().isEmpty());
-    QVERIFY(!get<QPushButton>("pbChange")->isEnabled());
-    QVERIFY(!get<QPushButton>("pbDelete")->isEnabled());
-    QVERIFY(okAsks());
-}
+    void languageTexts_data()
+    {
+        QTest::addColumn<int>("lang");
+        QTest::addColumn<QStringList>("texts"); // pbNew, pbChange, pbDelete, pbCancel, pbOk
+        const QStringList russian{u("Новый"), u("Изменить"), u("Удалить"), u("Отмена"), u("Сохранить")};
+        const QStringList english{"New", "Change", "Delete", "Cancel", "Ok"};
+        QTest::newRow("built") << -1 << russian;
+        QTest::newRow("english") << 0 << english;
+        QTest::newRow("unknown byte") << 5 << english;
+    }
+    void languageTexts()
+    {
+        QFETCH(int, lang);
+        QFETCH(QStringList, texts);
+        if (lang >= 0)
+            ed->SetLang(static_cast<uchar>(lang));
+        const char* names[] = {"pbNew", "pbChange", "pbDelete", "pbCancel", "pbOk"};
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(get(names[i])->text(), texts.at(i));
+    }
 
-void TestOperatorsEditor::okWithEmptyListWarns_data()
-{
-    QTest::addColumn<int>("lang");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("button");
-    QTest::newRow("en") << 0 << "Attention" << "Incorrectly filled a list of operators." << "Ok";
-    QTest::newRow("ru") << 1 << u("Внимание") << u("Неправильно заполнен список  операторов.") << u("Ок");
-}
+    void showSortsAndResets()
+    {
+        ed->ShowWindow({"Ivan", "Boris", "Anna"});
+        QVERIFY(ed->isVisible());
+        QCOMPARE(rows(), QStringList({"Anna", "Boris", "Ivan"}));
+        clickRow(1);
+        QCOMPARE(line()->text(), QStringLiteral("Boris"));
+        QVERIFY(rowButtonsEnabled());
+        ed->ShowWindow({"Zoya"});
+        QCOMPARE(rows(), QStringList{"Zoya"});
+        QVERIFY(line()->text().isEmpty());
+        QVERIFY(!get("pbChange")->isEnabled() && !get("pbDelete")->isEnabled());
+        QVERIFY(get("pbNew")->isEnabled());
+    }
 
-void TestOperatorsEditor::okWithEmptyListWarns()
-{
-    QFETCH(int, lang);
-    QFETCH(QString, title);
-    QFETCH(QString, text);
-    QFETCH(QString, button);
-    ed->SetLang(static_cast<uchar>(lang));
-    ed->ShowWindow({"Anna"});
-    clickRow(0);
-    click("pbDelete");
-    QSignalSpy saved(ed.get(), &settings::SaveNewListOperators);
-    click("pbOk");
-    QCOMPARE(MessageBox::shown().size(), 1);
-    QCOMPARE(MessageBox::shown().first().kind, MessageBox::Warning);
-    QCOMPARE(MessageBox::shown().first().title, title);
-    QCOMPARE(MessageBox::shown().first().text, text);
-    QCOMPARE(MessageBox::shown().first().buttons, QStringList{button});
-    QVERIFY(ed->isVisible());
-    QCOMPARE(saved.count(), 0);
+    // One edit on {"Anna", "Boris"}: pick a row (or none), type, press a button, answer any box.
+    // A refused rename keeps the typed text and the row's buttons; Ok asks only after a change.
+    void edit_data()
+    {
+        QTest::addColumn<int>("lang");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QStringList>("after");
+        QTest::addColumn<bool>("refused");
+        const int yes = MessageBox::Yes, no = MessageBox::No;
+        const QStringList same{"Anna", "Boris"};
+        QTest::newRow("add new") << 0 << -1 << "Oleg" << "pbNew" << no << QStringList({"Anna", "Boris", "Oleg"}) << false;
+        QTest::newRow("add duplicate") << 0 << -1 << "Boris" << "pbNew" << no << same << false;
+        QTest::newRow("add other case") << 0 << -1 << "boris" << "pbNew" << no << QStringList({"Anna", "Boris", "boris"}) << false;
+        QTest::newRow("add empty") << 0 << -1 << "" << "pbNew" << no << same << false;
+        QTest::newRow("add trailing blank") << 0 << -1 << "Boris " << "pbNew" << no << QStringList({"Anna", "Boris", "Boris "}) << false;
+        QTest::newRow("rename yes en") << 0 << 0 << "Anya" << "pbChange" << yes << QStringList({"Anya", "Boris"}) << false;
+        QTest::newRow("rename no ru") << 1 << 0 << "Anya" << "pbChange" << no << same << true;
+        QTest::newRow("rename closed") << 0 << 0 << "Anya" << "pbChange" << int(MessageBox::Closed) << same << true;
+        QTest::newRow("rename to duplicate") << 0 << 0 << "Boris" << "pbChange" << yes << QStringList({"Boris", "Boris"}) << false;
+        QTest::newRow("rename to empty") << 1 << 0 << "" << "pbChange" << yes << QStringList({"", "Boris"}) << false;
+        QTest::newRow("rename resorts") << 0 << 0 << "Zoya" << "pbChange" << yes << QStringList({"Boris", "Zoya"}) << false;
+        QTest::newRow("rename percent sign") << 1 << 0 << "%1x" << "pbChange" << yes << QStringList({"%1x", "Boris"}) << false;
+        QTest::newRow("rename to same asks nothing") << 0 << 0 << "Anna" << "pbChange" << yes << same << false;
+        QTest::newRow("delete") << 0 << 1 << "" << "pbDelete" << yes << QStringList{"Anna"} << false;
+    }
+    void edit()
+    {
+        QFETCH(int, lang);
+        QFETCH(int, row);
+        QFETCH(QString, typed);
+        QFETCH(QString, button);
+        QFETCH(int, answer);
+        QFETCH(QStringList, after);
+        QFETCH(bool, refused);
+        ed->SetLang(static_cast<uchar>(lang));
+        ed->ShowWindow({"Boris", "Anna"});
+        if (row >= 0)
+            clickRow(row);
+        if (button != QLatin1String("pbDelete"))
+            line()->setText(typed);
+        MessageBox::setNextAnswer(static_cast<MessageBox::Answer>(answer));
+        click(button.toLatin1().constData());
 
-    click("pbCancel");
-    QVERIFY(!ed->isVisible());
-    QCOMPARE(saved.count(), 0);
-}
+        // Only a real rename asks, naming the old and the new text.
+        const bool sameText = button == QLatin1String("pbChange") && typed == QLatin1String("Anna");
+        if (button != QLatin1String("pbChange") || sameText)
+            QVERIFY(MessageBox::shown().isEmpty());
+        else if (lang == 0)
+            QCOMPARE(box(), QStringList({"question", "Confirmation", "Replace \"Anna\" with \"" + typed + "\"?", "Yes", "No"}));
+        else
+            QCOMPARE(box(), QStringList({"question", u("Подтверждение"), u("Заменить \"Anna\" на \"") + typed + "\"?",
+                                         u("Да"), u("Нет")}));
+        QCOMPARE(rows(), after);
+        QCOMPARE(line()->text(), refused ? typed : QString());
+        QCOMPARE(get("pbChange")->isEnabled(), refused);
+        QCOMPARE(get("pbDelete")->isEnabled(), refused || sameText); // same text keeps Delete on
+        if (!rows().contains(QString()))
+            QCOMPARE(okAsks(), after != QStringList({"Anna", "Boris"}));
+    }
 
-void TestOperatorsEditor::okWithoutChangeSavesNothing()
-{
-    ed->ShowWindow({"Anna", "Boris"});
-    QSignalSpy saved(ed.get(), &settings::SaveNewListOperators);
-    QSignalSpy updated(ed.get(), &settings::UpdateListOperators);
-    click("pbOk");
-    QVERIFY(MessageBox::shown().isEmpty());
-    QVERIFY(!ed->isVisible());
-    QCOMPARE(saved.count(), 0);
-    QCOMPARE(updated.count(), 0);
-}
+    void okWithEmptyListWarns_data()
+    {
+        QTest::addColumn<int>("lang");
+        QTest::addColumn<QStringList>("warning");
+        QTest::newRow("en") << 0 << QStringList({"warning", "Attention", "Incorrectly filled a list of operators.", "Ok"});
+        QTest::newRow("ru") << 1 << QStringList({"warning", u("Внимание"), u("Неправильно заполнен список  операторов."), u("Ок")});
+    }
+    void okWithEmptyListWarns()
+    {
+        QFETCH(int, lang);
+        QFETCH(QStringList, warning);
+        ed->SetLang(static_cast<uchar>(lang));
+        ed->ShowWindow({"Anna"});
+        clickRow(0);
+        click("pbDelete");
+        QSignalSpy saved(ed.get(), &settings::SaveNewListOperators);
+        click("pbOk");
+        QCOMPARE(box(), warning);
+        QVERIFY(ed->isVisible());
+        click("pbCancel");
+        QVERIFY(!ed->isVisible());
+        QCOMPARE(saved.count(), 0);
+    }
 
-void TestOperatorsEditor::saveEmitsSortedList()
-{
-    ed->SetLang(0);
-    ed->ShowWindow({"Ivan", "Boris"});
-    get<QLineEdit>("LineText")->setText(QStringLiteral("Anna"));
-    click("pbNew");
+    void okWithoutChangeSavesNothing()
+    {
+        ed->ShowWindow({"Anna", "Boris"});
+        QSignalSpy saved(ed.get(), &settings::SaveNewListOperators);
+        QSignalSpy updated(ed.get(), &settings::UpdateListOperators);
+        click("pbOk");
+        QVERIFY(MessageBox::shown().isEmpty());
+        QVERIFY(!ed->isVisible());
+        QCOMPARE(saved.count() + updated.count(), 0);
+    }
 
-    QStringList order;
-    connect(ed.get(), &settings::SaveNewListOperators, this, [&order] { order << "save"; });
-    connect(ed.get(), &settings::UpdateListOperators, this, [&order] { order << "update"; });
-    QSignalSpy saved(ed.get(), &settings::SaveNewListOperators);
-    QSignalSpy updated(ed.get(), &settings::UpdateListOperators);
-    MessageBox::setNextAnswer(MessageBox::Yes);
-    click("pbOk");
+    // After a change Ok asks; Yes saves then updates with the sorted list and closes.
+    void okAfterChangeAsks_data()
+    {
+        QTest::addColumn<int>("lang");
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<QStringList>("question");
+        QTest::newRow("yes en") << 0 << true << QStringList({"question", "Confirmation", "Save changes?", "Yes", "No"});
+        QTest::newRow("no ru") << 1 << false
+                               << QStringList({"question", u("Подтверждение"), u("Сохранить изменения?"), u("Да"), u("Нет")});
+    }
+    void okAfterChangeAsks()
+    {
+        QFETCH(int, lang);
+        QFETCH(bool, yes);
+        QFETCH(QStringList, question);
+        ed->SetLang(static_cast<uchar>(lang));
+        ed->ShowWindow({"Ivan", "Boris"});
+        line()->setText(QStringLiteral("Anna"));
+        click("pbNew");
+        QStringList order;
+        connect(ed.get(), &settings::SaveNewListOperators, this, [&order](const QStringList& l) {
+            order << "save:" + l.join(',');
+        });
+        connect(ed.get(), &settings::UpdateListOperators, this, [&order](const QStringList& l) {
+            order << "update:" + l.join(',');
+        });
+        MessageBox::setNextAnswer(yes ? MessageBox::Yes : MessageBox::No);
+        click("pbOk");
 
-    QCOMPARE(MessageBox::shown().size(), 1);
-    QCOMPARE(MessageBox::shown().first().title, QStringLiteral("Confirmation"));
-    QCOMPARE(MessageBox::shown().first().text, QStringLiteral("Save changes?"));
-    QCOMPARE(MessageBox::shown().first().buttons, QStringList({"Yes", "No"}));
-    const QStringList sorted{"Anna", "Boris", "Ivan"};
-    QCOMPARE(saved.count(), 1);
-    QCOMPARE(saved.first().first().toStringList(), sorted);
-    QCOMPARE(updated.count(), 1);
-    QCOMPARE(updated.first().first().toStringList(), sorted);
-    QCOMPARE(order, QStringList({"save", "update"}));
-    QVERIFY(!ed->isVisible());
-}
+        QCOMPARE(box(), question);
+        QCOMPARE(order, yes ? QStringList({"save:Anna,Boris,Ivan", "update:Anna,Boris,Ivan"}) : QStringList());
+        QCOMPARE(ed->isVisible(), !yes);
+    }
 
-void TestOperatorsEditor::saveRefusedKeepsWindowOpen()
-{
-    ed->ShowWindow({"Ivan"});
-    get<QLineEdit>("LineText")->setText(QStringLiteral("Oleg"));
-    click("pbNew");
-    QSignalSpy saved(ed.get(), &settings::SaveNewListOperators);
-    MessageBox::setNextAnswer(MessageBox::No);
-    click("pbOk");
-    QCOMPARE(MessageBox::shown().first().text, u("Сохранить изменения?"));
-    QCOMPARE(MessageBox::shown().first().buttons, QStringList({u("Да"), u("Нет")}));
-    QVERIFY(ed->isVisible());
-    QCOMPARE(saved.count(), 0);
-}
+    void closeRefusedUntilOkOrCancel()
+    {
+        for (const char* button : {"pbCancel", "pbOk"}) { // every showing refuses again
+            ed->ShowWindow({"Anna"});
+            QVERIFY(!ed->close());
+            QVERIFY(ed->isVisible());
+            click(button);
+            QVERIFY(!ed->isVisible());
+        }
+    }
 
-void TestOperatorsEditor::closeRefusedUntilOkOrCancel()
-{
-    ed->ShowWindow({"Anna"});
-    QVERIFY(!ed->close());
-    QVERIFY(ed->isVisible());
-    click("pbCancel");
-    QVERIFY(!ed->isVisible());
+    void listLimit()
+    {
+        QStringList names;
+        for (int i = 0; i < 254; ++i)
+            names << QStringLiteral("op%1").arg(i, 3, 10, QLatin1Char('0'));
+        ed->SetLang(0);
+        ed->ShowWindow(names);
+        line()->setText(QStringLiteral("last"));
+        click("pbNew");
+        QCOMPARE(rows().size(), 255);
+        QVERIFY(MessageBox::shown().isEmpty());
 
-    // Every showing refuses again.
-    ed->ShowWindow({"Anna"});
-    QVERIFY(!ed->close());
-    QVERIFY(ed->isVisible());
-    click("pbOk");
-    QVERIFY(!ed->isVisible());
-}
-
-void TestOperatorsEditor::listLimit()
-{
-    QStringList names;
-    for (int i = 0; i < 254; ++i)
-        names << QStringLiteral("op%1").arg(i, 3, 10, QLatin1Char('0'));
-    ed->SetLang(0);
-    ed->ShowWindow(names);
-    get<QLineEdit>("LineText")->setText(QStringLiteral("last"));
-    click("pbNew");
-    QCOMPARE(rows().size(), 255);
-    QVERIFY(MessageBox::shown().isEmpty());
-
-    get<QLineEdit>("LineText")->setText(QStringLiteral("one too many"));
-    click("pbNew");
-    QCOMPARE(rows().size(), 255);
-    QVERIFY(!rows().contains(QStringLiteral("one too many")));
-    QCOMPARE(MessageBox::shown().size(), 1);
-    QCOMPARE(MessageBox::shown().first().kind, MessageBox::Warning);
-    QCOMPARE(MessageBox::shown().first().title, QStringLiteral("Attention"));
-    QVERIFY(MessageBox::shown().first().text.contains(QStringLiteral("255")));
-}
+        line()->setText(QStringLiteral("one too many"));
+        click("pbNew");
+        QCOMPARE(rows().size(), 255);
+        QVERIFY(!rows().contains(QStringLiteral("one too many")));
+        QCOMPARE(box().mid(0, 2), QStringList({"warning", "Attention"}));
+        QVERIFY(box().at(2).contains(QStringLiteral("255")));
+    }
+};
 
 QTEST_MAIN(TestOperatorsEditor)
 #include "tst_operatorseditor.moc"
