@@ -77,15 +77,6 @@ const QColor green(Qt::darkGreen);
 
 QStringList words(const char* s) { return QString::fromUtf8(s).split(QLatin1Char(' '), Qt::SkipEmptyParts); }
 
-// Folders S0.D.. at the top and T0.D.. two levels down, for passes that must be cut short.
-void makeMany(const QString& root, int n)
-{
-    for (int i = 0; i < n; ++i) {
-        makeDir(QStringLiteral("%1/S%2.D").arg(root).arg(i));
-        makeDir(QStringLiteral("%1/p%2/q/T%2.D").arg(root).arg(i));
-    }
-}
-
 }  // namespace
 
 class TestThreadFunc : public QObject {
@@ -211,50 +202,49 @@ private slots:
     void stopEndsRunningPass_data()
     {
         QTest::addColumn<bool>("deep");
-        QTest::newRow("shallow") << false;
-        QTest::newRow("deep") << true;
+        QTest::addColumn<bool>("byDestructor");
+        QTest::newRow("shallow") << false << false;
+        QTest::newRow("deep") << true << false;
+        QTest::newRow("destructor") << true << true;
     }
-    // The scanner is held inside its first report while stopProcess is called from here;
-    // the pass must end after that one entry, also from several levels down.
+    // The scanner is held inside its first report while it is stopped from here; the pass
+    // must end after that one entry, also from several levels down.
     void stopEndsRunningPass()
     {
         QFETCH(bool, deep);
+        QFETCH(bool, byDestructor);
         QTemporaryDir tmp;
-        makeMany(tmp.path(), 30);
-        Thread_Func scanner;
-        scanner.setMinimumPassInterval(0);
+        for (int i = 0; i < 30; ++i) {
+            makeDir(QStringLiteral("%1/S%2.D").arg(tmp.path()).arg(i));
+            makeDir(QStringLiteral("%1/p%2/q/T%2.D").arg(tmp.path()).arg(i));
+        }
+        auto scanner = std::make_unique<Thread_Func>();
+        scanner->setMinimumPassInterval(0);
         QSemaphore reached, go;
-        connect(&scanner, &Thread_Func::ProcData, &scanner, [&] {
+        QAtomicInt seen = 0;
+        connect(scanner.get(), &Thread_Func::ProcData, scanner.get(), [&] {
+            seen.fetchAndAddRelaxed(1);
             reached.release();
             go.acquire();
         }, Qt::DirectConnection);
-        QSignalSpy data(&scanner, &Thread_Func::ProcData);
-        QSignalSpy done(&scanner, &QThread::finished);
-        scanner.startProcess(tmp.path(), tmp.path(), deep);
+        QSignalSpy done(scanner.get(), &QThread::finished);
+        scanner->startProcess(tmp.path(), tmp.path(), deep);
         QVERIFY(reached.tryAcquire(1, 10000));
-        scanner.stopProcess();
-        go.release(1000);
-        QVERIFY(waitForCount(done, 1));
-        QCOMPARE(data.size(), 1);
-    }
-
-    void destructorStopsRunningPass()
-    {
-        QTemporaryDir tmp;
-        makeMany(tmp.path(), 200);
-        auto scanner = std::make_unique<Thread_Func>();
-        scanner->setMinimumPassInterval(0);
-        QAtomicInt seen = 0;
-        QSemaphore reached;
-        connect(scanner.get(), &Thread_Func::ProcData, scanner.get(), [&] {
-            if (seen.fetchAndAddRelaxed(1) == 0)
-                reached.release();
-            QThread::msleep(5);
-        }, Qt::DirectConnection);
-        scanner->startProcess(tmp.path(), tmp.path(), false);
-        QVERIFY(reached.tryAcquire(1, 10000));
-        scanner.reset();
-        QVERIFY2(seen.loadRelaxed() < 200, "the destructor let the whole pass run");
+        if (byDestructor) {
+            // the destructor blocks this thread, so the scanner is let go from another one
+            std::unique_ptr<QThread> release(QThread::create([&] {
+                QThread::msleep(300);
+                go.release(1000);
+            }));
+            release->start();
+            scanner.reset();
+            release->wait();
+        } else {
+            scanner->stopProcess();
+            go.release(1000);
+            QVERIFY(waitForCount(done, 1));
+        }
+        QCOMPARE(seen.loadRelaxed(), 1);
     }
 
     // Pass starts are at least the interval apart; a start waiting for it can be stopped,

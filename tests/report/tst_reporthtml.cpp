@@ -19,18 +19,10 @@ MarkerTable namedTable()
     return table;
 }
 
-PremadeParams params(int templateType, unsigned char typeCode = 4, unsigned char language = 0)
+PremadeParams params(int templateType, unsigned char typeCode = 4)
 {
-    PremadeParams p;
-    p.operatorName = QStringLiteral("Ivanova");
-    p.day = QStringLiteral("07");
-    p.month = QStringLiteral("03");
-    p.year = QStringLiteral("2024");
-    p.probeCode = QStringLiteral("P17");
-    p.templateType = templateType;
-    p.typeCode = typeCode;
-    p.language = language;
-    return p;
+    return {QStringLiteral("Ivanova"), QStringLiteral("07"), QStringLiteral("03"), QStringLiteral("2024"),
+            QStringLiteral("P17"), templateType, typeCode, 0};
 }
 
 const QString kOpening = QStringLiteral(
