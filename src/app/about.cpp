@@ -12,9 +12,8 @@ const char* const kAboutText =
     "<p>The program is designed to form, view and edit reports of research carried out by "
     "mass spectrometric determination of microbial markers.</p>"
     "<p align=\"justify\">Version 3.5</p>"
-    "<p>Kvantomer Lab Software<br>"
-    "Kazan, Laboratornaya st. 12<br>"
-    "Tel. +7 (000) 555-01-23</p>"
+    "<p>Marker Report Workstation. For support, contact your laboratory's system "
+    "administrator.</p>"
     "</body></html>";
 
 } // namespace

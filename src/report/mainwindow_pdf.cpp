@@ -3,6 +3,7 @@
 #include "app/mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include <QDateTime>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -72,8 +73,11 @@ void MainWindow::writePdf()
     const QString path = pdfPathFor(m_pdfReportFolder);
     printer.setOutputFileName(path);
     printer.setFullPage(true);
+    const QDateTime before = QFileInfo(path).lastModified();
     m_webView->page()->mainFrame()->print(&printer);
-    const bool ok = QFileInfo(path).size() > 0;
+    // An earlier PDF of the same report must not pass for a new one.
+    const QFileInfo written(path);
+    const bool ok = written.size() > 0 && written.lastModified() != before;
     emit pdfWritten(path, ok);
     if (m_newReport) {
         emit nextStageProgress();

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 
 #include "app/messagebox.h"
+#include "catalogue/mainwindow_listwidget.h"
 #include "device/devicelink.h"
 #include "report/charts.h"
 #include "report/exportreader.h"
@@ -68,6 +69,7 @@ void MainWindow::procMakeReportPart1()
 
     if (!ExportReader::hasLanguageMarker(m_export.sourceText)) {
         m_jobRunning = false;
+        m_newReport = false;
         m_progress->initStage(10);
         MessageBox::warning(ReadLocale(LocaleText::Attention), ReadLocale(LocaleText::EncodingFailed),
                             ReadLocale(LocaleText::Exit));
@@ -85,6 +87,7 @@ void MainWindow::procMakeReportPart1()
         // An incomplete export would send values that are not there; refuse it like a
         // foreign one, naming the file and the fault.
         m_jobRunning = false;
+        m_newReport = false;
         m_progress->initStage(10);
         MessageBox::warning(ReadLocale(LocaleText::Attention),
                             ExportReader::problemMessage(problem, exportPath, problemLine, m_lang),
@@ -118,9 +121,16 @@ void MainWindow::procMakeReportPart2()
     procMakeFullReport();
     Inc_Debug();
 
-    // Mark the analysis as done in the list without waiting for the next pass.
-    if (m_selectedRow >= 0 && m_selectedRow < ui->ListText->count())
-        ui->ListText->item(m_selectedRow)->setForeground(QBrush(Qt::darkGreen));
+    // Mark the analysis as done in the list without waiting for the next pass. The entry is
+    // found by its record: a rebuild during the exchange may have moved rows.
+    for (int row = 0; row < ui->ListText->count(); ++row) {
+        QListWidgetItem* item = ui->ListText->item(row);
+        const FolderRecord record = ListWidgetFill::recordOf(item);
+        if (record.name == m_selectedName && record.path == m_selectedPath) {
+            item->setForeground(QBrush(Qt::darkGreen));
+            break;
+        }
+    }
     SetColorForListDir(Qt::darkGreen);
     procActivateButtons();
     Inc_Debug();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <cmath>
 #include <QVector>
 
 // One row of the marker table: rows 0..56 come from the device, 57 is the sum row,
@@ -34,7 +35,8 @@ inline const QVector<int>& displayOrder()
 inline bool exceedsReference(const MarkerRow& row, int templateType)
 {
     long long divisor = 1;
-    if (templateType != 2) {
+    // A norm outside the integer range (or not a number) cannot be truncated safely.
+    if (templateType != 2 && std::isfinite(row.norm) && std::fabs(row.norm) < 9.0e18) {
         divisor = static_cast<long long>(row.norm);  // truncated toward zero
         if (divisor == 0)
             divisor = 1;
