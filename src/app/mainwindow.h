@@ -52,6 +52,9 @@ public:
     QString currentOperator() const { return m_currentOperator; }
     const MarkerTable& markerTable() const { return m_markers; }
     unsigned char calculationTypeCode() const { return m_typeCode; }
+    int selectedRow() const { return m_selectedRow; }
+    QString selectedName() const { return m_selectedName; }
+    QString selectedPath() const { return m_selectedPath; }
     bool pdfPending() const;
     // Opens the service command field (Ctrl+Shift+F12 in the working window).
     void openServiceCommand();
@@ -132,8 +135,9 @@ public slots:
     void proc_Clicked_Print();
 
     // Device link
-    void nw_proc_Connect();
     void nw_proc_Disconnect();
+    uchar nw_proc_CalcCRC16(QString inputText, uchar offset);
+    uchar nw_proc_ASCII_to_HEX(uchar count);
     void nw_proc_SendSpecial(QString s_mess);
     void tmr_refreshInfo();
     void Update_Network();

@@ -107,8 +107,14 @@ void MainWindow::UpdateOperationalList()
             procDeactivateButtons();
             m_selectedRow = row;
             QListWidgetItem* item = ui->ListText->item(row);
+            // The buttons act on what is highlighted.
+            const FolderRecord record = ListWidgetFill::recordOf(item);
+            m_selectedName = record.name;
+            m_selectedPath = record.path;
             item->setBackground(Qt::lightGray);
             applyButtonsForColour(item->foreground().color());
+        } else {
+            m_selectedRow = -1;  // its old row now holds another entry
         }
     }
     m_folderList = m_scanBuffer;
@@ -118,6 +124,18 @@ void MainWindow::Filter_ApplyToList(QString activefilter)
 {
     m_displayList = AnalysisList::filterByPrefix(m_folderList, activefilter);
     fillList(m_displayList);
+    // Keep the row pointing at the selected folder, wherever the new list put it.
+    if (m_selectedRow >= 0) {
+        m_selectedRow = -1;
+        for (int row = 0; row < ui->ListText->count(); ++row) {
+            const FolderRecord record = ListWidgetFill::recordOf(ui->ListText->item(row));
+            if (record.name == m_selectedName && record.path == m_selectedPath) {
+                m_selectedRow = row;
+                ui->ListText->item(row)->setBackground(Qt::lightGray);
+                break;
+            }
+        }
+    }
 }
 
 void MainWindow::Filter_ApplyCustomFilter()

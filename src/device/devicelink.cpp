@@ -26,10 +26,10 @@ DeviceLink::DeviceLink(QObject* parent)
     m_readTimer->setInterval(ReadTimeoutMs);
     m_readTimer->setSingleShot(true);
     m_refreshTimer->setInterval(RefreshIntervalMs);
-    connect(m_readTimer, &QTimer::timeout, this, &DeviceLink::onReadTimeout);
+    connect(m_readTimer, &QTimer::timeout, this, &DeviceLink::nw_proc_TimeOut_Read);
     connect(m_socket, &QTcpSocket::connected, this, &DeviceLink::onConnected);
-    connect(m_socket, &QTcpSocket::readyRead, this, &DeviceLink::onReadyRead);
-    connect(m_socket, &QAbstractSocket::errorOccurred, this, &DeviceLink::onSocketError);
+    connect(m_socket, &QTcpSocket::readyRead, this, &DeviceLink::nw_proc_readFortune);
+    connect(m_socket, &QAbstractSocket::errorOccurred, this, &DeviceLink::nw_proc_displayError);
     connect(m_socket, &QAbstractSocket::disconnected, this, &DeviceLink::onDisconnected);
 }
 
@@ -91,7 +91,7 @@ void DeviceLink::startCheck()
     emit statusChanged(Status::Connecting);
     if (g != m_generation)
         return;
-    openExchange(Exchange::Check, Identify);
+    nw_proc_Connect(Exchange::Check, Identify);
 }
 
 void DeviceLink::startCalculation(const QStringList& rawValues, unsigned char typeCode)
@@ -108,7 +108,7 @@ void DeviceLink::startCalculation(const QStringList& rawValues, unsigned char ty
     m_mismatch = false;
     m_retries = 0;
     m_lineCounter = 0;
-    openExchange(Exchange::Calculation, StartWrite);
+    nw_proc_Connect(Exchange::Calculation, StartWrite);
 }
 
 bool DeviceLink::startService(const QString& text)
@@ -122,11 +122,11 @@ bool DeviceLink::startService(const QString& text)
     m_serviceText = QString(text % QLatin1Char(',')
                             % Framing::checksumDigits(Framing::frameChecksum(text, 0))
                             % QLatin1Char('*'));
-    openExchange(Exchange::Service, ServiceCommand);
+    nw_proc_Connect(Exchange::Service, ServiceCommand);
     return true;
 }
 
-void DeviceLink::disconnectLink()
+void DeviceLink::nw_proc_Disconnect()
 {
     const bool calculating = m_exchange == Exchange::Calculation && m_step != Closed;
     finish();
@@ -154,7 +154,8 @@ void DeviceLink::close()
 void DeviceLink::updateNetwork()
 {
     m_available = false;
-    disconnectLink();
+    m_errorShown = false;  // a new address deserves its own error box
+    nw_proc_Disconnect();
     startCheck();
 }
 
@@ -163,7 +164,7 @@ void DeviceLink::startPolling()
     m_refreshTimer->start();
 }
 
-void DeviceLink::openExchange(Exchange kind, Step first)
+void DeviceLink::nw_proc_Connect(Exchange kind, Step first)
 {
     const bool calculationAborted =
         m_exchange == Exchange::Calculation && m_step != Closed && kind != Exchange::Calculation;
@@ -193,11 +194,16 @@ void DeviceLink::arm(int ms)
     m_readTimer->start(ms);
 }
 
-void DeviceLink::send(const QString& text, bool plain)
+void DeviceLink::nw_proc_Send(const QString& text, bool plain)
 {
     const QString frame = Framing::buildFrame(text, plain);
     emit lineLogged(Framing::simplified(frame), true);
-    m_socket->write(frame.toUtf8());
+    nw_proc_SendTCPdata(frame);
+}
+
+void DeviceLink::nw_proc_SendTCPdata(const QString& s)
+{
+    m_socket->write(s.toUtf8());
 }
 
 void DeviceLink::onConnected()
@@ -205,10 +211,10 @@ void DeviceLink::onConnected()
     if (m_step == Closed)
         return;
     m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    enterStep();
+    nw_proc_TCP_SendCommand();
 }
 
-void DeviceLink::enterStep()
+void DeviceLink::nw_proc_TCP_SendCommand()
 {
     const quint64 g = m_generation;
     auto advance = [this, g] {
@@ -221,15 +227,15 @@ void DeviceLink::enterStep()
         break;
     case Identify:
         m_next = ReadSerial;
-        send(QStringLiteral("$?*"), true);
+        nw_proc_Send(QStringLiteral("$?*"), true);
         break;
     case ReadSerial:
         m_next = ReadVersion;
-        send(QStringLiteral("$RSN*"), true);
+        nw_proc_Send(QStringLiteral("$RSN*"), true);
         break;
     case ReadVersion:
         m_next = Closed;
-        send(QStringLiteral("$RCV*"), true);
+        nw_proc_Send(QStringLiteral("$RCV*"), true);
         break;
     case StartWrite:
         if (m_retries == 0 && !advance())
@@ -237,13 +243,13 @@ void DeviceLink::enterStep()
         m_next = WriteLines;
         m_lineCounter = 0;
         m_resentLast = false;
-        send(QStringLiteral("$MIW*"), true);
+        nw_proc_Send(QStringLiteral("$MIW*"), true);
         arm(m_readBackMs);
         break;
     case WriteLines:
         if (m_lineCounter > LastDataLine)
             break;
-        send(Framing::dataLineText(m_lineCounter, static_cast<quint32>(m_raw.at(m_lineCounter))), false);
+        nw_proc_Send(Framing::dataLineText(m_lineCounter, static_cast<quint32>(m_raw.at(m_lineCounter))), false);
         arm(m_readBackMs);
         break;
     case StartReadBack:
@@ -254,13 +260,13 @@ void DeviceLink::enterStep()
         m_lineCounter = -1;
         m_graceUsed = false;
         m_seen.fill(false, RawValueCount);
-        send(QStringLiteral("$MIR*"), true);
+        nw_proc_Send(QStringLiteral("$MIR*"), true);
         arm(m_readBackMs);
         break;
     case Calculate:
         if (!advance())
             return;
-        send(Framing::calculateText(m_typeCode), false);
+        nw_proc_Send(Framing::calculateText(m_typeCode), false);
         arm(m_calculateMs);
         break;
     case StartOutput:
@@ -271,33 +277,33 @@ void DeviceLink::enterStep()
         m_lineCounter = -1;
         m_echoSeen = false;
         m_seen.fill(false, ResultCount);
-        send(QStringLiteral("$MO*"), true);
+        nw_proc_Send(QStringLiteral("$MO*"), true);
         arm(m_outputMs);
         break;
     case ReadBack:
     case ReadOutput:
         break;
     case ServiceCommand:
-        send(m_serviceText, true);
+        nw_proc_Send(m_serviceText, true);
         break;
     }
 }
 
-void DeviceLink::onReadyRead()
+void DeviceLink::nw_proc_readFortune()
 {
     const quint64 g = m_generation;
     const QStringList lines = m_collector.feed(m_socket->readAll());
     for (const QString& line : lines) {
-        if (g != m_generation || m_step == Closed)
-            return;
+        // Every line received shows in the debug log, also those that arrive after the
+        // exchange has ended; only lines of the running exchange are acted on.
         emit lineLogged(line, false);
-        if (g != m_generation)
-            return;
-        handleLine(line);
+        if (g != m_generation || m_step == Closed)
+            continue;
+        nw_proc_ParsingMessage(line);
     }
 }
 
-void DeviceLink::handleLine(const QString& line)
+void DeviceLink::nw_proc_ParsingMessage(const QString& line)
 {
     switch (m_step) {
     case Identify:
@@ -309,7 +315,7 @@ void DeviceLink::handleLine(const QString& line)
         if (begins(line, "@READY*")) {
             m_lineCounter = 0;
             m_step = m_next;
-            enterStep();
+            nw_proc_TCP_SendCommand();
         } else {
             giveUp(0);
         }
@@ -325,7 +331,7 @@ void DeviceLink::handleLine(const QString& line)
             m_readTimer->stop();
             m_step = StartOutput;
             m_retries = 0;
-            enterStep();
+            nw_proc_TCP_SendCommand();
         } else {
             giveUp(2);
         }
@@ -335,7 +341,7 @@ void DeviceLink::handleLine(const QString& line)
         break;
     case ServiceCommand:
         m_step = Closed;
-        enterStep();
+        nw_proc_TCP_SendCommand();
         break;
     case Closed:
     case StartReadBack:
@@ -356,7 +362,7 @@ void DeviceLink::handleCheckReply(const QString& line)
             if (g != m_generation)
                 return;
             m_step = m_next;
-            enterStep();
+            nw_proc_TCP_SendCommand();
             return;
         }
         m_available = false;
@@ -364,7 +370,7 @@ void DeviceLink::handleCheckReply(const QString& line)
         if (begins(line, "@SN,") && Framing::checkReply(line)) {
             m_serial = Framing::parseSerial(line);
             m_step = m_next;
-            enterStep();
+            nw_proc_TCP_SendCommand();
             return;
         }
         failure = Status::BadSerial;
@@ -372,7 +378,7 @@ void DeviceLink::handleCheckReply(const QString& line)
         if (begins(line, "@CV,") && Framing::checkReply(line)) {
             m_version = Framing::parseVersion(line);
             m_step = m_next;
-            enterStep();
+            nw_proc_TCP_SendCommand();
             return;
         }
         failure = Status::BadVersion;
@@ -386,12 +392,12 @@ void DeviceLink::handleWriteReply(const QString& line)
     arm(m_readBackMs);
     if (begins(line, "@OK*")) {
         ++m_lineCounter;
-        enterStep();
+        nw_proc_TCP_SendCommand();
     } else if (begins(line, "@DONE*") && m_lineCounter == RawValueCount) {
         m_readTimer->stop();
         m_retries = 0;
         m_step = StartReadBack;
-        enterStep();
+        nw_proc_TCP_SendCommand();
     } else {
         failAttempt(false);
     }
@@ -403,7 +409,7 @@ void DeviceLink::handleReadBackLine(const QString& line)
         if (!m_mismatch && m_lineCounter == LastDataLine && m_seen.count(true) == RawValueCount) {
             m_readTimer->stop();
             m_step = Calculate;
-            enterStep();
+            nw_proc_TCP_SendCommand();
         } else {
             m_mismatch = true;   // a missing line fails the attempt like a wrong one
             failAttempt(false);
@@ -444,7 +450,7 @@ void DeviceLink::handleOutputLine(const QString& line)
         if (g != m_generation)
             return;
         m_step = ReadSerial;
-        enterStep();
+        nw_proc_TCP_SendCommand();
         return;
     }
     if (!Framing::checkReply(line))
@@ -481,7 +487,7 @@ void DeviceLink::failAttempt(bool expired)
         // "@DONE*" one acknowledgement short: send the last data line once more.
         if (m_step == WriteLines && !expired && !m_resentLast) {
             m_resentLast = true;
-            enterStep();
+            nw_proc_TCP_SendCommand();
             return;
         }
         // Every line read back and matched: give a late "@DONE*" one more period.
@@ -500,7 +506,7 @@ void DeviceLink::failAttempt(bool expired)
             m_step = StartReadBack;
         else if (m_step == ReadOutput)
             m_step = StartOutput;
-        enterStep();
+        nw_proc_TCP_SendCommand();
         return;
     }
     giveUp(m_step == WriteLines ? 0 : m_step == ReadBack ? 1 : 3);
@@ -512,7 +518,7 @@ void DeviceLink::giveUp(int code)
     emit calculationFailed(code);
 }
 
-void DeviceLink::onReadTimeout()
+void DeviceLink::nw_proc_TimeOut_Read()
 {
     if (m_step == Closed)
         return;
@@ -537,7 +543,7 @@ void DeviceLink::onReadTimeout()
     }
 }
 
-void DeviceLink::onSocketError(QAbstractSocket::SocketError)
+void DeviceLink::nw_proc_displayError(QAbstractSocket::SocketError)
 {
     if (m_step != Closed)
         connectionLost(m_socket->errorString());

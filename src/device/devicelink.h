@@ -69,7 +69,7 @@ public:
     // The unlock word emits serviceUnlocked(); a text beginning "$" is sent with its
     // checksum and the link closes at the first reply. Returns false for anything else.
     bool startService(const QString& text);
-    void disconnectLink();
+    void nw_proc_Disconnect();
     void updateNetwork();
     void startPolling();
 
@@ -102,16 +102,17 @@ signals:
 private:
     enum class Exchange { None, Check, Calculation, Service };
 
-    void openExchange(Exchange kind, Step first);
-    void enterStep();
-    void send(const QString& text, bool plain);
+    void nw_proc_Connect(Exchange kind, Step first);
+    void nw_proc_TCP_SendCommand();
+    void nw_proc_Send(const QString& text, bool plain);
+    void nw_proc_SendTCPdata(const QString& s);
     void onConnected();
-    void onReadyRead();
-    void onSocketError(QAbstractSocket::SocketError error);
+    void nw_proc_readFortune();
+    void nw_proc_displayError(QAbstractSocket::SocketError error);
     void onDisconnected();
-    void onReadTimeout();
+    void nw_proc_TimeOut_Read();
     void connectionLost(const QString& description);
-    void handleLine(const QString& line);
+    void nw_proc_ParsingMessage(const QString& line);
     void handleCheckReply(const QString& line);
     void handleWriteReply(const QString& line);
     void handleReadBackLine(const QString& line);

@@ -9,6 +9,7 @@
 #include "config/settings_common.h"
 #include "device/debug_tcp.h"
 #include "device/devicelink.h"
+#include "device/framing.h"
 
 void MainWindow::setupDeviceLink()
 {
@@ -55,20 +56,24 @@ void MainWindow::onSocketError(const QString& description, bool showBox)
     proc_Change_StatusBarText(QStringLiteral("Error"), 0);
 }
 
-void MainWindow::nw_proc_Connect()
-{
-    // Exchanges are started through the link unit, which connects by itself.
-    m_link->startCheck();
-}
-
 void MainWindow::nw_proc_Disconnect()
 {
-    m_link->disconnectLink();
+    m_link->nw_proc_Disconnect();
 }
 
 void MainWindow::nw_proc_SendSpecial(QString s_mess)
 {
     m_link->startService(s_mess);
+}
+
+uchar MainWindow::nw_proc_CalcCRC16(QString inputText, uchar offset)
+{
+    return Framing::frameChecksum(inputText, offset);
+}
+
+uchar MainWindow::nw_proc_ASCII_to_HEX(uchar count)
+{
+    return Framing::hexDigitValue(QChar(count));
 }
 
 void MainWindow::tmr_refreshInfo()

@@ -370,7 +370,7 @@ void TestDeviceLink::closingCalculationFailsIt()
         m_link->updateNetwork();
         QVERIFY(!m_link->deviceAvailable());
     } else {
-        m_link->disconnectLink();
+        m_link->nw_proc_Disconnect();
     }
     // The pipeline is told at once, and only once.
     QCOMPARE(m_failed->count(), 1);
@@ -382,7 +382,7 @@ void TestDeviceLink::closingCalculationFailsIt()
         QVERIFY(waitUntil([&] { return m_link->deviceAvailable() && m_link->step() == DeviceLink::Closed; }, 5000));
     }
     // Closing an idle link reports nothing.
-    m_link->disconnectLink();
+    m_link->nw_proc_Disconnect();
     QTest::qWait(50);
     QCOMPARE(m_failed->count(), 1);
     QCOMPARE(m_ready->count(), 0);
