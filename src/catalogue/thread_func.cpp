@@ -122,9 +122,7 @@ void Thread_Func::run()
     m_lastPassStart.start();
     m_visited.clear();
     m_found.clear();
-    // One listing of the reports folder instead of a stat per analysis folder.
-    const QStringList reports = listSubDirs(m_reportsPath);
-    m_reportDirs = QSet<QString>(reports.begin(), reports.end());
+    m_reportDirsAge.invalidate();
     if (m_deep)
         CyclicSearchProc(m_folderPath);
     else
@@ -144,6 +142,18 @@ QStringList Thread_Func::listSubDirs(const QString& dir)
 {
     // QDir gives an empty list for a missing or unreadable directory.
     return QDir(dir).entryList(QDir::Dirs | QDir::AllDirs | QDir::NoDotAndDotDot, QDir::Unsorted);
+}
+
+// One listing of the reports folder instead of a stat per analysis folder. It is renewed
+// during long passes so that a report produced meanwhile is seen within a fraction of a second.
+bool Thread_Func::hasReportDir(const QString& name)
+{
+    if (!m_reportDirsAge.isValid() || m_reportDirsAge.elapsed() > 200) {
+        const QStringList reports = listSubDirs(m_reportsPath);
+        m_reportDirs = QSet<QString>(reports.begin(), reports.end());
+        m_reportDirsAge.start();
+    }
+    return m_reportDirs.contains(name);
 }
 
 void Thread_Func::SingleSearchProc(QString folder_path)
@@ -208,7 +218,7 @@ bool Thread_Func::func_AnalyseExist(QString t_folderPath, QString t_folderName)
     QString candidate = t_folderName;
     qint64 counter = 1;
     for (;;) {
-        if (!m_reportDirs.contains(candidate))
+        if (!hasReportDir(candidate))
             return false;
         const QString dir = joinPath(m_reportsPath, candidate);
         const QString ini = QString(dir % QLatin1String("/report.ini"));

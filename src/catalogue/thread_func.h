@@ -57,6 +57,7 @@ private:
     bool stopRequested() const { return m_stop.load(std::memory_order_relaxed); }
     bool waitForPassSlot();
     static QStringList listSubDirs(const QString& dir);
+    bool hasReportDir(const QString& name);
 
     mutable QMutex m_lock;
     QWaitCondition m_wake;
@@ -76,7 +77,8 @@ private:
     std::atomic<int> m_minInterval{1000};
     QElapsedTimer m_lastPassStart;  // touched by the scanner thread only
     QSet<QString> m_visited;        // canonical directories of the current deep pass
-    QSet<QString> m_reportDirs;     // report folder names present when the pass started
+    QSet<QString> m_reportDirs;     // report folder names, listed at most 200 ms ago
+    QElapsedTimer m_reportDirsAge;
     struct Found {
         QString path;
         QString name;
