@@ -1,5 +1,6 @@
 // Report production from the working window to the PDF, over a real loopback socket with
 // the device simulator.
+#include <QAction>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -7,10 +8,14 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSettings>
+#include <QTextBlock>
+#include <QTextEdit>
 #include <QtTest>
 
 #include "app/mainwindow.h"
 #include "app/messagebox.h"
+#include "device/debug_tcp.h"
+#include "device/framing.h"
 #include "apptestdir.h"
 #include "catalogue/mainwindow_listwidget.h"
 #include "demodata/demodata.h"
@@ -262,6 +267,37 @@ private slots:
                      .value("ReportData/ProbeNamePDF")
                      .toString(),
                  QStringLiteral("FK_9.D_1"));
+    }
+
+    void debugWindow_logsTheCalculationInColours()
+    {
+        Fixture f;
+        QVERIFY(start(f, {QStringLiteral("ZE_5.D")}));
+        QVERIFY(waitForEntries(f, 1));
+        QAction* debugAction = f.window->findChild<QAction*>("action_TCP_debug");
+        QVERIFY(!debugAction->isVisible());
+        f.window->nw_proc_SendSpecial(QStringLiteral("vitro"));
+        QVERIFY(debugAction->isVisible());
+
+        QVERIFY(select(f, "ZE_5.D", f.data));
+        QSignalSpy pdf(f.window.get(), &MainWindow::pdfWritten);
+        f.window->findChild<QPushButton*>("pb_01")->click();
+        QVERIFY(pdf.wait(20000));
+        // Logged although the window was never shown.
+        auto* log = f.window->debugWindow()->findChild<QTextEdit*>("textEdit");
+        auto colourOf = [&](const QString& line) {
+            for (QTextBlock b = log->document()->begin(); b.isValid(); b = b.next())
+                if (b.text() == line && b.begin() != b.end())
+                    return b.begin().fragment().charFormat().foreground().color();
+            return QColor();
+        };
+        QCOMPARE(colourOf(QStringLiteral("$MIW*")), QColor(Qt::darkGreen));
+        QCOMPARE(colourOf(QStringLiteral("@READY*")), QColor(Qt::blue));
+        // "Another (ETC)" without a calculation type chosen: code 0.
+        QCOMPARE(colourOf(Framing::buildFrame(QStringLiteral("$MC,00"), false).trimmed()),
+                 QColor(Qt::darkGreen));
+        QCOMPARE(colourOf(QStringLiteral("@OK*")), QColor(Qt::blue));
+        QCOMPARE(colourOf(QStringLiteral("@DONE*")), QColor(Qt::blue));
     }
 
     void newWhileDeviceUnavailable_onlyWarns()
