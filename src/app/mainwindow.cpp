@@ -184,11 +184,8 @@ void MainWindow::components_form_start()
     ui->cb_01->show();
     ui->pb_01->show();
     ui->pb_02->show();
-    for (QWidget* w : {static_cast<QWidget*>(ui->pb_03), static_cast<QWidget*>(ui->pb_04),
-                       static_cast<QWidget*>(ui->pb_05), static_cast<QWidget*>(ui->le_filter),
-                       static_cast<QWidget*>(ui->ListText), static_cast<QWidget*>(ui->label),
-                       static_cast<QWidget*>(ui->label_2), static_cast<QWidget*>(ui->label_3),
-                       static_cast<QWidget*>(ui->cb_02)})
+    for (QWidget* w : QList<QWidget*>{ui->pb_03, ui->pb_04, ui->pb_05, ui->le_filter, ui->ListText,
+                                      ui->label, ui->label_2, ui->label_3, ui->cb_02})
         w->hide();
     ui->cb_01->setGeometry(10, 10, 221, 22);
     ui->pb_01->setGeometry(240, 5, 31, 31);
@@ -208,17 +205,12 @@ void MainWindow::components_form_main()
     statusBar()->show();
     setWindowTitle(m_currentOperator);
     ui->cb_01->clear();
-    for (QWidget* w : {static_cast<QWidget*>(ui->cb_01), static_cast<QWidget*>(ui->pb_01),
-                       static_cast<QWidget*>(ui->pb_02), static_cast<QWidget*>(ui->pb_03),
-                       static_cast<QWidget*>(ui->pb_04), static_cast<QWidget*>(ui->pb_05),
-                       static_cast<QWidget*>(ui->le_filter), static_cast<QWidget*>(ui->ListText),
-                       static_cast<QWidget*>(ui->label), static_cast<QWidget*>(ui->label_2),
-                       static_cast<QWidget*>(ui->label_3), static_cast<QWidget*>(ui->cb_02)})
+    for (QWidget* w : QList<QWidget*>{ui->cb_01, ui->pb_01, ui->pb_02, ui->pb_03, ui->pb_04,
+                                      ui->pb_05, ui->le_filter, ui->ListText, ui->label,
+                                      ui->label_2, ui->label_3, ui->cb_02})
         w->show();
-    for (QWidget* w : {static_cast<QWidget*>(ui->pb_01), static_cast<QWidget*>(ui->pb_02),
-                       static_cast<QWidget*>(ui->pb_03), static_cast<QWidget*>(ui->pb_04),
-                       static_cast<QWidget*>(ui->pb_05), static_cast<QWidget*>(ui->le_filter),
-                       static_cast<QWidget*>(ui->cb_02)})
+    for (QWidget* w : QList<QWidget*>{ui->pb_01, ui->pb_02, ui->pb_03, ui->pb_04, ui->pb_05,
+                                      ui->le_filter, ui->cb_02})
         w->setEnabled(false);
     ui->cb_01->setGeometry(10, 30, 181, 22);
     ui->pb_01->setGeometry(10, 420, 121, 31);

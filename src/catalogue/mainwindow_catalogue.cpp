@@ -149,8 +149,7 @@ void MainWindow::applyButtonsForColour(const QColor& colour)
     const bool done = colour == QColor(Qt::darkGreen);
     ui->pb_01->setEnabled(isNew);
     ui->actionMake_new->setEnabled(isNew);
-    for (QWidget* w : {static_cast<QWidget*>(ui->pb_02), static_cast<QWidget*>(ui->pb_03),
-                       static_cast<QWidget*>(ui->pb_04)})
+    for (QWidget* w : QList<QWidget*>{ui->pb_02, ui->pb_03, ui->pb_04})
         w->setEnabled(done);
     for (QAction* a : {ui->actionEdit_current, ui->actionView_current, ui->actionPrint_current})
         a->setEnabled(done);
@@ -173,8 +172,7 @@ void MainWindow::proc_ListText_Clicked(QModelIndex indexList)
 
 void MainWindow::procDeactivateButtons()
 {
-    for (QWidget* w : {static_cast<QWidget*>(ui->pb_01), static_cast<QWidget*>(ui->pb_02),
-                       static_cast<QWidget*>(ui->pb_03), static_cast<QWidget*>(ui->pb_04)})
+    for (QWidget* w : QList<QWidget*>{ui->pb_01, ui->pb_02, ui->pb_03, ui->pb_04})
         w->setEnabled(false);
     for (QAction* a : {ui->actionMake_new, ui->actionEdit_current, ui->actionView_current,
                        ui->actionPrint_current})
@@ -186,8 +184,7 @@ void MainWindow::procDeactivateButtons()
 
 void MainWindow::procActivateButtons()
 {
-    for (QWidget* w : {static_cast<QWidget*>(ui->pb_02), static_cast<QWidget*>(ui->pb_03),
-                       static_cast<QWidget*>(ui->pb_04)})
+    for (QWidget* w : QList<QWidget*>{ui->pb_02, ui->pb_03, ui->pb_04})
         w->setEnabled(true);
     for (QAction* a : {ui->actionEdit_current, ui->actionView_current, ui->actionPrint_current})
         a->setEnabled(true);
