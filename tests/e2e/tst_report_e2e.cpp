@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
@@ -298,6 +299,34 @@ private slots:
                  QColor(Qt::darkGreen));
         QCOMPARE(colourOf(QStringLiteral("@OK*")), QColor(Qt::blue));
         QCOMPARE(colourOf(QStringLiteral("@DONE*")), QColor(Qt::blue));
+    }
+
+    void editorApply_rewritesPdfWithoutProgress()
+    {
+        Fixture f;
+        QVERIFY(start(f, {QStringLiteral("SL_8.D")}));
+        QVERIFY(waitForEntries(f, 1));
+        QVERIFY(select(f, "SL_8.D", f.data));
+        {
+            QSignalSpy pdf(f.window.get(), &MainWindow::pdfWritten);
+            f.window->findChild<QPushButton*>("pb_01")->click();
+            QVERIFY(pdf.wait(20000));
+        }
+        editReport* editor = f.window->reportEditor();
+        QVERIFY(editor->isVisible());
+        auto* toggle = editor->findChild<QPushButton*>("cb_NewPatient");
+        toggle->click();
+        editor->findChild<QLineEdit*>("lePatientNew")->setText(QStringLiteral("Edited Name"));
+        QSignalSpy stages(f.window.get(), &MainWindow::nextStageProgress);
+        QSignalSpy pdf(f.window.get(), &MainWindow::pdfWritten);
+        editor->findChild<QPushButton*>("pb_Apply")->click();
+        QVERIFY(pdf.wait(10000));
+        QVERIFY(pdf.first().at(1).toBool());
+        QCOMPARE(stages.count(), 0);
+        QVERIFY(!f.window->progressWindow()->isVisible());
+        const QString html = QString::fromUtf8(
+            fileBytes(f.app.file("reports/SL_8.D/SL_8_report.html")));
+        QVERIFY(html.contains(QStringLiteral("Edited Name")));
     }
 
     void newWhileDeviceUnavailable_onlyWarns()
