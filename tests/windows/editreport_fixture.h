@@ -43,8 +43,7 @@ inline void writeBytes(const QString& path, const QByteArray& bytes)
 }
 
 // The premade text with its placeholders filled by plain values (no HTML specials).
-inline QString expectedPage(const QString& name, const QString& id, const QString& patient,
-                            const QString& conclusion)
+inline QString expectedPage(const QString& name, const QString& id, const QString& patient, const QString& conclusion)
 {
     return QString::fromUtf8(kPremade)
         .replace(QLatin1String("$TypeProbe"), name)
@@ -85,12 +84,11 @@ protected:
         QDir().mkpath(folder);
         QSettings ini(folder + QLatin1String("/report.ini"), QSettings::IniFormat);
         ini.setValue(QStringLiteral("FolderPath"), m_tmp.path());
-        const QStringList pairs{"ProbeCode",        code,        "ProbeNamePDF",     name,
-                                "ProbeIDDefault",   code,        "ProbeIDPrint",     QString(code + "-p"),
-                                "ProbeNameDefault", u("Кровь"),  "ProbeNamePrint",   u("Кровь, венозная"),
-                                "PatientDefault",   u("Иванов И.И."), "PatientPrint", u("Иванов Иван"),
-                                "ConclusionDefault", "Default one<br>Default two",
-                                "ConclusionPrint",  "first line<br>second line"};
+        const QStringList pairs{"ProbeCode", code, "ProbeNamePDF", name, "ProbeIDDefault", code,
+                                "ProbeIDPrint", QString(code + "-p"), "ProbeNameDefault", u("Кровь"),
+                                "ProbeNamePrint", u("Кровь, венозная"), "PatientDefault", u("Иванов И.И."),
+                                "PatientPrint", u("Иванов Иван"), "ConclusionDefault", "Default one<br>Default two",
+                                "ConclusionPrint", "first line<br>second line"};
         for (int i = 0; i < pairs.size(); i += 2)
             ini.setValue(QLatin1String("ReportData/") + pairs.at(i), pairs.at(i + 1));
         ini.sync();
@@ -99,10 +97,7 @@ protected:
         writeBytes(reportHtml(folder, code), QByteArray("ORIGINAL PAGE"));
         return folder;
     }
-    static QString reportHtml(const QString& folder, const QString& code)
-    {
-        return folder + '/' + code + "_report.html";
-    }
+    static QString reportHtml(const QString& folder, const QString& code) { return folder + '/' + code + "_report.html"; }
 
     template <typename T = QPushButton> static T* child(editReport& w, const QString& name)
     {
@@ -114,14 +109,6 @@ protected:
     static QLineEdit* edit(editReport& w, const char* name) { return child<QLineEdit>(w, QLatin1String(name)); }
     static QPlainTextEdit* conclusion(editReport& w) { return child<QPlainTextEdit>(w, QStringLiteral("plainTextEdit")); }
     static void click(editReport& w, const QString& name) { QTest::mouseClick(child(w, name), Qt::LeftButton); }
-    static QStringList editControls()
-    {
-        return QStringLiteral("cb_NewProbeName cb_NewProbeID cb_NewPatient pb_CopyProbeName pb_CopyProbeID "
-                              "pb_CopyPatient label label_2 label_3 label_4 label_5 label_6 label_7 label_8 "
-                              "leProbeNameNew leProbeCodeNew lePatientNew leProbeNameOld leProbeCodeOld "
-                              "lePatientOld pb_Apply pbDefault line plainTextEdit")
-            .split(QLatin1Char(' '));
-    }
     void setUpFixture()
     {
         QVERIFY(m_tmp.isValid());

@@ -17,27 +17,26 @@ private slots:
         ProgressInfo w;
         QCOMPARE(w.windowTitle(), QString::fromUtf8("Текущий процесс"));
         QCOMPARE(w.windowModality(), Qt::ApplicationModal);
-        QVERIFY(w.windowFlags().testFlag(Qt::CustomizeWindowHint));
-        QVERIFY(!w.windowFlags().testFlag(Qt::WindowCloseButtonHint));
+        QVERIFY(w.windowFlags().testFlag(Qt::CustomizeWindowHint) && !w.windowFlags().testFlag(Qt::WindowCloseButtonHint));
         QCOMPARE(text(w), QString::fromUtf8("Формирование отчета"));
         QCOMPARE(bar(w), 24);
+        w.SetCoord(500, 400);
+        QCOMPARE(w.geometry(), QRect(483, 270, 169, 52));
+        QCOMPARE(w.minimumSize(), w.maximumSize());
+        w.SetCoord(17, 130);
+        QCOMPARE(w.pos(), QPoint(0, 0));
     }
 
+    // The texts come from one table: the first, a rounded and the last stage stand for all.
     void stages_data()
     {
         QTest::addColumn<int>("stage");
         QTest::addColumn<QString>("english");
         QTest::addColumn<QString>("russian");
         QTest::addColumn<int>("barValue");
-        const auto u = [](const char* s) { return QString::fromUtf8(s); };
-        QTest::newRow("0") << 0 << u("Read report file") << u("Чтение файла отчета") << 0;
-        QTest::newRow("1") << 1 << u("Connection") << u("Подсоединение") << 12;
-        QTest::newRow("2") << 2 << u("Write raw data") << u("Запись исходных данных") << 25;
-        QTest::newRow("3") << 3 << u("Checking raw data") << u("Проверка исходных данных") << 37;
-        QTest::newRow("4") << 4 << u("Calculation") << u("Вычисление") << 50;
-        QTest::newRow("5") << 5 << u("Read results") << u("Чтение результата") << 62;
-        QTest::newRow("6") << 6 << u("Report generation") << u("Формирование отчета") << 75;
-        QTest::newRow("7") << 7 << u("Save report to PDF") << u("Сохранение отчета в PDF") << 87;
+        QTest::newRow("0") << 0 << "Read report file" << QString::fromUtf8("Чтение файла отчета") << 0;
+        QTest::newRow("3") << 3 << "Checking raw data" << QString::fromUtf8("Проверка исходных данных") << 37;
+        QTest::newRow("7") << 7 << "Save report to PDF" << QString::fromUtf8("Сохранение отчета в PDF") << 87;
     }
     // A stage is reached either directly (initStage) or by stepping from the one before.
     void stages()
@@ -49,18 +48,14 @@ private slots:
         ProgressInfo w;
         w.show();
         w.initStage(uint(stage));
-        QCOMPARE(w.stage(), stage);
         QCOMPARE(text(w), russian);
         QCOMPARE(bar(w), barValue);
 
         w.SetLang(0);
         QCOMPARE(text(w), russian); // language applies at the next change
-        if (stage > 0) {
-            w.initStage(uint(stage - 1));
+        w.initStage(uint(qMax(0, stage - 1)));
+        if (stage > 0)
             w.nextStage();
-        } else {
-            w.initStage(0);
-        }
         QCOMPARE(w.stage(), stage);
         QCOMPARE(text(w), english);
         QCOMPARE(bar(w), barValue);
@@ -83,8 +78,7 @@ private slots:
         QVERIFY(!w.close());
         QCloseEvent ev;
         QCoreApplication::sendEvent(&w, &ev);
-        QVERIFY(!ev.isAccepted());
-        QVERIFY(w.isVisible());
+        QVERIFY(!ev.isAccepted() && w.isVisible());
         w.nextStage();
         QVERIFY(!w.isVisible());
         // Extra steps are absorbed: the window stays closed and nothing changes.
@@ -97,8 +91,7 @@ private slots:
         QVERIFY(!w.close());
         // A fresh run after that starts over.
         w.initStage(0);
-        QVERIFY(w.isVisible());
-        QCOMPARE(w.stage(), 0);
+        QVERIFY(w.isVisible() && w.stage() == 0);
         QCOMPARE(text(w), QStringLiteral("Read report file"));
     }
 
@@ -106,7 +99,6 @@ private slots:
     {
         QTest::addColumn<uint>("start");
         QTest::newRow("8") << 8u;
-        QTest::newRow("10") << 10u;
         QTest::newRow("huge") << 0xFFFFFFFFu;
     }
     void initPastLastStageCloses()
@@ -134,16 +126,6 @@ private slots:
         QCOMPARE(text(w), QStringLiteral("Report generation"));
         QCOMPARE(bar(w), 100);
         QCOMPARE(ProgressInfo::barValue(-1), 0);
-    }
-
-    void setCoord()
-    {
-        ProgressInfo w;
-        w.SetCoord(500, 400);
-        QCOMPARE(w.geometry(), QRect(483, 270, 169, 52));
-        QCOMPARE(w.minimumSize(), w.maximumSize());
-        w.SetCoord(17, 130);
-        QCOMPARE(w.pos(), QPoint(0, 0));
     }
 };
 
