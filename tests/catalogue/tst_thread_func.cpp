@@ -16,16 +16,12 @@
 
 namespace {
 
-void makeDir(const QString& path)
-{
-    QVERIFY2(QDir().mkpath(path), qPrintable(path));
-}
+void makeDir(const QString& path) { QVERIFY2(QDir().mkpath(path), qPrintable(path)); }
 
 void makeExport(const QString& folder)
 {
-    QDir().mkpath(folder);
     QFile f(folder + QStringLiteral("/epatemp.txt"));
-    QVERIFY(f.open(QIODevice::WriteOnly));
+    QVERIFY(QDir().mkpath(folder) && f.open(QIODevice::WriteOnly));
     f.write("Quantitation Report\r\n");
 }
 
@@ -71,9 +67,7 @@ FolderRecords runPass(Thread_Func& scanner, const QString& root, const QString& 
     return out;
 }
 
-const QColor red(Qt::red);
-const QColor magenta(Qt::magenta);
-const QColor green(Qt::darkGreen);
+const QColor red(Qt::red), magenta(Qt::magenta), green(Qt::darkGreen);
 
 QStringList words(const char* s) { return QString::fromUtf8(s).split(QLatin1Char(' '), Qt::SkipEmptyParts); }
 
@@ -84,37 +78,51 @@ class TestThreadFunc : public QObject {
 
 private slots:
     // Each tree: directories to create ("name@" is a link back to the root), folders that get
-    // an export, expected records "relpath|name|colour" (relpath "" for the root itself).
+    // an export, report folders "folder|owner|exist" (owner "this", "THIS" in other case or
+    // "other"; exist "-" for no report.ini), expected records "relpath|name|colour".
     void treeShapes_data()
     {
         QTest::addColumn<QStringList>("dirs");
         QTest::addColumn<QStringList>("exports");
         QTest::addColumn<bool>("deep");
+        QTest::addColumn<QStringList>("records");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("analysis inside analysis, shallow") << words("A.D/B.D") << words("A.D A.D/B.D") << false << words("|A.D|magenta");
-        QTest::newRow("analysis inside analysis, deep") << words("A.D/B.D") << words("A.D A.D/B.D") << true << words("|A.D|magenta");
-        QTest::newRow("plain sub-folder, shallow") << words("sub/C.D") << words("sub/C.D") << false << words("");
-        QTest::newRow("plain sub-folder, deep") << words("sub/C.D") << words("sub/C.D") << true << words("/sub|C.D|magenta");
-        QTest::newRow("lower-case .d, shallow") << words("x.d/Y.D") << words("x.d/Y.D") << false << words("");
-        QTest::newRow("lower-case .d, deep") << words("x.d/Y.D") << words("x.d/Y.D") << true << words("/x.d|Y.D|magenta");
-        QTest::newRow("deep levels") << words("a/b/c/D1.D a/E.D") << words("a/b/c/D1.D") << true
-                                     << words("/a/b/c|D1.D|magenta /a|E.D|red");
-        QTest::newRow("no export") << words("E.D") << words("") << false << words("|E.D|red");
-        QTest::newRow("export is a directory") << words("F.D/epatemp.txt") << words("") << false << words("|F.D|red");
-        QTest::newRow("hidden folders skipped") << words(".G.D .h/H.D") << words(".G.D .h/H.D") << true << words("");
-        QTest::newRow("mixed") << words("K.D L.d M.DD N.D") << words("K.D L.d M.DD") << false
-                               << words("|K.D|magenta |N.D|red");
-        QTest::newRow("link loops end") << words("sub/up@ sub/up2@") << words("A.D") << true << words("|A.D|magenta");
+        auto row = [](const char* name, const char* dirs, const char* exports, bool deep, const char* records,
+                      const char* expected) {
+            QTest::newRow(name) << words(dirs) << words(exports) << deep << words(records) << words(expected);
+        };
+        row("analysis inside analysis, deep", "A.D/B.D", "A.D A.D/B.D", true, "", "|A.D|magenta");
+        row("plain sub-folder, shallow", "sub/C.D", "sub/C.D", false, "", "");
+        row("lower-case .d, deep", "x.d/Y.D", "x.d/Y.D", true, "", "/x.d|Y.D|magenta");
+        row("deep levels", "a/b/c/D1.D a/E.D", "a/b/c/D1.D", true, "", "/a/b/c|D1.D|magenta /a|E.D|red");
+        row("export is a directory", "F.D/epatemp.txt", "", false, "", "|F.D|red");
+        row("hidden folders skipped", ".G.D .h/H.D", ".G.D .h/H.D", true, "", "");
+        row("mixed", "K.D L.d M.DD N.D", "K.D L.d M.DD", false, "", "|K.D|magenta |N.D|red");
+        row("link loops end", "sub/up@ sub/up2@", "A.D", true, "", "|A.D|magenta");
+        // the report state of one folder
+        row("own report done", "", "N.D", false, "N.D|this|1", "|N.D|green");
+        row("own report not done", "", "N.D", false, "N.D|this|0", "|N.D|magenta");
+        row("N other, N_1 own", "", "N.D", false, "N.D|other|1 N.D_1|this|1", "|N.D|green");
+        row("N_1 without N", "", "N.D", false, "N.D_1|this|1", "|N.D|magenta");
+        row("N without report.ini", "", "N.D", false, "N.D|this|- N.D_1|this|1", "|N.D|green");
+        row("third in sequence", "", "N.D", false, "N.D|other|1 N.D_1|other|1 N.D_2|this|1", "|N.D|green");
+        row("gap in sequence", "", "N.D", false, "N.D|other|1 N.D_2|this|1", "|N.D|magenta");
+        row("path differs in case", "", "N.D", false, "N.D|THIS|1", "|N.D|magenta");
+        row("done report but no export", "N.D", "", false, "N.D|this|1", "|N.D|red");
+        row("percent sign in name", "", "P%2.D", false, "P%2.D|other|1 P%2.D_1|this|1", "|P%2.D|green");
     }
     void treeShapes()
     {
         QFETCH(QStringList, dirs);
         QFETCH(QStringList, exports);
         QFETCH(bool, deep);
+        QFETCH(QStringList, records);
         QFETCH(QStringList, expected);
         QTemporaryDir tmp;
         const QString root = tmp.path() + QStringLiteral("/data");
+        const QString reports = tmp.path() + QStringLiteral("/reports");
         makeDir(root);
+        makeDir(reports);
         for (const QString& e : exports)
             makeExport(root + QLatin1Char('/') + e);
         for (QString d : dirs) {
@@ -126,54 +134,6 @@ private slots:
                 makeDir(root + QLatin1Char('/') + d);
             }
         }
-        // A regular file named like an analysis folder is not one.
-        QFile file(root + QStringLiteral("/File.D"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.close();
-
-        FolderRecords want;
-        for (const QString& e : expected) {
-            const QStringList p = e.split(QLatin1Char('|'));
-            want.append({root + p[0], p[1], p[2] == QLatin1String("red") ? red : magenta});
-        }
-        Thread_Func scanner;
-        scanner.setMinimumPassInterval(0);
-        QCOMPARE(sorted(runPass(scanner, root, tmp.path() + QStringLiteral("/reports"), deep)), sorted(want));
-    }
-
-    // Report folders "reportFolder|owner|exist": owner "this", "THIS" (other case) or "other";
-    // exist "-" for a folder without report.ini.
-    void reportState_data()
-    {
-        QTest::addColumn<QString>("folder");
-        QTest::addColumn<bool>("withExport");
-        QTest::addColumn<QStringList>("records");
-        QTest::addColumn<QColor>("expected");
-        QTest::newRow("no reports") << "N.D" << true << words("") << magenta;
-        QTest::newRow("own report done") << "N.D" << true << words("N.D|this|1") << green;
-        QTest::newRow("own report not done") << "N.D" << true << words("N.D|this|0") << magenta;
-        QTest::newRow("N other, N_1 own") << "N.D" << true << words("N.D|other|1 N.D_1|this|1") << green;
-        QTest::newRow("N_1 without N") << "N.D" << true << words("N.D_1|this|1") << magenta;
-        QTest::newRow("N without report.ini") << "N.D" << true << words("N.D|this|- N.D_1|this|1") << green;
-        QTest::newRow("third in sequence") << "N.D" << true << words("N.D|other|1 N.D_1|other|1 N.D_2|this|1") << green;
-        QTest::newRow("gap in sequence") << "N.D" << true << words("N.D|other|1 N.D_2|this|1") << magenta;
-        QTest::newRow("path differs in case") << "N.D" << true << words("N.D|THIS|1") << magenta;
-        QTest::newRow("done report but no export") << "N.D" << false << words("N.D|this|1") << red;
-        QTest::newRow("percent sign in name") << "P%2.D" << true << words("P%2.D|other|1 P%2.D_1|this|1") << green;
-    }
-    void reportState()
-    {
-        QFETCH(QString, folder);
-        QFETCH(bool, withExport);
-        QFETCH(QStringList, records);
-        QFETCH(QColor, expected);
-        QTemporaryDir tmp;
-        const QString root = tmp.path() + QStringLiteral("/data");
-        const QString reports = tmp.path() + QStringLiteral("/reports");
-        makeDir(root + QLatin1Char('/') + folder);
-        makeDir(reports);
-        if (withExport)
-            makeExport(root + QLatin1Char('/') + folder);
         for (const QString& r : records) {
             const QStringList p = r.split(QLatin1Char('|'));
             const QString owner = p[1] == QLatin1String("this") ? root
@@ -184,9 +144,20 @@ private slots:
             else
                 makeRecord(reports, p[0], owner, p[2] == QLatin1String("1"));
         }
+        // A regular file named like an analysis folder is not one.
+        QFile file(root + QStringLiteral("/File.D"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+
+        FolderRecords want;
+        for (const QString& e : expected) {
+            const QStringList p = e.split(QLatin1Char('|'));
+            const QColor c = p[2] == QLatin1String("red") ? red : p[2] == QLatin1String("green") ? green : magenta;
+            want.append({root + p[0], p[1], c});
+        }
         Thread_Func scanner;
         scanner.setMinimumPassInterval(0);
-        QCOMPARE(runPass(scanner, root, reports, false), (FolderRecords{{root, folder, expected}}));
+        QCOMPARE(sorted(runPass(scanner, root, reports, deep)), sorted(want));
     }
 
     void missingDataDirectoryEndsEmpty()
@@ -194,8 +165,8 @@ private slots:
         QTemporaryDir tmp;
         Thread_Func scanner;
         scanner.setMinimumPassInterval(0);
-        QCOMPARE(runPass(scanner, tmp.path() + QStringLiteral("/absent"), tmp.path(), true).size(), 0);
-        QCOMPARE(runPass(scanner, tmp.path() + QStringLiteral("/absent"), tmp.path(), false).size(), 0);
+        for (bool deep : {true, false})
+            QCOMPARE(runPass(scanner, tmp.path() + QStringLiteral("/absent"), tmp.path(), deep).size(), 0);
         QVERIFY(scanner.wait(5000));
     }
 
@@ -263,8 +234,8 @@ private slots:
         for (int pass = 0; pass < 3; ++pass)
             QCOMPARE(runPass(*scanner, tmp.path(), tmp.path(), false).size(), 1);
         QCOMPARE(stamps.size(), 3);
-        QVERIFY2(stamps[1] - stamps[0] >= 350, qPrintable(QString::number(stamps[1] - stamps[0])));
-        QVERIFY2(stamps[2] - stamps[1] >= 350, qPrintable(QString::number(stamps[2] - stamps[1])));
+        for (int i = 1; i < 3; ++i)
+            QVERIFY2(stamps[i] - stamps[i - 1] >= 350, qPrintable(QString::number(stamps[i] - stamps[i - 1])));
 
         scanner->setMinimumPassInterval(120000);
         scanner->startProcess(tmp.path(), tmp.path(), false);  // waits for the interval

@@ -48,24 +48,20 @@ private slots:
     void postCalcSumsUnroundedResults()
     {
         MarkerTable t = Markers::buildTable(0, 0);
-        t[SumRow].result = 99;  // an old sum is replaced
-        t[SumRow].norm = 99;
-        t[0].result = 1.5;
-        t[0].norm = 10;
-        t[1].result = 2.5;
-        t[1].norm = 20;
-        t[56].result = 0.4;
-        t[56].norm = 5;
-        t[58].result = 7.5;  // rows past the sum are not touched
-        t[59].norm = 3;
+        auto set = [&t](int row, double result, double norm) {
+            t[row].result = result;
+            t[row].norm = norm;
+        };
+        set(SumRow, 99, 99);  // an old sum is replaced
+        set(0, 1.5, 10);
+        set(1, 2.5, 20);
+        set(56, 0.4, 5);
+        set(58, 7.5, 3);  // rows past the sum are not touched
         Markers::postCalc(t);
-        QCOMPARE(t[0].result, 2.0);
-        QCOMPARE(t[1].result, 3.0);
-        QCOMPARE(t[56].result, 0.0);
+        QCOMPARE(QVector<double>({t[0].result, t[1].result, t[56].result}), QVector<double>({2, 3, 0}));
         QCOMPARE(t[SumRow].result, 4.0);  // round(4.4), not 2 + 3 + 0
         QCOMPARE(t[SumRow].norm, 35.0);
         QCOMPARE(t[58].result, 7.5);
-        QCOMPARE(t[59].norm, 3.0);
         QCOMPARE(t[SumRow].name, QStringLiteral("Sum"));
 
         MarkerTable shortTable(3);
@@ -83,8 +79,6 @@ private slots:
         QTest::addColumn<int>("language");
         QTest::addColumn<int>("row");
         QTest::addColumn<QString>("name");
-        QTest::newRow("en 5 two blanks") << 0 << 0 << 5 << "Nocardia  spp.";
-        QTest::newRow("ru 45 two blanks") << 0 << 1 << 45 << "Микр грибы,  кампестерол";
         QTest::newRow("ru sum") << 0 << 1 << 57 << "Сумма";
         QTest::newRow("en 58 is Russian") << 0 << 0 << 58 << "Плазмологен (по 16а)";
         QTest::newRow("lang 2 is English") << 0 << 2 << 57 << "Sum";
@@ -119,7 +113,6 @@ private slots:
         QTest::addColumn<QString>("english");
         QTest::addColumn<QString>("russian");
         QTest::newRow("AS") << 0 << 3 << "in uterus aspirat" << "в аспирате из матки";
-        QTest::newRow("SF") << 20 << 1 << "in semen fluid" << "в эякуляте";
         QTest::newRow("out of range") << 200 << 1 << "" << "";
     }
     void layoutChoice()
