@@ -143,7 +143,6 @@ private slots:
         QCOMPARE(path.count() + ip.count(), 0);
         QVERIFY(dlg->isVisible());
         QCOMPARE(stored("PathSettings/Directory"), QStringLiteral("/data/lab"));
-        QCOMPARE(dlg->is_pt_Path(), QStringLiteral("/data/lab"));
     }
 
     void okSavesAndSignals()
