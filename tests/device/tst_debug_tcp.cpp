@@ -7,6 +7,8 @@
 
 #include "device/debug_tcp.h"
 
+// The colours of a real exchange are checked end to end; here: empty lines, the
+// buttons and the scrolling.
 namespace {
 // "text/colour" of every paragraph; an empty paragraph has the colour of its format.
 QStringList linesOf(Debug_TCP& w)
@@ -22,9 +24,9 @@ QStringList linesOf(Debug_TCP& w)
     return lines;
 }
 
-void click(Debug_TCP& w, const char* button)
+QPushButton* button(Debug_TCP& w, const char* name)
 {
-    QTest::mouseClick(w.findChild<QPushButton*>(QLatin1String(button)), Qt::LeftButton);
+    return w.findChild<QPushButton*>(QLatin1String(name));
 }
 
 const QString Out = QStringLiteral("/#008000");   // dark green
@@ -35,53 +37,28 @@ class TestDebugTcp : public QObject
 {
     Q_OBJECT
 private slots:
-    void colours_data();
-    void colours();
     void clearAndExit();
     void viewFollowsEndOnlyWhenThere();
 };
-
-void TestDebugTcp::colours_data()
-{
-    QTest::addColumn<QStringList>("messages");
-    QTest::addColumn<QList<bool>>("outgoing");
-    QTest::newRow("alternating") << QStringList{"$MIW*", "@READY*", "$00,00000000,F4*"}
-                                 << QList<bool>{true, false, true};
-    QTest::newRow("same direction twice") << QStringList{"@OK*", "@OK*", "$MO*"} << QList<bool>{false, false, true};
-    QTest::newRow("empty incoming line") << QStringList{"$?*", "", "@Q"} << QList<bool>{true, false, false};
-    QTest::newRow("empty first line") << QStringList{"", "$RSN*"} << QList<bool>{false, true};
-}
-
-void TestDebugTcp::colours()
-{
-    QFETCH(QStringList, messages);
-    QFETCH(QList<bool>, outgoing);
-    Debug_TCP w;
-    QStringList expected;
-    for (int i = 0; i < messages.size(); ++i) {
-        w.debug_add_message(messages.at(i), outgoing.at(i));
-        expected << QString(messages.at(i) % (outgoing.at(i) ? Out : In));
-    }
-    QCOMPARE(linesOf(w), expected);
-}
 
 void TestDebugTcp::clearAndExit()
 {
     Debug_TCP w;
     QCOMPARE(w.windowModality(), Qt::WindowModal);
-    QCOMPARE(w.findChild<QPushButton*>(QStringLiteral("pbClear"))->text(), QStringLiteral("Очистить"));
-    QCOMPARE(w.findChild<QPushButton*>(QStringLiteral("pbExit"))->text(), QStringLiteral("Выход"));
-    w.debug_add_message(QStringLiteral("$?*"), true);   // logged before the window is shown
+    QCOMPARE(button(w, "pbClear")->text(), QStringLiteral("Очистить"));
+    QCOMPARE(button(w, "pbExit")->text(), QStringLiteral("Выход"));
+    w.debug_add_message(QStringLiteral("$?*"), true);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    click(w, "pbClear");
+    QTest::mouseClick(button(w, "pbClear"), Qt::LeftButton);
     QVERIFY(w.findChild<QTextEdit*>()->document()->isEmpty());
+    w.debug_add_message(QString(), false);
     w.debug_add_message(QStringLiteral("@OK*"), false);
-    click(w, "pbExit");
+    QTest::mouseClick(button(w, "pbExit"), Qt::LeftButton);
     QVERIFY(!w.isVisible());
-    w.debug_add_message(QStringLiteral("$MIR*"), true);   // and while hidden
-    w.show();
-    QCOMPARE(linesOf(w), (QStringList{QString("@OK*" + In), QString("$MIR*" + Out)}));
+    w.debug_add_message(QString(), true);
+    w.debug_add_message(QStringLiteral("$MIR*"), true);
+    QCOMPARE(linesOf(w), (QStringList{In, QString("@OK*" + In), Out, QString("$MIR*" + Out)}));
     // The log is not something to undo.
     QVERIFY(!w.findChild<QTextEdit*>()->document()->isUndoAvailable());
 }
@@ -104,10 +81,7 @@ void TestDebugTcp::viewFollowsEndOnlyWhenThere()
         w.debug_add_message(QStringLiteral("$MO*"), true);
     QTest::qWait(20);
     QCOMPARE(bar->value(), 0);
-    const QStringList lines = linesOf(w);
-    QCOMPARE(lines.size(), 350);
-    QCOMPARE(lines.at(299), QString("@OK*" + In));
-    QCOMPARE(lines.last(), QString("$MO*" + Out));
+    QCOMPARE(linesOf(w).size(), 350);
 }
 
 QTEST_MAIN(TestDebugTcp)

@@ -1,6 +1,5 @@
 #include <QtTest>
 
-#include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -48,14 +47,9 @@ private:
             const QByteArray bytes = QString(replies.join(QLatin1String("\r\n")) % QLatin1String("\r\n")).toLatin1();
             const int half = splitWrites ? bytes.size() / 2 + 1 : bytes.size();
             s->write(bytes.left(half));
-            if (half == bytes.size())
-                continue;
             s->flush();
-            QPointer<QTcpSocket> guard(s);
-            QTimer::singleShot(3, this, [guard, rest = bytes.mid(half)] {
-                if (guard)
-                    guard->write(rest);
-            });
+            if (half < bytes.size())
+                QTimer::singleShot(3, s, [s, rest = bytes.mid(half)] { s->write(rest); });
         }
     }
 
@@ -156,16 +150,10 @@ void TestDeviceLinkEdges::replies_data()
     row("output index 57", on("$MO", all, [](QStringList& r) {
         insertBeforeDone(r, RefCrc::checked(QStringLiteral("#57,1,1")));
     }), 3, "$MO*", 5);
-    row("output line without B always", on("$MO", all, [](QStringList& r) {
+    row("output line without B", on("$MO", all, [](QStringList& r) {
         r[11] = RefCrc::checked(QStringLiteral("#10,5"));
     }), 3, "$MO*", 5);
-    row("output line without B once", on("$MO", 1, [](QStringList& r) {
-        r[11] = RefCrc::checked(QStringLiteral("#10,999"));
-    }), 100, "$MO*", 2);
     row("type echo missing", on("$MO", all, [](QStringList& r) { r.removeFirst(); }), 3, "$MO*", 5);
-    row("type echo upper case", on("$MO", all, [](QStringList& r) {
-        r[0] = RefCrc::checked(QStringLiteral("@TR-0A"));
-    }), 100, "$MO*", 1);
     row("early done in output", on("$MO", all, [](QStringList& r) { r.insert(31, QStringLiteral("@DONE*")); }),
         100, "$MO*", 1);
     // "@DONE*" one acknowledgement short: line 69 is sent again, once per write.
