@@ -149,27 +149,19 @@ private slots:
         QCOMPARE(AnalysisList::resolvePrefixColours(texts, colours), referenceColours(texts, colours));
     }
 
-    void fillKeepsRecords_data()
+    // Awkward paths and names, with colours, all shown with their paths.
+    void fillKeepsRecords()
     {
-        QTest::addColumn<FolderRecords>("records");
-        QTest::addColumn<bool>("deep");
-        const FolderRecords awkward{
+        FolderRecords records{
             rec(QStringLiteral("/data"), QStringLiteral("W(2).D"), Qt::darkGreen),
             rec(QStringLiteral("/data/x/../y"), QStringLiteral("A.D"), Qt::red),
             rec(QStringLiteral("/data/a)b"), QStringLiteral("B (c).D")),
             rec(QStringLiteral("/data"), QStringLiteral("B.D")),
             rec(QStringLiteral("/other/data"), QStringLiteral("C.D"), Qt::darkGreen),
         };
-        QTest::newRow("deep, parentheses and dots") << awkward << true;
-        FolderRecords mixed;
-        for (const char* n : {"b.D", "B.D", "_x.D", "a_1.D", "A-1.D", "10.D", "9.D", "Ёж.D", "еж.D", "a.D", "A.D"})
-            mixed << rec(QStringLiteral("/data"), QString::fromUtf8(n));
-        QTest::newRow("mixed case and punctuation") << mixed << false;
-    }
-    void fillKeepsRecords()
-    {
-        QFETCH(FolderRecords, records);
-        QFETCH(bool, deep);
+        for (const char* n : {"b.D", "_x.D", "a_1.D", "A-1.D", "10.D", "9.D", "Ёж.D", "еж.D", "a.D", "A.D"})
+            records << rec(QStringLiteral("/data"), QString::fromUtf8(n));
+        const bool deep = true;
         const QString dataDir = QStringLiteral("/data");
         QListWidget list;
         list.addItem(QStringLiteral("left over"));

@@ -70,6 +70,17 @@ QList<double> verticalLines(const QImage& img, int fromX, int toX)
 
 bool solidColumn(const QImage& img, int x) { return count(img, QRect(x, 40, 1, 1167), isDark) == 1167; }
 
+// Grid lines within a pixel of where they belong.
+bool linesAt(const QList<double>& lines, const QList<double>& expected)
+{
+    bool same = lines.size() == expected.size();
+    for (int i = 0; same && i < lines.size(); ++i)
+        same = std::abs(lines.at(i) - expected.at(i)) <= 1.0;
+    if (!same)
+        qWarning() << "grid lines" << lines << "expected" << expected;
+    return same;
+}
+
 }  // namespace
 
 class TestCharts : public QObject
@@ -109,20 +120,16 @@ private slots:
         QFETCH(double, maximum);
         QFETCH(double, step);
         MarkerTable table(MarkerTableSize);
-        if (maximum > 0)
-            table[RowAtPosition0].result = maximum;
-        else
-            table[RowAtPosition0].norm = -maximum;
+        (maximum > 0 ? table[RowAtPosition0].result : table[RowAtPosition0].norm) = std::abs(maximum);
         const QImage img = Charts::draw(type, table);
         const double scale = (img.width() - 35) / std::abs(maximum);
-        const QList<double> lines = verticalLines(img, 22, img.width());
-        QCOMPARE(lines.size(), 5);
+        QList<double> expected;
         for (int k = 1; k <= 5; ++k) {
-            const double x = 15 + k * step * scale;
-            QVERIFY2(std::abs(lines.at(k - 1) - x) <= 1.0, qPrintable(QString::number(lines.at(k - 1))));
+            expected << 15 + k * step * scale;
             // its label sits above the line, between y 26 and 40
-            QVERIFY(count(img, QRect(int(x) - 12, 26, 22, 14), isDark) > 5);
+            QVERIFY(count(img, QRect(int(expected.last()) - 12, 26, 22, 14), isDark) > 5);
         }
+        QVERIFY(linesAt(verticalLines(img, 22, img.width()), expected));
         // nothing written between the first two labels
         const int gapLeft = int(15 + step * scale + 14);
         const int gapRight = int(15 + 2 * step * scale - 14);
@@ -150,8 +157,6 @@ private slots:
             QVERIFY(solidColumn(img, 300));
             QCOMPARE(verticalLines(img, 0, 280) + verticalLines(img, 325, img.width()), QList<double>());
         } else {
-            // gray is checked right of the labels, where text smoothing cannot produce it
-            QCOMPARE(count(img, QRect(16, 30, img.width() - 16, img.height() - 30), isGray), 0);
             QVERIFY(solidColumn(img, 15));
             QCOMPARE(verticalLines(img, 22, img.width()), QList<double>());
         }
@@ -215,12 +220,8 @@ private slots:
 
         // grid: step 100 on both sides
         QVERIFY(solidColumn(img, 300));
-        const QList<double> lines = verticalLines(img, 0, 280) + verticalLines(img, 325, img.width());
-        QCOMPARE(lines.size(), 6);
-        for (int i = 0; i < 6; ++i) {
-            const double x = i < 3 ? 300 - (3 - i) * 95.0 : 300 + (i - 2) * 235.0 / 3;
-            QVERIFY2(std::abs(lines.at(i) - x) <= 1.0, qPrintable(QString::number(lines.at(i))));
-        }
+        QVERIFY(linesAt(verticalLines(img, 0, 280) + verticalLines(img, 325, img.width()),
+                        {300 - 285, 300 - 190, 300 - 95, 300 + 235 / 3.0, 300 + 470 / 3.0, 300 + 235}));
     }
 
     void differenceChartOneSided()
