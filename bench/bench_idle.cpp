@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QTest>
 #include <cstdio>
@@ -11,6 +10,7 @@
 
 #include "app/mainwindow.h"
 #include "app/messagebox.h"
+#include "apptestdir.h"
 #include "demodata/demodata.h"
 
 namespace {
@@ -28,27 +28,17 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     MessageBox::setAutoAnswer(true);
     const int seconds = argc > 1 ? QString::fromLatin1(argv[1]).toInt() : 30;
-    QTemporaryDir tmp;
-    const QString appDir = tmp.filePath("app");
-    const QString dataDir = tmp.filePath("data");
-    QDir().mkpath(appDir + "/docs");
-    for (const QString& name : QDir(LAB_SOURCE_DIR "/data/docs").entryList({"*.html"}))
-        QFile::copy(LAB_SOURCE_DIR "/data/docs/" + name, appDir + "/docs/" + name);
-    DemoData::makeLargeTree(dataDir, 1000, false);
-    QDir().mkpath(appDir + "/settings");
-    {
-        QSettings ini(appDir + "/settings/settings.ini", QSettings::IniFormat);
-        ini.setValue("NetworkSettings/NetworkIP", "127.0.0.1");
-        ini.setValue("NetworkSettings/NetworkLV", false);
-        ini.setValue("NetworkSettings/NetworkID", "ABCD-EFGH-IJKL");
-        ini.setValue("NetworkSettings/NetworkPort", "9");
-        ini.setValue("PathSettings/Directory", dataDir);
-        ini.setValue("OperatorsSettings/Count", 1);
-        ini.setValue("OperatorsSettings/Operator_0", "Bench");
-        ini.setValue("Language/Count", 2);
-        ini.setValue("Language/Current", 0);
+    AppTestDir dir;
+    const QString dataDir = dir.file("data");
+    AppTestDir::Settings settings;
+    settings.dataDir = dataDir;
+    settings.port = QStringLiteral("9");  // no device answers; the first check fails once
+    if (!dir.copyTemplates() || !DemoData::makeLargeTree(dataDir, 1000, false)
+        || !dir.writeSettings(settings)) {
+        std::printf("cannot set up the application directory\n");
+        return 1;
     }
-    QDir::setCurrent(appDir);
+    dir.enter();
     MainWindow w;
     w.show();
     w.login_procedure();

@@ -9,36 +9,18 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
 #include <cstdio>
 
 #include "app/mainwindow.h"
 #include "app/messagebox.h"
+#include "apptestdir.h"
 #include "catalogue/mainwindow_listwidget.h"
 #include "demodata/demodata.h"
 #include "devicesim/devicesimulator.h"
 
 namespace {
-
-void writeSettings(const QString& appDir, const QString& dataDir, quint16 port)
-{
-    QDir(appDir).mkpath("settings");
-    QSettings ini(appDir + "/settings/settings.ini", QSettings::IniFormat);
-    ini.setValue("NetworkSettings/NetworkIP", "127.0.0.1");
-    ini.setValue("NetworkSettings/NetworkLV", false);
-    ini.setValue("NetworkSettings/NetworkID", "ABCD-EFGH-IJKL");
-    ini.setValue("NetworkSettings/NetworkPort", QString::number(port));
-    ini.setValue("PathSettings/Directory", dataDir);
-    ini.setValue("PathSettings/DeepFolderSearch", false);
-    ini.setValue("OperatorsSettings/Count", 1);
-    ini.setValue("OperatorsSettings/Operator_0", "Bench");
-    ini.setValue("Language/Count", 2);
-    ini.setValue("Language/Current", 0);
-    ini.setValue("Language/Lang_0", "English");
-    ini.setValue("Language/Lang_1", "Russian");
-}
 
 void printStats(const char* what, QVector<double> ms)
 {
@@ -54,18 +36,21 @@ int main(int argc, char* argv[])
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     MessageBox::setAutoAnswer(true);
-    QTemporaryDir tmp;
-    const QString appDir = tmp.filePath("app");
-    const QString dataDir = tmp.filePath("data");
-    QDir().mkpath(appDir + "/docs");
-    for (const QString& name : QDir(LAB_SOURCE_DIR "/data/docs").entryList({"*.html"}))
-        QFile::copy(LAB_SOURCE_DIR "/data/docs/" + name, appDir + "/docs/" + name);
-    QDir().mkpath(dataDir);
-    DemoData::writeAnalysis(dataDir, "BL_1001.D", DemoData::ExportContent());
+    AppTestDir dir;
+    const QString dataDir = dir.file("data");
     DeviceSimulator sim;
     sim.listen();
-    writeSettings(appDir, dataDir, sim.port());
-    QDir::setCurrent(appDir);
+    AppTestDir::Settings settings;
+    settings.dataDir = dataDir;
+    settings.port = QString::number(sim.port());
+    if (!dir.copyTemplates() || !QDir().mkpath(dataDir)
+        || !DemoData::writeAnalysis(dataDir, "BL_1001.D", DemoData::ExportContent())
+        || !dir.writeSettings(settings)) {
+        std::printf("cannot set up the application directory\n");
+        return 1;
+    }
+    dir.enter();
+    const QString appDir = dir.path();
 
     MainWindow w;
     w.show();
@@ -128,7 +113,7 @@ int main(int argc, char* argv[])
     for (int i = 0; i < 5; ++i) {
         QElapsedTimer t;
         t.start();
-        QProcess::execute(wk, {"-q", "--enable-local-file-access", finalReport, tmp.filePath("wk.pdf")});
+        QProcess::execute(wk, {"-q", "--enable-local-file-access", finalReport, dir.file("wk.pdf")});
         external << t.nsecsElapsed() / 1e6;
     }
     printStats("wkhtmltopdf (same final report)", external);

@@ -80,17 +80,15 @@ void MainWindow::procMakeReportPart1()
     ExportReader::splitLines(m_export);
     Inc_Debug();
 
-    int problemLine = -1;
-    const ExportReader::Problem problem =
-        ExportReader::readData(m_export, m_selectedName, m_currentOperator, &problemLine);
-    if (problem != ExportReader::Problem::None) {
+    procReadData();
+    if (m_exportProblem != ExportReader::Problem::None) {
         // An incomplete export would send values that are not there; refuse it like a
         // foreign one, naming the file and the fault.
         m_jobRunning = false;
         m_newReport = false;
         m_progress->initStage(10);
         MessageBox::warning(ReadLocale(LocaleText::Attention),
-                            ExportReader::problemMessage(problem, exportPath, problemLine, m_lang),
+                            ExportReader::problemMessage(m_exportProblem, exportPath, m_exportProblemLine, m_lang),
                             ReadLocale(LocaleText::Exit));
         return;
     }
@@ -168,7 +166,9 @@ void MainWindow::Stop_Calculation(uchar typeError)
 
 void MainWindow::procReadData()
 {
-    ExportReader::readData(m_export, m_selectedName, m_currentOperator);
+    m_exportProblemLine = -1;
+    m_exportProblem =
+        ExportReader::readData(m_export, m_selectedName, m_currentOperator, &m_exportProblemLine);
 }
 
 void MainWindow::procMakeListCalc()
