@@ -74,8 +74,10 @@ MainWindow::MainWindow(QWidget* parent)
     }
 
     m_pdfDir = QStringLiteral("%1/reportsPDF").arg(m_appDir);
-    if (!QDir(m_pdfDir).exists())
-        QDir().mkdir(m_pdfDir);
+    // Not reported here: the PDF step makes the folder again when it needs it and reports
+    // a failure then, with its reason.
+    if (!QFileInfo(m_pdfDir).isDir())
+        FileWrite::makePath(m_pdfDir);
 
     m_htmlTimer = new QTimer(this);
     m_htmlTimer->setInterval(1000);
@@ -397,6 +399,8 @@ bool MainWindow::initAllSettings()
     if (!m_allSettings) {
         m_allSettings = new settings_common();
         m_allSettings->SetappDir(m_appDir);
+        // Messages about the settings file already follow the interface language.
+        m_allSettings->SetLang(m_lang);
         if (!m_allSettings->LoadSettings())
             warn(LocaleText::NoSettingsFile);
     }

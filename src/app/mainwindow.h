@@ -7,8 +7,10 @@
 #include <QStringList>
 
 #include "app/localetext.h"
+#include "app/messagebox.h"
 #include "catalogue/folderrecord.h"
 #include "report/exportreader.h"
+#include "report/filewrite.h"
 #include "report/markerrow.h"
 
 namespace Ui {
@@ -56,6 +58,8 @@ public:
     QString selectedName() const { return m_selectedName; }
     QString selectedPath() const { return m_selectedPath; }
     bool pdfPending() const;
+    // Wait between loading a report page and printing it: 1000 ms unless a test shortens it.
+    void setPdfDelay(int ms) { m_pdfDelayMs = ms; }
     // Opens the service command field (Ctrl+Shift+F12 in the working window).
     void openServiceCommand();
 
@@ -63,6 +67,8 @@ signals:
     void nextStageProgress();
     // The PDF of the report job has been written (or failed to be); for tests and benches.
     void pdfWritten(const QString& path, bool ok);
+    // A report production has ended: done, or stopped with the message the user was shown.
+    void productionEnded(bool done, const QString& message);
 
 public slots:
     // Start-up and layouts
@@ -152,6 +158,17 @@ private:
     void onSocketError(const QString& description, bool showBox);
     void onPageLoadFinished(bool ok);
     void writePdf();
+    void pdfFailed(const QString& text);
+    // Production: the first failed write is kept; writeFailed() then stops the run and tells
+    // the user. reached() is a checkpoint followed by that test.
+    void noteWrite(const FileWrite::Result& result);
+    bool writeFailed();
+    bool reached();
+    void stopProduction(const QString& text, MessageBox::Kind kind, const QString& button);
+    void finishProduction(FileWrite::Pending& pdf);
+    // The report folder of the selected analysis when it holds a finished report; otherwise
+    // tells the user and gives an empty text.
+    QString finishedReportFolder();
     QString reportsIniPath() const;
     QString pdfPathFor(const QString& reportFolderName) const;
     void applyButtonsForColour(const QColor& colour);
@@ -194,6 +211,8 @@ private:
     MarkerTable m_markers;
     int m_checkpoint = 0;
     bool m_jobRunning = false;
+    bool m_jobPdfPending = false;
+    FileWrite::Result m_writeFailure;
 
     // Device link
     DeviceLink* m_link = nullptr;
@@ -203,6 +222,9 @@ private:
     QTimer* m_htmlTimer = nullptr;
     QTimer* m_loadWaitTimer = nullptr;
     bool m_pageLoading = false;
+    bool m_pageLoadOk = false;
+    int m_pdfDelayMs = 1000;
+    QString m_pdfSource;
     bool m_pdfDue = false;
     QString m_pdfReportFolder;
 

@@ -212,16 +212,19 @@ void MainWindow::proc_Clicked_New()
     procMakeReportPart1();
 }
 
+// Edit and View only look the report folder up: opening a report must never create one.
 void MainWindow::proc_Clicked_Edit()
 {
-    GetFolderNameReport();
-    showEditReport(QStringLiteral("%1/%2").arg(m_reportsDir, m_reportFolderName));
+    const QString folder = finishedReportFolder();
+    if (!folder.isEmpty())
+        showEditReport(QStringLiteral("%1/%2").arg(m_reportsDir, folder));
 }
 
 void MainWindow::proc_Clicked_View()
 {
-    GetFolderNameReport();
-    showViewReport(QStringLiteral("%1/%2").arg(m_reportsDir, m_reportFolderName));
+    const QString folder = finishedReportFolder();
+    if (!folder.isEmpty())
+        showViewReport(QStringLiteral("%1/%2").arg(m_reportsDir, folder));
 }
 
 void MainWindow::proc_Clicked_Refresh()

@@ -69,19 +69,6 @@ QString readSource(const QString& path)
     return text;
 }
 
-bool writeUtf8Copy(const QString& path, const QString& text)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    QString out = text;
-    out.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-    const QByteArray bytes = out.toUtf8();
-    const bool ok = file.write(bytes) == bytes.size();
-    file.close();
-    return ok;
-}
-
 bool hasLanguageMarker(const QString& source)
 {
     const int eol = source.indexOf(QLatin1Char('\n'));

@@ -27,10 +27,6 @@ constexpr int FirstDataLine = 20;
 // cannot be opened.
 QString readSource(const QString& path);
 
-// Writes text as UTF-8 without byte order mark, every LF as CR LF. False when the file
-// cannot be written.
-bool writeUtf8Copy(const QString& path, const QString& text);
-
 // True when the first word of the first line is "Quantitation" or "Количественный".
 bool hasLanguageMarker(const QString& source);
 

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QWidget>
 
+#include "report/reportrecord.h"
+
 namespace Ui {
 class editReport;
 }
@@ -45,6 +47,8 @@ private:
     void resetFieldRows();
     void setEditControlsVisible(bool visible);
     void warnNoPremade();
+    void warn(const QString& text);
+    void showConclusion(const QString& stored);
 
     Ui::editReport* ui;
     QString premadeHtml;
@@ -53,5 +57,9 @@ private:
     // False when the premade report of the shown folder could not be read (or was empty):
     // the final page must then not be rebuilt from premadeHtml.
     bool premadeLoaded = false;
+    // The printed values as read (or as Default put them): Apply stores these for the fields
+    // the user did not change, so no widget can alter them on the way.
+    ReportRecord::PrintValues m_shown;
+    QString m_shownConclusion;  // the conclusion as the editor gives it back untouched
     uchar m_language = 1;
 };

@@ -1,6 +1,7 @@
 #include "app/filedialog.h"
 #include "app/messagebox.h"
 #include "config/settings_common.h"
+#include "report/filewrite.h"
 #include "settings_test_util.h"
 
 #include <QCheckBox>
@@ -167,6 +168,35 @@ private slots:
         QCOMPARE(int(dlg->is_loc_Current()), 1);
         dlg->LoadSettings();
         QCOMPARE(int(dlg->is_loc_Current()), 0);
+    }
+
+    // A save that fails keeps the dialog open with what was typed, names the file and why,
+    // and leaves the program on the settings the file still holds.
+    void failedSave_keepsDialogOpen_data()
+    {
+        QTest::addColumn<bool>("folderInTheWay");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("file is a folder") << true << "Is a directory";
+        QTest::newRow("write fails") << false << "Input/output error";
+    }
+    void failedSave_keepsDialogOpen()
+    {
+        QFETCH(bool, folderInTheWay);
+        QFETCH(QString, reason);
+        if (folderInTheWay)
+            QVERIFY(QFile::remove(ini()) && QDir().mkpath(ini()));
+        else
+            FileWrite::failWrite(2);  // after the settings folder, the file itself
+        dlg->SetLang(0);
+        get<QLineEdit>("pt_le_path")->setText(QStringLiteral("/mnt/new"));
+        QSignalSpy path(dlg.get(), &settings_common::NewPath);
+        get<QPushButton>("pb_ok")->click();
+        FileWrite::failWrite(0);
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QCOMPARE(lastText(), QStringLiteral("Could not write \"%1\": %2.\nThe settings were not saved.").arg(ini(), reason));
+        QVERIFY(dlg->isVisible() && path.isEmpty());
+        QCOMPARE(get<QLineEdit>("pt_le_path")->text(), QStringLiteral("/mnt/new"));
+        QCOMPARE(dlg->is_pt_Path(), QStringLiteral("/data/lab"));
     }
 
     void localVersionKeepsIdAndPortOut()

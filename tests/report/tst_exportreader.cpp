@@ -271,17 +271,6 @@ private slots:
         QCOMPARE(parse(read, &p).sourceLines.size(), 1);
         QCOMPARE(p, Problem::NoTableEnd);
     }
-
-    void utf8Copy()
-    {
-        const QString path = tmp.filePath(QStringLiteral("RawData.txt"));
-        QVERIFY(ExportReader::writeUtf8Copy(path, QStringLiteral("Количественный\nline\n")));
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), QStringLiteral("Количественный\r\nline\r\n").toUtf8());
-        QVERIFY(!ExportReader::writeUtf8Copy(tmp.filePath(QStringLiteral("no/such/dir/RawData.txt")),
-                                             QStringLiteral("x")));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestExportReader)

@@ -30,18 +30,20 @@ private slots:
 
     void completeRunWritesEveryKey()
     {
-        const QString folder = ReportRecord::chooseFolder(reports(), QStringLiteral("001F.D"), QStringLiteral("/data/a"));
+        QString folder;
+        QVERIFY(ReportRecord::chooseFolder(reports(), QStringLiteral("001F.D"), QStringLiteral("/data/a"), &folder));
         const QString ini = ReportRecord::iniPath(reports(), folder);
         QCOMPARE(ini, reports() + QStringLiteral("/001F.D/report.ini"));
-        QCOMPARE(ReportRecord::readFolderPath(ini), QString());
         QVERIFY(!ReportRecord::readReportExist(ini));
-        QCOMPARE(ReportRecord::readPrint(ini).patient, QString());
-        ReportRecord::writeFolderPathIfMissing(ini, QStringLiteral("/data/a"));
-        ReportRecord::writeFolderPathIfMissing(ini, QStringLiteral("/data/other"));  // kept as is
-        ReportRecord::saveCalc(ini, QStringLiteral("001F"), folder, QStringLiteral("in blood"),
-                               QStringLiteral("Ivanov, Ivan"));
-        ReportRecord::saveConclusion(ini, QStringLiteral("Line one<br>line two, with comma"));
-        ReportRecord::setReportExist(ini);
+        // The editor's writer never creates a record.
+        QVERIFY(!ReportRecord::writePrint(ini, {}));
+        QVERIFY(!QFile::exists(ini));
+        QVERIFY(ReportRecord::writeFolderPathIfMissing(ini, QStringLiteral("/data/a")));
+        QVERIFY(ReportRecord::writeFolderPathIfMissing(ini, QStringLiteral("/data/other")));  // kept as is
+        QVERIFY(ReportRecord::saveCalc(ini, QStringLiteral("001F"), folder, QStringLiteral("in blood"),
+                                       QStringLiteral("Ivanov, Ivan")));
+        QVERIFY(ReportRecord::saveConclusion(ini, QStringLiteral("Line one<br>line two, with comma")));
+        QVERIFY(ReportRecord::setReportExist(ini));
 
         QSettings s(ini, QSettings::IniFormat);
         QCOMPARE(s.childKeys().size(), 0);
@@ -68,7 +70,7 @@ private slots:
 
         // Edits go to the Print keys only; a new run overwrites them.
         const QStringList edited{QStringLiteral("name"), QStringLiteral("id"), QStringLiteral("pat"), QStringLiteral("c")};
-        ReportRecord::writePrint(ini, {edited[0], edited[1], edited[2], edited[3]});
+        QVERIFY(ReportRecord::writePrint(ini, {edited[0], edited[1], edited[2], edited[3]}));
         QCOMPARE(values(ReportRecord::readPrint(ini)), edited);
         QCOMPARE(values(ReportRecord::readDefaults(ini)), saved);
         ReportRecord::saveCalc(ini, QStringLiteral("001F"), folder, QStringLiteral("in blood"), QStringLiteral("P"));
@@ -87,8 +89,8 @@ private slots:
         QFETCH(QString, value);
         const QString ini = ReportRecord::iniPath(reports(), QStringLiteral("t"));
         QDir().mkpath(reports() + QStringLiteral("/t"));
-        ReportRecord::writeFolderPathIfMissing(ini, value);
-        ReportRecord::saveCalc(ini, value, QStringLiteral("t"), value, value);
+        QVERIFY(ReportRecord::writeFolderPathIfMissing(ini, value));
+        QVERIFY(ReportRecord::saveCalc(ini, value, QStringLiteral("t"), value, value));
         QCOMPARE(ReportRecord::readFolderPath(ini), value);
         QCOMPARE(ReportRecord::readPrint(ini).patient, value);
         QCOMPARE(ReportRecord::readDefaults(ini).probeName, value);
@@ -101,28 +103,34 @@ private slots:
         QCOMPARE(fresh.value(QStringLiteral("ReportData/PatientPrint")).toString(), value);
     }
 
-    void chooseFolder()
+    // Production finds or makes the report folder; the editor, View and Print only find it.
+    void chooseAndFindFolder()
     {
         auto produce = [&](const QString& name, const QString& path) {
-            const QString folder = ReportRecord::chooseFolder(reports(), name, path);
-            ReportRecord::writeFolderPathIfMissing(ReportRecord::iniPath(reports(), folder), path);
+            QString folder;
+            if (!ReportRecord::chooseFolder(reports(), name, path, &folder)
+                || !ReportRecord::writeFolderPathIfMissing(ReportRecord::iniPath(reports(), folder), path))
+                return QStringLiteral("<failed>");
             return folder;
         };
         const QString n = QStringLiteral("S1.D");
+        QCOMPARE(ReportRecord::findFolder(reports(), n, QStringLiteral("/data/b")), QString());
         QCOMPARE(produce(n, QStringLiteral("/data/a")), n);
         QCOMPARE(produce(n, QStringLiteral("/data/b")), QStringLiteral("S1.D_1"));
         QCOMPARE(produce(n, QStringLiteral("/data/c")), QStringLiteral("S1.D_2"));
         QCOMPARE(produce(n, QStringLiteral("/data/b")), QStringLiteral("S1.D_1"));
         QCOMPARE(produce(n, QStringLiteral("/data/c/")), QStringLiteral("S1.D_3"));  // paths match exactly
+        QCOMPARE(ReportRecord::findFolder(reports(), n, QStringLiteral("/data/c")), QStringLiteral("S1.D_2"));
+        QCOMPARE(ReportRecord::findFolder(reports(), n, QStringLiteral("/data/d")), QString());
+        QCOMPARE(QDir(reports()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 4);
 
         // A folder without a record is adopted; a stray file in the way is skipped.
         QDir().mkpath(reports() + QStringLiteral("/Q.D"));
-        QCOMPARE(ReportRecord::chooseFolder(reports(), QStringLiteral("Q.D"), QStringLiteral("/p")), QStringLiteral("Q.D"));
-        ReportRecord::writeFolderPathIfMissing(ReportRecord::iniPath(reports(), QStringLiteral("Q.D")), QStringLiteral("/other"));
+        QCOMPARE(produce(QStringLiteral("Q.D"), QStringLiteral("/other")), QStringLiteral("Q.D"));
         QFile stray(reports() + QStringLiteral("/Q.D_1"));
         QVERIFY(stray.open(QIODevice::WriteOnly));
         stray.close();
-        QCOMPARE(ReportRecord::chooseFolder(reports(), QStringLiteral("Q.D"), QStringLiteral("/p")), QStringLiteral("Q.D_2"));
+        QCOMPARE(produce(QStringLiteral("Q.D"), QStringLiteral("/p")), QStringLiteral("Q.D_2"));
         QVERIFY(QFileInfo(reports() + QStringLiteral("/Q.D_2")).isDir());
     }
 
@@ -138,8 +146,8 @@ private slots:
     {
         QFETCH(int, checkpoint);
         QFETCH(int, stored);
-        Breadcrumb::save(tmp.path(), 7);
-        Breadcrumb::save(tmp.path(), checkpoint);
+        QVERIFY(Breadcrumb::save(tmp.path(), 7));
+        QVERIFY(Breadcrumb::save(tmp.path(), checkpoint));
         const QString path = tmp.filePath(QStringLiteral("debug.ini"));
         QSettings s(path, QSettings::IniFormat);
         QCOMPARE(s.childGroups(), QStringList{QStringLiteral("Debug")});
