@@ -312,6 +312,7 @@ void MainWindow::connections_login_to_main()
 
     auto* service = new QShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+F12")), this);
     connect(service, &QShortcut::activated, this, &MainWindow::openServiceCommand);
+    connections_batch();
 }
 
 void MainWindow::common_refresh_list_operators(QStringList newOpList)

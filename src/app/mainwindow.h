@@ -9,6 +9,7 @@
 #include "app/localetext.h"
 #include "app/messagebox.h"
 #include "catalogue/folderrecord.h"
+#include "report/batchrun.h"
 #include "report/exportreader.h"
 #include "report/filewrite.h"
 #include "report/markerrow.h"
@@ -16,6 +17,7 @@
 namespace Ui {
 class MainWindow;
 }
+class QAction;
 class QLabel;
 class QTimer;
 class QWebView;
@@ -27,6 +29,7 @@ class ProgressInfo;
 class editReport;
 class Debug_TCP;
 class about;
+class BatchSummary;
 
 // The shell: builds the two layouts, owns the secondary windows and the subsystem
 // units, and forwards each control to the unit that does the work. Its slots for one
@@ -48,6 +51,7 @@ public:
     editReport* reportEditor() const { return m_editReport; }
     Debug_TCP* debugWindow() const { return m_debugTcp; }
     about* aboutWindow() const { return m_about; }
+    BatchSummary* batchSummary() const { return m_batchSummary; }
     settings* operatorsEditor() const { return m_operators; }
     QLabel* statusLabel() const { return m_statusLabel; }
     QString reportFolderName() const { return m_reportFolderName; }
@@ -69,6 +73,8 @@ signals:
     void pdfWritten(const QString& path, bool ok);
     // A report production has ended: done, or stopped with the message the user was shown.
     void productionEnded(bool done, const QString& message);
+    // A batch of reports has ended and its summary is shown.
+    void batchFinished();
 
 public slots:
     // Start-up and layouts
@@ -139,6 +145,7 @@ public slots:
     void proc_Save_PDF(QString nameFile);
     void procLoadHTMLFinished();
     void proc_Clicked_Print();
+    void proc_Clicked_NewBatch();
 
     // Device link
     void nw_proc_Disconnect();
@@ -164,7 +171,9 @@ private:
     void noteWrite(const FileWrite::Result& result);
     bool writeFailed();
     bool reached();
-    void stopProduction(const QString& text, MessageBox::Kind kind, const QString& button);
+    // repeats: the same failure would meet every analysis after this one, so a batch stops.
+    void stopProduction(const QString& text, MessageBox::Kind kind, const QString& button,
+                        bool repeats = false);
     void finishProduction(FileWrite::Pending& pdf);
     // The report folder of the selected analysis when it holds a finished report; otherwise
     // tells the user and gives an empty text.
@@ -173,6 +182,13 @@ private:
     QString pdfPathFor(const QString& reportFolderName) const;
     void applyButtonsForColour(const QColor& colour);
     void fillList(const FolderRecords& records);
+    // Batch of reports (report/mainwindow_batch.cpp).
+    void connections_batch();
+    void updateBatchAction();
+    QVector<BatchRun::Entry> pendingBatchEntries() const;
+    void startNextInBatch();
+    void batchProductionEnded(bool done, const QString& message, bool repeats);
+    void endBatch();
 
     Ui::MainWindow* ui;
 
@@ -213,6 +229,10 @@ private:
     bool m_jobRunning = false;
     bool m_jobPdfPending = false;
     FileWrite::Result m_writeFailure;
+    BatchRun m_batch;
+    QAction* m_batchAction = nullptr;
+    BatchSummary* m_batchSummary = nullptr;
+    bool m_batchActionDue = false;
 
     // Device link
     DeviceLink* m_link = nullptr;

@@ -49,7 +49,8 @@ void MainWindow::onLinkStatus(int status)
 
 void MainWindow::onSocketError(const QString& description, bool showBox)
 {
-    if (showBox)
+    // During a batch a lost device shows as the next calculation's failure, in the summary.
+    if (showBox && !m_batch.active())
         MessageBox::information(QStringLiteral("Connecting error"),
                                 QStringLiteral("Error code: %1.").arg(description),
                                 QStringLiteral("OK"));

@@ -119,7 +119,7 @@ void MainWindow::pdfFailed(const QString& text)
                            % (m_lang == 0
                                   ? QStringLiteral("The report was not completed and is not marked as done.")
                                   : QString::fromUtf8("Отчет не сформирован и не отмечен как готовый.")),
-                       MessageBox::Warning, ReadLocale(LocaleText::Ok));
+                       MessageBox::Warning, ReadLocale(LocaleText::Ok), true);
         return;
     }
     MessageBox::warning(ReadLocale(LocaleText::Attention), text, ReadLocale(LocaleText::Ok));

@@ -70,7 +70,7 @@ bool MainWindow::writeFailed()
     const QString text = FileWrite::message(m_writeFailure, m_lang) % QLatin1Char('\n')
         % (m_lang == 0 ? QStringLiteral("The report was not completed and is not marked as done.")
                        : QString::fromUtf8("Отчет не сформирован и не отмечен как готовый."));
-    stopProduction(text, MessageBox::Warning, ReadLocale(LocaleText::Ok));
+    stopProduction(text, MessageBox::Warning, ReadLocale(LocaleText::Ok), true);
     return true;
 }
 
@@ -80,17 +80,24 @@ bool MainWindow::reached()
     return !writeFailed();
 }
 
-void MainWindow::stopProduction(const QString& text, MessageBox::Kind kind, const QString& button)
+void MainWindow::stopProduction(const QString& text, MessageBox::Kind kind, const QString& button,
+                                bool repeats)
 {
     m_jobRunning = false;
     m_jobPdfPending = false;
     m_newReport = false;
-    m_progress->initStage(10);
-    if (kind == MessageBox::Information)
-        MessageBox::information(ReadLocale(LocaleText::Attention), text, button);
-    else
-        MessageBox::warning(ReadLocale(LocaleText::Attention), text, button);
+    // A batch keeps its progress window and gathers the messages for its summary.
+    const bool inBatch = m_batch.active();
+    if (!inBatch) {
+        m_progress->initStage(10);
+        if (kind == MessageBox::Information)
+            MessageBox::information(ReadLocale(LocaleText::Attention), text, button);
+        else
+            MessageBox::warning(ReadLocale(LocaleText::Attention), text, button);
+    }
     emit productionEnded(false, text);
+    if (inBatch)
+        batchProductionEnded(false, text, repeats);
 }
 
 void MainWindow::procMakeReportPart1()
@@ -225,6 +232,11 @@ void MainWindow::finishProduction(FileWrite::Pending& pdf)
     procActivateButtons();
     m_jobRunning = false;
     m_newReport = false;
+    if (m_batch.active()) {
+        emit productionEnded(true, QString());
+        batchProductionEnded(true, QString(), false);
+        return;
+    }
     proc_Clicked_Edit();
     emit nextStageProgress();
     emit productionEnded(true, QString());
@@ -245,7 +257,8 @@ void MainWindow::Stop_Calculation(uchar typeError)
     const QString text = typeError < sizeof(messages) / sizeof(messages[0])
                              ? QString::fromUtf8(messages[typeError])
                              : QString();
-    stopProduction(text, MessageBox::Information, ReadLocale(LocaleText::Ok));
+    // From code 4 on the device cannot be reached or is not the one it was.
+    stopProduction(text, MessageBox::Information, ReadLocale(LocaleText::Ok), typeError >= 4);
 }
 
 void MainWindow::procReadData()
