@@ -38,6 +38,7 @@ struct Fixture {
     DeviceSimulator sim;
     QString data;
     std::unique_ptr<MainWindow> window;
+    int language = 0;
 
     // An application directory over a data directory holding the given analyses, signed in
     // with "Another (ETC)" chosen so that every folder is listed.
@@ -56,6 +57,7 @@ struct Fixture {
         s.dataDir = data;
         s.deep = deep;
         s.port = QString::number(sim.port());
+        s.language = language;
         if (!app.writeSettings(s))
             return false;
         app.enter();

@@ -1,0 +1,168 @@
+// A batch of reports over the device simulator: what it produces, what it records when an
+// analysis fails, when it stops, and what the operator is shown at the end.
+#include <QAction>
+#include <QClipboard>
+#include <QLabel>
+
+#include "app/messagebox.h"
+#include "e2e_fixture.h"
+#include "report/filewrite.h"
+#include "windows/batchsummary.h"
+#include "windows/editreport.h"
+#include "windows/progressinfo.h"
+
+namespace {
+const QStringList kAnalyses = {"BL_1.D", "BL_2.D", "BL_3.D", "BL_4.D", "BL_5.D"};
+const QString kNotProduced = QStringLiteral("Not produced");
+}  // namespace
+
+class TestBatch : public QObject
+{
+    Q_OBJECT
+
+    static QAction* batchAction(Fixture& f) { return f.window->findChild<QAction*>("actionMake_batch"); }
+
+private slots:
+    void init()
+    {
+        MessageBox::setAutoAnswer(true);
+        MessageBox::clearShown();
+        FileWrite::failWrite(0);
+    }
+
+    void batch_recordsEachOutcome_data()
+    {
+        QTest::addColumn<QString>("scenario");
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("question");
+        // The copied summary; each line of it begins with the line given here.
+        QTest::addColumn<QStringList>("summary");
+        QTest::newRow("refused export and device failure")
+            << "mixed" << 0 << "Produce 5 reports?"
+            << QStringList{"Reports produced: 3 of 5.", "BL_1.D\tDone",
+                           "BL_2.D\tEncoding source file failed. Process stopped.",
+                           QString::fromUtf8("BL_3.D\tОшибка выполенения расчета."), "BL_4.D\tDone", "BL_5.D\tDone"};
+        QTest::newRow("stop during the second report")
+            << "stop" << 0 << "Produce 5 reports?"
+            << QStringList{"Reports produced: 2 of 5. Stopped by the operator.", "BL_1.D\tDone", "BL_2.D\tDone",
+                           "BL_3.D\t" + kNotProduced, "BL_4.D\t" + kNotProduced, "BL_5.D\t" + kNotProduced};
+        const QString stopped = QStringLiteral(
+            "Reports produced: 0 of 5. The batch was stopped: the failure would repeat for every analysis.");
+        QTest::newRow("device unreachable")
+            << "unreachable" << 0 << "Produce 5 reports?"
+            << QStringList{stopped, QString::fromUtf8("BL_1.D\tОшибка подключения к аппаратной части."),
+                           "BL_2.D\t" + kNotProduced, "BL_3.D\t" + kNotProduced, "BL_4.D\t" + kNotProduced,
+                           "BL_5.D\t" + kNotProduced};
+        QTest::newRow("application directory not writable")
+            << "write" << 0 << "Produce 5 reports?"
+            << QStringList{stopped, "BL_1.D\tCould not write \"", "BL_2.D\t" + kNotProduced,
+                           "BL_3.D\t" + kNotProduced, "BL_4.D\t" + kNotProduced, "BL_5.D\t" + kNotProduced};
+        QTest::newRow("device unreachable, Russian")
+            << "unreachable" << 1 << QString::fromUtf8("Сформировать отчетов: 5?")
+            << QString::fromUtf8("Сформировано отчетов: 0 из 5. Пакет остановлен: ошибка повторилась бы для "
+                                 "каждого анализа.\nBL_1.D\tОшибка подключения к аппаратной части.\n"
+                                 "BL_2.D\tНе сформирован\nBL_3.D\tНе сформирован\nBL_4.D\tНе сформирован\n"
+                                 "BL_5.D\tНе сформирован")
+                   .split('\n');
+    }
+    void batch_recordsEachOutcome()
+    {
+        QFETCH(QString, scenario);
+        QFETCH(int, language);
+        QFETCH(QString, question);
+        QFETCH(QStringList, summary);
+        Fixture f;
+        f.language = language;
+        QVERIFY(f.start(kAnalyses));
+        f.window->findChild<QComboBox*>("cb_02")->setCurrentIndex(5);
+        ProgressInfo* progress = f.window->progressWindow();
+        QSignalSpy ended(f.window.get(), &MainWindow::productionEnded);
+        QString lineAtStop;
+        if (scenario == "mixed") {
+            DemoData::ExportContent foreign;
+            foreign.title = QStringLiteral("Peak report");
+            QVERIFY(DemoData::writeAnalysis(f.data, "BL_2.D", foreign));
+            // The device fails the third analysis' calculation only.
+            connect(f.window.get(), &MainWindow::productionEnded, &f.sim, [&] {
+                DeviceSimulator::Faults faults;
+                faults.calcFails = true;
+                faults.failingAttempts = 1;
+                if (ended.count() == 2)
+                    f.sim.setFaults(faults);
+            });
+        } else if (scenario == "stop") {
+            connect(f.window.get(), &MainWindow::nextStageProgress, progress, [&] {
+                auto* line = progress->findChild<QLabel*>("batchLine");
+                if (lineAtStop.isEmpty() && progress->stage() == 4 && line->text().startsWith("2 /")) {
+                    lineAtStop = line->text();
+                    progress->findChild<QPushButton*>("pb_stop")->click();
+                }
+            });
+        } else if (scenario == "unreachable") {
+            QVERIFY(f.sim.listen());  // a new port: nothing answers at the configured one
+        } else {
+            FileWrite::failWrite(1);
+        }
+        const int connections = f.sim.connectionCount();
+        QTRY_VERIFY(batchAction(f)->isEnabled());
+        MessageBox::setNextAnswer(MessageBox::Yes);
+        QSignalSpy finished(f.window.get(), &MainWindow::batchFinished);
+        batchAction(f)->trigger();
+        QVERIFY(finished.count() == 1 || finished.wait(60000));
+
+        // One question, no box per analysis, no editor; the summary names every analysis.
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QCOMPARE(MessageBox::shown()[0].text, question);
+        QVERIFY(!f.window->reportEditor()->isVisible() && !progress->isVisible());
+        QVERIFY(f.window->batchSummary()->isVisible());
+        f.window->batchSummary()->findChild<QPushButton*>("pb_copy")->click();
+        const QStringList copied = QGuiApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(copied.size(), summary.size());
+        for (int i = 0; i < summary.size(); ++i)
+            QVERIFY2(copied[i].startsWith(summary[i]), qPrintable(copied[i]));
+        QCOMPARE(ended.count(), summary.filter(QRegularExpression("\\t(?!Not produced|Не сформирован)")).size());
+
+        for (const QString& name : kAnalyses) {
+            const bool done = summary.contains(name + "\tDone");
+            const QString pdf = f.app.file("reportsPDF/" + QString(name).replace(".D", "_report.pdf"));
+            QCOMPARE(QFile::exists(pdf), done);
+            // A pass that began before the report was finished may show it magenta once more.
+            QTRY_COMPARE(f.entry(name, f.data)->foreground().color(), QColor(done ? Qt::darkGreen : Qt::magenta));
+        }
+        if (scenario == "stop")
+            QCOMPARE(lineAtStop, QStringLiteral("2 / 5  BL_2.D"));
+        if (scenario == "unreachable")
+            QCOMPARE(f.sim.connectionCount(), connections);
+        if (summary[1].endsWith("Done"))  // a run that got through: same breadcrumb as New
+            QCOMPARE(f.debugStage(), 19);
+        // Every calculation was asked with the chosen type (blood, code 5).
+        QCOMPARE(f.sim.receivedLines().filter("$MC,").size(), f.sim.receivedLines().filter("$MC,05,").size());
+        // A single New afterwards gets the plain progress window again.
+        QCOMPARE(progress->size(), QSize(169, 52));
+        QCOMPARE(progress->findChild<QLabel*>("label")->geometry(), QRect(10, 0, 151, 20));
+    }
+
+    // Offered while an analysis waits for its report and the device answers as itself.
+    void batchAction_followsPendingEntriesAndDevice()
+    {
+        Fixture f;
+        QVERIFY(f.start({QStringLiteral("UR_7.D")}));
+        QAction* action = batchAction(f);
+        QTRY_VERIFY(action->isEnabled());
+        QCOMPARE(action->shortcut(), QKeySequence("Ctrl+Shift+N"));
+        DeviceSimulator::Faults faults;
+        faults.wrongIdentity = true;
+        f.sim.setFaults(faults);
+        f.window->tmr_refreshInfo();
+        QTRY_VERIFY(!action->isEnabled());
+        f.sim.setFaults({});
+        f.window->tmr_refreshInfo();
+        QTRY_VERIFY(action->isEnabled());
+        QVERIFY(f.produce(QStringLiteral("UR_7.D")));
+        QVERIFY(f.window->reportEditor()->isVisible());  // New still opens the editor
+        QTRY_VERIFY(!action->isEnabled());
+    }
+};
+
+QTEST_MAIN(TestBatch)
+#include "tst_batch.moc"
