@@ -61,6 +61,12 @@ void TestDebugTcp::clearAndExit()
     QCOMPARE(linesOf(w), (QStringList{In, QString("@OK*" + In), Out, QString("$MIR*" + Out)}));
     // The log is not something to undo.
     QVERIFY(!w.findChild<QTextEdit*>()->document()->isUndoAvailable());
+
+    // A long day keeps the newest lines only, also after Clear.
+    for (int i = 0; i < Debug_TCP::MaxLines; ++i)
+        w.debug_add_message(QString::number(i), false);
+    QTRY_COMPARE(linesOf(w).size(), Debug_TCP::MaxLines);
+    QCOMPARE(linesOf(w).first(), QString("0" + In));
 }
 
 void TestDebugTcp::viewFollowsEndOnlyWhenThere()
