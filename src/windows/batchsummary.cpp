@@ -5,7 +5,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QTableWidget>
 
 #include "report/batchrun.h"
 
@@ -26,13 +26,20 @@ BatchSummary::BatchSummary(QWidget* parent) : QWidget(parent)
     m_heading->setGeometry(10, 8, Width - 20, 34);
     m_heading->setWordWrap(true);
 
-    m_list = new QTreeWidget(this);
+    m_list = new QTableWidget(0, 2, this);
     m_list->setObjectName(QStringLiteral("tw_outcomes"));
     m_list->setGeometry(10, 46, Width - 20, 208);
-    m_list->setColumnCount(2);
-    m_list->setRootIsDecorated(false);
+    m_list->verticalHeader()->hide();
+    m_list->setShowGrid(false);
     m_list->setSelectionMode(QAbstractItemView::NoSelection);
-    m_list->header()->setStretchLastSection(true);
+    m_list->setFocusPolicy(Qt::NoFocus);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_list->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    m_list->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+    // Messages that name a file run long: they wrap instead of being cut.
+    m_list->setWordWrap(true);
+    m_list->setTextElideMode(Qt::ElideNone);
 
     m_copy = new QPushButton(this);
     m_copy->setObjectName(QStringLiteral("pb_copy"));
@@ -51,24 +58,27 @@ BatchSummary::BatchSummary(QWidget* parent) : QWidget(parent)
 void BatchSummary::showRun(const BatchRun& run, unsigned char lang)
 {
     setWindowTitle(pick(lang, "Batch of reports", "Пакет отчетов"));
-    m_list->setHeaderLabels({pick(lang, "Analysis", "Анализ"), pick(lang, "Outcome", "Результат")});
+    m_list->setHorizontalHeaderLabels({pick(lang, "Analysis", "Анализ"), pick(lang, "Outcome", "Результат")});
     m_copy->setText(pick(lang, "Copy list", "Скопировать список"));
     m_close->setText(pick(lang, "Close", "Закрыть"));
     m_heading->setText(run.heading(lang));
     m_text = run.summaryText(lang);
 
-    m_list->clear();
+    m_list->setRowCount(0);
     for (const BatchRun::Entry& e : run.entries()) {
-        auto* item = new QTreeWidgetItem(m_list, {e.label, BatchRun::outcomeText(e, lang)});
-        item->setToolTip(1, e.message);
-        const QColor colour = e.outcome == BatchRun::Outcome::Done     ? QColor(Qt::darkGreen)
-                              : e.outcome == BatchRun::Outcome::Failed ? QColor(Qt::darkRed)
-                                                                       : QColor(Qt::darkGray);
-        item->setForeground(1, colour);
+        const int row = m_list->rowCount();
+        m_list->insertRow(row);
+        m_list->setItem(row, 0, new QTableWidgetItem(e.label));
+        auto* outcome = new QTableWidgetItem(BatchRun::outcomeText(e, lang));
+        outcome->setForeground(e.outcome == BatchRun::Outcome::Done     ? QColor(Qt::darkGreen)
+                               : e.outcome == BatchRun::Outcome::Failed ? QColor(Qt::darkRed)
+                                                                        : QColor(Qt::darkGray));
+        m_list->setItem(row, 1, outcome);
     }
-    m_list->resizeColumnToContents(0);
     show();
     raise();
+    // Only now does the outcome column have its width, which the wrapped rows need.
+    m_list->resizeRowsToContents();
 }
 
 void BatchSummary::SetCoord(int x, int y)

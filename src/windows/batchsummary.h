@@ -6,7 +6,7 @@
 class BatchRun;
 class QLabel;
 class QPushButton;
-class QTreeWidget;
+class QTableWidget;
 
 // The window at the end of a batch of reports: every analysis of the batch with its outcome,
 // and a button that copies the list as text for a lab journal or an e-mail.
@@ -31,7 +31,7 @@ private:
     void copyList();
 
     QLabel* m_heading = nullptr;
-    QTreeWidget* m_list = nullptr;
+    QTableWidget* m_list = nullptr;
     QPushButton* m_copy = nullptr;
     QPushButton* m_close = nullptr;
     QString m_text;

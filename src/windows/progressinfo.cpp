@@ -113,11 +113,6 @@ void ProgressInfo::closeEvent(QCloseEvent* e)
         e->ignore();
 }
 
-bool ProgressInfo::inBatch() const
-{
-    return m_batchLine && !m_batchLine->isHidden();
-}
-
 void ProgressInfo::setBatch(int position, int count, const QString& name)
 {
     if (!m_batchLine) {
@@ -134,7 +129,8 @@ void ProgressInfo::setBatch(int position, int count, const QString& name)
             emit stopRequested();
         });
     }
-    if (!inBatch()) {
+    if (!m_inBatch) {
+        m_inBatch = true;
         m_stop->setEnabled(true);
         m_stop->setText(m_language == 0 ? QStringLiteral("Stop") : QString::fromUtf8("Стоп"));
     }
@@ -150,8 +146,9 @@ void ProgressInfo::setBatch(int position, int count, const QString& name)
 
 void ProgressInfo::clearBatch()
 {
-    if (!m_batchLine)
+    if (!m_inBatch)
         return;
+    m_inBatch = false;
     m_batchLine->hide();
     m_stop->hide();
     m_label->setGeometry(10, 0, 151, 20);

@@ -32,7 +32,7 @@ public:
     // window grows to hold them. clearBatch() brings back the single-report form.
     void setBatch(int position, int count, const QString& name);
     void clearBatch();
-    bool inBatch() const;
+    bool inBatch() const { return m_inBatch; }
 
 signals:
     void finished();
@@ -58,4 +58,5 @@ private:
     QProgressBar* m_progressBar = nullptr;
     QLabel* m_batchLine = nullptr;
     QPushButton* m_stop = nullptr;
+    bool m_inBatch = false;
 };

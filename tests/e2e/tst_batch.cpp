@@ -94,8 +94,9 @@ private slots:
             connect(f.window.get(), &MainWindow::nextStageProgress, progress, [&] {
                 auto* line = progress->findChild<QLabel*>("batchLine");
                 if (lineAtStop.isEmpty() && progress->stage() == 4 && line->text().startsWith("2 /")) {
-                    lineAtStop = line->text();
-                    progress->findChild<QPushButton*>("pb_stop")->click();
+                    auto* stop = progress->findChild<QPushButton*>("pb_stop");
+                    lineAtStop = line->text() + '|' + stop->text();
+                    stop->click();
                 }
             });
         } else if (scenario == "unreachable") {
@@ -130,7 +131,7 @@ private slots:
             QTRY_COMPARE(f.entry(name, f.data)->foreground().color(), QColor(done ? Qt::darkGreen : Qt::magenta));
         }
         if (scenario == "stop")
-            QCOMPARE(lineAtStop, QStringLiteral("2 / 5  BL_2.D"));
+            QCOMPARE(lineAtStop, QStringLiteral("2 / 5  BL_2.D|Stop"));
         if (scenario == "unreachable")
             QCOMPARE(f.sim.connectionCount(), connections);
         if (summary[1].endsWith("Done"))  // a run that got through: same breadcrumb as New
