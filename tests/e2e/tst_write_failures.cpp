@@ -143,6 +143,7 @@ private slots:
         editor->findChild<QLineEdit*>("lePatientNew")->setText(QStringLiteral("Edited Name"));
 
         QSignalSpy written(f.window.get(), &MainWindow::pdfWritten);
+        QSignalSpy stages(f.window.get(), &MainWindow::nextStageProgress);
         const int before = FileWrite::writeCount();
         FileWrite::failWrite(k);
         editor->findChild<QPushButton*>("pb_Apply")->click();
@@ -161,6 +162,9 @@ private slots:
         QVERIFY(MessageBox::shown().isEmpty());
         QVERIFY(fileBytes(page).contains("Edited Name"));
         QVERIFY(pdfText(pdf).contains(QStringLiteral("Edited Name")));
+        // Apply is no production: no stages, no progress window.
+        QCOMPARE(stages.count(), 0);
+        QVERIFY(!f.window->progressWindow()->isVisible());
     }
 };
 
