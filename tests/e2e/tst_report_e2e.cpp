@@ -1,7 +1,6 @@
 // Report production from the working window to the PDF, over a real loopback socket with
 // the device simulator: what a user gets, and what a user is told when it fails.
 #include <QAction>
-#include <QLineEdit>
 #include <QTextBlock>
 #include <QTextEdit>
 
@@ -166,25 +165,6 @@ private slots:
         // "Another (ETC)" without a calculation type chosen: code 0; D1 is CRC-8/MAXIM of "MC,00".
         QCOMPARE(colourOf(QStringLiteral("$MC,00,D1*")), QColor(Qt::darkGreen));
         QCOMPARE(colourOf(QStringLiteral("@OK*")), QColor(Qt::blue));
-    }
-
-    void editorApply_rewritesPdfWithoutProgress()
-    {
-        Fixture f;
-        QVERIFY(f.start({QStringLiteral("SL_8.D")}));
-        QVERIFY(f.produce(QStringLiteral("SL_8.D")));
-        editReport* editor = f.window->reportEditor();
-        QVERIFY(editor->isVisible());
-        editor->findChild<QPushButton*>("cb_NewPatient")->click();
-        editor->findChild<QLineEdit*>("lePatientNew")->setText(QStringLiteral("Edited Name"));
-        QSignalSpy stages(f.window.get(), &MainWindow::nextStageProgress);
-        QSignalSpy pdf(f.window.get(), &MainWindow::pdfWritten);
-        editor->findChild<QPushButton*>("pb_Apply")->click();
-        QVERIFY(pdf.wait(10000));
-        QVERIFY(pdf.first().at(1).toBool());
-        QCOMPARE(stages.count(), 0);
-        QVERIFY(!f.window->progressWindow()->isVisible());
-        QVERIFY(pdfText(f.app.file("reportsPDF/SL_8_report.pdf")).contains(QStringLiteral("Edited Name")));
     }
 
     // The page is printed only once it has loaded, and only the later of two requests.
