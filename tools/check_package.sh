@@ -41,7 +41,8 @@ depends="$(field Depends)"
 for dep in libqt5webkit5 libqt5widgets5 libqt5network5 libqt5printsupport5 fonts-liberation2; do
   check "Depends names $dep" grep -q "\b$dep\b" <<<"$depends"
 done
-check "apt can satisfy the dependencies" bash -c 'apt-get install -s "$1" >"$2" 2>&1' _ "$deb" "$work/apt.log"
+apt_can_install() { apt-get install -s "$deb" >"$work/apt.log" 2>&1; }
+check "apt can satisfy the dependencies" apt_can_install
 
 # --- Layout -----------------------------------------------------------------------
 sysroot="$work/root"
@@ -49,10 +50,17 @@ dpkg-deb -x "$deb" "$sysroot"
 share="$sysroot/usr/share/markerreport"
 program="$sysroot/usr/lib/markerreport/markerreport"
 launcher="$sysroot/usr/bin/markerreport"
-check "the program is an ELF executable in /usr/lib/markerreport" \
-  bash -c '[ -x "$1" ] && file -b "$1" | grep -q "^ELF .*executable"' _ "$program"
-check "the launcher is a POSIX shell script" \
-  bash -c '[ -x "$1" ] && head -n1 "$1" | grep -qx "#!/bin/sh" && sh -n "$1"' _ "$launcher"
+is_elf_program() { [ -x "$1" ] && file -b "$1" | grep -q "^ELF .*executable"; }
+is_sh_script() { [ -x "$1" ] && head -n1 "$1" | grep -qx "#!/bin/sh" && sh -n "$1"; }
+is_ico() { file -b "$1" | grep -q "icon resource"; }
+is_png_of_size() { file -b "$1" | grep -q "PNG image data, $2 x $2,"; }
+# A complete PDF (it ends with its end-of-file marker) holding the pictures of the windows.
+is_manual_with_pictures() {
+  [ "$(head -c5 "$1")" = "%PDF-" ] && tail -c 32 "$1" | grep -q "%%EOF" &&
+    [ "$(pdfimages -list "$1" | tail -n +3 | wc -l)" -ge 12 ]
+}
+check "the program is an ELF executable in /usr/lib/markerreport" is_elf_program "$program"
+check "the launcher is a POSIX shell script" is_sh_script "$launcher"
 executables="$(cd "$sysroot" && find . -type f -perm -u+x | sort | tr '\n' ' ')"
 check "the launcher and the program are the only executables" \
   test "$executables" = "./usr/bin/markerreport ./usr/lib/markerreport/markerreport "
@@ -64,14 +72,13 @@ for t in 1 2 3; do
   done
 done
 for icon in doc new edit view print refresh text-editor login folder-search; do
-  check "icon $icon.ico is installed" bash -c 'file -b "$1" | grep -q "icon resource"' _ "$share/icons/$icon.ico"
+  check "icon $icon.ico is installed" is_ico "$share/icons/$icon.ico"
 done
 manual="$share/help/User manual.pdf"
-check "the user manual is a PDF with the pictures of the windows" \
-  bash -c '[ "$(head -c5 "$1")" = "%PDF-" ] && [ "$(pdfimages -list "$1" | tail -n +3 | wc -l)" -ge 12 ]' _ "$manual"
+check "the user manual is a complete PDF with the pictures of the windows" is_manual_with_pictures "$manual"
 for size in 16 22 24 32 48 64 128 256; do
   png="$sysroot/usr/share/icons/hicolor/${size}x${size}/apps/markerreport.png"
-  check "the theme icon is $size x $size" bash -c 'file -b "$1" | grep -q "PNG image data, $2 x $2,"' _ "$png" "$size"
+  check "the theme icon is $size x $size" is_png_of_size "$png" "$size"
 done
 check "the manual page is installed" test -s "$sysroot/usr/share/man/man1/markerreport.1.gz"
 check "the copyright file is installed" test -s "$sysroot/usr/share/doc/markerreport/copyright"
@@ -120,6 +127,10 @@ stop() {
   wait "$1" 2>/dev/null || true
 }
 same_tree() { diff -r "$1" "$2" >/dev/null; }
+same_templates() { # same_templates <shipped docs> <user docs>
+  local f
+  for f in "$1"/*.html; do cmp -s "$f" "$2/${f##*/}" || return 1; done
+}
 
 appdir="$XDG_DATA_HOME/markerreport"
 echo "== first start"
@@ -132,8 +143,7 @@ stop "$pid"
 for part in icons help; do
   check "the launcher copied $part" same_tree "$share/$part" "$appdir/$part"
 done
-check "the launcher copied every template" \
-  bash -c 'for f in "$1"/*.html; do cmp -s "$f" "$2/${f##*/}" || exit 1; done' _ "$share/docs" "$appdir/docs"
+check "the launcher copied every template" same_templates "$share/docs" "$appdir/docs"
 
 echo "== second start after the lab's changes and a newer package"
 docs="$appdir/docs"
@@ -157,13 +167,13 @@ check "a template the lab changed is kept" cmp -s "$work/lab-template.html" "$do
 check "a missing template is copied again" cmp -s "$share/docs/Shablon_type_2_rus.html" "$docs/Shablon_type_2_rus.html"
 check "an unchanged template follows the newer package" \
   cmp -s "$share/docs/Shablon_type_3_eng.html" "$docs/Shablon_type_3_eng.html"
-check "icons and the manual are refreshed" \
-  bash -c 'diff -r "$1/icons" "$2/icons" >/dev/null && diff -r "$1/help" "$2/help" >/dev/null' _ "$share" "$appdir"
+check "the icons are refreshed" same_tree "$share/icons" "$appdir/icons"
+check "the manual is refreshed" same_tree "$share/help" "$appdir/help"
 
 echo "== the menu entry's command"
 exec_line="$(sed -n 's/^Exec=//p' "$desktop" | head -n1)"
 # Field codes such as %f stand for files handed over by the desktop; there are none here.
-read -r -a command <<<"$(sed 's/%[fFuUick]//g' <<<"$exec_line")"
+read -r -a command <<<"${exec_line//\%[fFuUick]/}"
 menu_data="$work/menu-data"
 (export XDG_DATA_HOME="$menu_data" PATH="$sysroot/usr/bin:$PATH" && exec "${command[@]}") \
   >"$work/menu.log" 2>&1 &

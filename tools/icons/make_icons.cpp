@@ -400,7 +400,8 @@ bool writeThemeIcons(const QString& themeDir, QTextStream& err)
         const QString path = dir + QStringLiteral("/markerreport.png");
         QBuffer buf;
         buf.open(QIODevice::WriteOnly);
-        if (!QDir().mkpath(dir) || !render(drawDoc, size).save(&buf, "PNG") || !writeFile(path, buf.data())) {
+        if (!QDir().mkpath(dir) || !render(drawDoc, size).save(&buf, "PNG") ||
+            !writeFile(path, buf.data())) {
             err << "failed to write " << path << '\n';
             ok = false;
         }

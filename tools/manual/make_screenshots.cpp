@@ -44,7 +44,8 @@ namespace {
 constexpr int kScale = 2;
 const char* const kReportFolder = "BL_0412_Ivanov.D";
 
-struct Failure : std::runtime_error {
+struct Failure : std::runtime_error
+{
     using std::runtime_error::runtime_error;
 };
 
@@ -76,8 +77,10 @@ void settle()
 
 class Shots
 {
-public:
-    explicit Shots(const QString& dir) : m_dir(dir) {}
+  public:
+    explicit Shots(const QString& dir)
+        : m_dir(dir)
+    {}
 
     // The window with a plain title bar, so a picture reads as a window of the desktop.
     void window(QWidget* w, const QString& name)
@@ -105,8 +108,8 @@ public:
         font.setBold(true);
         p.setFont(font);
         p.setPen(QColor(0x1f, 0x29, 0x37));
-        p.drawText(QRect(textLeft, 0, inner.width() - textLeft - 24, bar), Qt::AlignVCenter | Qt::AlignLeft,
-                   w->windowTitle());
+        p.drawText(QRect(textLeft, 0, inner.width() - textLeft - 24, bar),
+                   Qt::AlignVCenter | Qt::AlignLeft, w->windowTitle());
         // A close cross where the window asks for one; drawn, so no font needs the glyph.
         const Qt::WindowFlags flags = w->windowFlags();
         if (!(flags & Qt::CustomizeWindowHint) || (flags & Qt::WindowCloseButtonHint)) {
@@ -123,10 +126,11 @@ public:
     void save(const QImage& img, const QString& name)
     {
         const QString path = QStringLiteral("%1/%2.png").arg(m_dir, name);
-        require(!img.isNull() && img.save(path, "PNG"), QStringLiteral("cannot write %1").arg(path));
+        require(!img.isNull() && img.save(path, "PNG"),
+                QStringLiteral("cannot write %1").arg(path));
     }
 
-private:
+  private:
     QString m_dir;
 };
 
@@ -189,10 +193,10 @@ void activate(QListWidget* list, const QString& name)
 void reportPage(const QString& pdfPath, const QString& outDir)
 {
     QProcess p;
-    p.start(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"), QString::number(72 * kScale),
-                                         QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
-                                         QStringLiteral("1"), QStringLiteral("-singlefile"), pdfPath,
-                                         outDir + QStringLiteral("/report-page")});
+    p.start(QStringLiteral("pdftoppm"),
+            {QStringLiteral("-png"), QStringLiteral("-r"), QString::number(72 * kScale),
+             QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"), QStringLiteral("1"),
+             QStringLiteral("-singlefile"), pdfPath, outDir + QStringLiteral("/report-page")});
     require(p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0,
             QStringLiteral("pdftoppm cannot render %1: %2 %3")
                 .arg(pdfPath, p.errorString(), QString::fromLocal8Bit(p.readAllStandardError())));
@@ -215,13 +219,16 @@ void run(const QString& templates, const QString& icons, const QString& outDir)
     const QString dataDir = work.filePath(QStringLiteral("data"));
     require(copyFolder(templates, appDir + QStringLiteral("/docs"), {QStringLiteral("*.html")}),
             QStringLiteral("cannot copy the templates from %1").arg(templates));
-    require(copyFolder(icons, appDir + QStringLiteral("/icons"), {QStringLiteral("*.ico"), QStringLiteral("*.png")}),
+    require(copyFolder(icons, appDir + QStringLiteral("/icons"),
+                       {QStringLiteral("*.ico"), QStringLiteral("*.png")}),
             QStringLiteral("cannot copy the icons from %1").arg(icons));
     require(DemoData::makeDemoTree(dataDir), QStringLiteral("cannot make the demo data"));
     DeviceSimulator sim;
     require(sim.listen(), QStringLiteral("the device simulator cannot listen"));
-    require(writeSettings(appDir, dataDir, sim.port()), QStringLiteral("cannot write the settings"));
-    require(QDir(outDir).exists() || QDir().mkpath(outDir), QStringLiteral("cannot create %1").arg(outDir));
+    require(writeSettings(appDir, dataDir, sim.port()),
+            QStringLiteral("cannot write the settings"));
+    require(QDir(outDir).exists() || QDir().mkpath(outDir),
+            QStringLiteral("cannot create %1").arg(outDir));
     QDir::setCurrent(appDir);
     MessageBox::setAutoAnswer(true);
     Shots shots(outDir);
@@ -265,9 +272,11 @@ void run(const QString& templates, const QString& icons, const QString& outDir)
         pdfPath = path;
     });
     auto* newButton = w.findChild<QPushButton*>(QStringLiteral("pb_01"));
-    require(newButton && newButton->isEnabled(), QStringLiteral("New is not enabled for the demo analysis"));
+    require(newButton && newButton->isEnabled(),
+            QStringLiteral("New is not enabled for the demo analysis"));
     newButton->click();
-    require(waitFor([&] { return written; }, 60000) && pdfOk, QStringLiteral("the demo report was not produced"));
+    require(waitFor([&] { return written; }, 60000) && pdfOk,
+            QStringLiteral("the demo report was not produced"));
     require(stages >= 4, QStringLiteral("the progress window passed too few stages"));
     require(progressFailure.isEmpty(), progressFailure);
 
@@ -283,7 +292,8 @@ void run(const QString& templates, const QString& icons, const QString& outDir)
     bool viewLoaded = false;
     QObject::connect(page, &QWebView::loadFinished, [&] { viewLoaded = true; });
     w.showViewReport(folder);
-    require(waitFor([&] { return viewLoaded; }, 20000), QStringLiteral("the viewer did not load the report"));
+    require(waitFor([&] { return viewLoaded; }, 20000),
+            QStringLiteral("the viewer did not load the report"));
     settle();
     shots.window(editor, QStringLiteral("editor-view"));
     editor->hide();
@@ -296,7 +306,8 @@ void run(const QString& templates, const QString& icons, const QString& outDir)
 
     w.showAllSettings();
     auto* pages = w.allSettings()->findChild<QToolBox*>();
-    require(pages && pages->count() == 4, QStringLiteral("the settings window does not have its four pages"));
+    require(pages && pages->count() == 4,
+            QStringLiteral("the settings window does not have its four pages"));
     // A path as a lab has it instead of the temporary folder; the window is cancelled, not saved.
     if (auto* path = w.allSettings()->findChild<QLineEdit*>(QStringLiteral("pt_le_path")))
         path->setText(QStringLiteral("/srv/chromatography/export"));
@@ -316,7 +327,9 @@ void run(const QString& templates, const QString& icons, const QString& outDir)
         QStringList texts;
         for (const MessageBox::Shown& s : MessageBox::shown())
             texts << s.text;
-        throw Failure(QString(QStringLiteral("unexpected message: ") + texts.join(QStringLiteral(" | "))).toStdString());
+        throw Failure(
+            QString(QStringLiteral("unexpected message: ") + texts.join(QStringLiteral(" | ")))
+                .toStdString());
     }
     QDir::setCurrent(QDir::tempPath());
 }
@@ -342,7 +355,8 @@ int main(int argc, char* argv[])
         return 2;
     }
     try {
-        run(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+        run(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]),
+            QString::fromLocal8Bit(argv[3]));
     } catch (const Failure& f) {
         err << "make_screenshots: " << f.what() << '\n';
         return 1;
