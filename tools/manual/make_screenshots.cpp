@@ -49,6 +49,14 @@ struct Failure : std::runtime_error
     using std::runtime_error::runtime_error;
 };
 
+// Every picture written in this run; a failed run removes them, so the build cannot take a
+// half-finished set for an up-to-date one.
+QStringList& written()
+{
+    static QStringList files;
+    return files;
+}
+
 void require(bool ok, const QString& what)
 {
     if (!ok)
@@ -126,6 +134,7 @@ class Shots
     void save(const QImage& img, const QString& name)
     {
         const QString path = QStringLiteral("%1/%2.png").arg(m_dir, name);
+        written() << path;
         require(!img.isNull() && img.save(path, "PNG"),
                 QStringLiteral("cannot write %1").arg(path));
     }
@@ -192,16 +201,20 @@ void activate(QListWidget* list, const QString& name)
 // The first page of the report's PDF as the program wrote it, at screen resolution.
 void reportPage(const QString& pdfPath, const QString& outDir)
 {
+    const QString path = outDir + QStringLiteral("/report-page.png");
+    written() << path;
     QProcess p;
     p.start(QStringLiteral("pdftoppm"),
             {QStringLiteral("-png"), QStringLiteral("-r"), QString::number(72 * kScale),
              QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"), QStringLiteral("1"),
              QStringLiteral("-singlefile"), pdfPath, outDir + QStringLiteral("/report-page")});
-    require(p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0,
-            QStringLiteral("pdftoppm cannot render %1: %2 %3")
-                .arg(pdfPath, p.errorString(), QString::fromLocal8Bit(p.readAllStandardError())));
+    const bool finished = p.waitForFinished(30000);
+    require(p.error() != QProcess::FailedToStart,
+            QStringLiteral("pdftoppm cannot be started; it comes with poppler-utils"));
+    require(finished && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0,
+            QStringLiteral("pdftoppm cannot render %1: %2")
+                .arg(pdfPath, QString::fromLocal8Bit(p.readAllStandardError())));
     // The sheet's edge, so the white page stands apart from the manual's white page.
-    const QString path = outDir + QStringLiteral("/report-page.png");
     QImage page(path);
     require(!page.isNull(), QStringLiteral("cannot read %1").arg(path));
     QPainter painter(&page);
@@ -359,6 +372,8 @@ int main(int argc, char* argv[])
             QString::fromLocal8Bit(argv[3]));
     } catch (const Failure& f) {
         err << "make_screenshots: " << f.what() << '\n';
+        for (const QString& path : written())
+            QFile::remove(path);
         return 1;
     }
     return 0;
