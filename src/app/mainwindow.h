@@ -187,8 +187,7 @@ private:
     // Report job
     QString m_reportFolderName;
     ExportData m_export;
-    ExportReader::Problem m_exportProblem = ExportReader::Problem::None;
-    int m_exportProblemLine = -1;
+    ExportReader::Refusal m_exportRefusal;
     QString m_samplePhrase;
     int m_templateType = 1;
     MarkerTable m_markers;

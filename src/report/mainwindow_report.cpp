@@ -81,14 +81,14 @@ void MainWindow::procMakeReportPart1()
     Inc_Debug();
 
     procReadData();
-    if (m_exportProblem != ExportReader::Problem::None) {
-        // An incomplete export would send values that are not there; refuse it like a
-        // foreign one, naming the file and the fault.
+    if (m_exportRefusal.problem != ExportReader::Problem::None) {
+        // An incomplete export would send values that are not there, a value out of range
+        // a wrapped one; refuse it like a foreign one, naming the analysis and the fault.
         m_jobRunning = false;
         m_newReport = false;
         m_progress->initStage(10);
         MessageBox::warning(ReadLocale(LocaleText::Attention),
-                            ExportReader::problemMessage(m_exportProblem, exportPath, m_exportProblemLine, m_lang),
+                            ExportReader::problemMessage(m_exportRefusal, exportPath, m_lang),
                             ReadLocale(LocaleText::Exit));
         return;
     }
@@ -166,9 +166,7 @@ void MainWindow::Stop_Calculation(uchar typeError)
 
 void MainWindow::procReadData()
 {
-    m_exportProblemLine = -1;
-    m_exportProblem =
-        ExportReader::readData(m_export, m_selectedName, m_currentOperator, &m_exportProblemLine);
+    m_exportRefusal = ExportReader::readData(m_export, m_selectedName, m_currentOperator);
 }
 
 void MainWindow::procMakeListCalc()
