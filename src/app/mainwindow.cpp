@@ -354,6 +354,7 @@ bool MainWindow::initProgress()
     if (!m_progress) {
         m_progress = new ProgressInfo();
         connect(this, &MainWindow::nextStageProgress, m_progress, &ProgressInfo::nextStage);
+        connect(m_progress, &ProgressInfo::stopRequested, this, &MainWindow::askStopCalculation);
         m_progress->SetLang(m_lang);
     }
     return true;

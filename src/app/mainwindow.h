@@ -138,6 +138,8 @@ public slots:
     void nw_proc_Disconnect();
     uchar nw_proc_CalcCRC16(QString inputText, uchar offset);
     uchar nw_proc_ASCII_to_HEX(uchar count);
+    bool nw_proc_CheckCRCMessage();
+    void nw_proc_ReadCount(uchar count);
     void nw_proc_SendSpecial(QString s_mess);
     void tmr_refreshInfo();
     void Update_Network();
@@ -150,6 +152,7 @@ private:
     void setupDeviceLink();
     void onLinkStatus(int status);
     void onSocketError(const QString& description, bool showBox);
+    void askStopCalculation();
     void onPageLoadFinished(bool ok);
     void writePdf();
     QString reportsIniPath() const;

@@ -134,6 +134,15 @@ void DeviceLink::nw_proc_Disconnect()
         emit calculationFailed(4);   // the pipeline must not wait for results that never come
 }
 
+bool DeviceLink::stopCalculation()
+{
+    if (!calculating())
+        return false;
+    finish();
+    emit calculationFailed(4);
+    return true;
+}
+
 void DeviceLink::finish()
 {
     m_refreshTimer->start();
@@ -194,9 +203,9 @@ void DeviceLink::arm(int ms)
     m_readTimer->start(ms);
 }
 
-void DeviceLink::nw_proc_Send(const QString& text, bool plain)
+void DeviceLink::nw_proc_Send(const QString& text, bool special)
 {
-    const QString frame = Framing::buildFrame(text, plain);
+    const QString frame = Framing::buildFrame(text, special);
     emit lineLogged(Framing::simplified(frame), true);
     nw_proc_SendTCPdata(frame);
 }
@@ -299,17 +308,60 @@ void DeviceLink::nw_proc_readFortune()
         emit lineLogged(line, false);
         if (g != m_generation || m_step == Closed)
             continue;
-        nw_proc_ParsingMessage(line);
+        m_line = line;
+        nw_proc_ParsingMessage();
+        m_line.clear();
     }
 }
 
-void DeviceLink::nw_proc_ParsingMessage(const QString& line)
+bool DeviceLink::nw_proc_CheckCRCMessage() const
 {
+    return Framing::checkReply(m_line);
+}
+
+void DeviceLink::nw_proc_ReadCount(uchar count)
+{
+    switch (count) {
+    case 2:
+        m_version = Framing::parseVersion(m_line);
+        break;
+    case 3: {
+        const Framing::ReadBackLine r = Framing::parseReadBack(m_line);
+        if (r.index < 0 || r.index > LastDataLine) {
+            m_mismatch = true;
+            return;
+        }
+        m_lineCounter = r.index;
+        m_seen.setBit(r.index);
+        if (static_cast<qint64>(r.value) != m_raw.at(r.index))
+            m_mismatch = true;
+        break;
+    }
+    case 4:
+        if (begins(m_line, "@TR-")) {
+            m_echoSeen = true;
+            if (Framing::parseTypeEcho(m_line) != m_typeCode)
+                m_mismatch = true;
+        } else {
+            storeOutput();
+        }
+        break;
+    case 5:
+        m_serial = Framing::parseSerial(m_line);
+        break;
+    default:
+        break;
+    }
+}
+
+void DeviceLink::nw_proc_ParsingMessage()
+{
+    const QString& line = m_line;
     switch (m_step) {
     case Identify:
     case ReadSerial:
     case ReadVersion:
-        handleCheckReply(line);
+        handleCheckReply();
         break;
     case StartWrite:
         if (begins(line, "@READY*")) {
@@ -321,10 +373,10 @@ void DeviceLink::nw_proc_ParsingMessage(const QString& line)
         }
         break;
     case WriteLines:
-        handleWriteReply(line);
+        handleWriteReply();
         break;
     case ReadBack:
-        handleReadBackLine(line);
+        handleReadBackLine();
         break;
     case Calculate:
         if (begins(line, "@DONE*")) {
@@ -337,7 +389,7 @@ void DeviceLink::nw_proc_ParsingMessage(const QString& line)
         }
         break;
     case ReadOutput:
-        handleOutputLine(line);
+        handleOutputLine();
         break;
     case ServiceCommand:
         m_step = Closed;
@@ -350,8 +402,9 @@ void DeviceLink::nw_proc_ParsingMessage(const QString& line)
     }
 }
 
-void DeviceLink::handleCheckReply(const QString& line)
+void DeviceLink::handleCheckReply()
 {
+    const QString& line = m_line;
     Status failure = Status::WrongIdentity;
     if (m_step == Identify) {
         if (begins(line, "@Quendalivertyx")) {
@@ -367,16 +420,16 @@ void DeviceLink::handleCheckReply(const QString& line)
         }
         m_available = false;
     } else if (m_step == ReadSerial) {
-        if (begins(line, "@SN,") && Framing::checkReply(line)) {
-            m_serial = Framing::parseSerial(line);
+        if (begins(line, "@SN,") && nw_proc_CheckCRCMessage()) {
+            nw_proc_ReadCount(5);
             m_step = m_next;
             nw_proc_TCP_SendCommand();
             return;
         }
         failure = Status::BadSerial;
     } else {
-        if (begins(line, "@CV,") && Framing::checkReply(line)) {
-            m_version = Framing::parseVersion(line);
+        if (begins(line, "@CV,") && nw_proc_CheckCRCMessage()) {
+            nw_proc_ReadCount(2);
             m_step = m_next;
             nw_proc_TCP_SendCommand();
             return;
@@ -387,9 +440,11 @@ void DeviceLink::handleCheckReply(const QString& line)
     emit statusChanged(failure);
 }
 
-void DeviceLink::handleWriteReply(const QString& line)
+// Only sending a data line re-arms the timer, so replies that send nothing (extra
+// acknowledgements) cannot keep the phase open.
+void DeviceLink::handleWriteReply()
 {
-    arm(m_readBackMs);
+    const QString& line = m_line;
     if (begins(line, "@OK*")) {
         ++m_lineCounter;
         nw_proc_TCP_SendCommand();
@@ -403,9 +458,9 @@ void DeviceLink::handleWriteReply(const QString& line)
     }
 }
 
-void DeviceLink::handleReadBackLine(const QString& line)
+void DeviceLink::handleReadBackLine()
 {
-    if (begins(line, "@DONE*")) {
+    if (begins(m_line, "@DONE*")) {
         if (!m_mismatch && m_lineCounter == LastDataLine && m_seen.count(true) == RawValueCount) {
             m_readTimer->stop();
             m_step = Calculate;
@@ -416,25 +471,17 @@ void DeviceLink::handleReadBackLine(const QString& line)
         }
         return;
     }
-    if (!Framing::checkReply(line)) {
-        m_mismatch = true;
-        return;
-    }
-    const Framing::ReadBackLine r = Framing::parseReadBack(line);
-    if (r.index < 0 || r.index > LastDataLine) {
-        m_mismatch = true;
-        return;
-    }
-    m_lineCounter = r.index;
-    m_seen.setBit(r.index);
-    if (static_cast<qint64>(r.value) != m_raw.at(r.index))
+    if (nw_proc_CheckCRCMessage())
+        nw_proc_ReadCount(3);
+    else
         m_mismatch = true;
 }
 
-void DeviceLink::handleOutputLine(const QString& line)
+// The output phase has one deadline, armed with "$MO*": lines that keep coming,
+// good or bad, do not extend it.
+void DeviceLink::handleOutputLine()
 {
-    arm(m_outputMs);
-    if (begins(line, "@DONE*")) {
+    if (begins(m_line, "@DONE*")) {
         if (m_lineCounter != LastOutputLine)
             return;   // early: the remaining lines may still come
         if (m_mismatch || !m_echoSeen || m_seen.count(true) != ResultCount) {
@@ -453,20 +500,13 @@ void DeviceLink::handleOutputLine(const QString& line)
         nw_proc_TCP_SendCommand();
         return;
     }
-    if (!Framing::checkReply(line))
-        return;
-    if (begins(line, "@TR-")) {
-        m_echoSeen = true;
-        if (Framing::parseTypeEcho(line) != m_typeCode)
-            m_mismatch = true;
-        return;
-    }
-    storeOutput(line);
+    if (nw_proc_CheckCRCMessage())
+        nw_proc_ReadCount(4);
 }
 
-void DeviceLink::storeOutput(const QString& line)
+void DeviceLink::storeOutput()
 {
-    const Framing::OutputLine o = Framing::parseOutput(line);
+    const Framing::OutputLine o = Framing::parseOutput(m_line);
     if (!o.wellFormed)
         return;   // no defined layout: ignored like a line with a bad checksum
     if (o.index < 0 || o.index > LastOutputLine) {
