@@ -448,10 +448,12 @@ void MainWindow::proc_Clicked_Help()
 
 void MainWindow::openServiceCommand()
 {
-    bool ok = false;
-    const QString text = QInputDialog::getText(this, QStringLiteral("Service command"),
-                                               QStringLiteral("Command:"), QLineEdit::Normal,
-                                               QString(), &ok);
-    if (ok && !text.isEmpty())
-        nw_proc_SendSpecial(text);
+    const bool en = m_lang == 0;
+    QInputDialog dialog(this);
+    dialog.setWindowTitle(en ? QStringLiteral("Service command") : QStringLiteral("Сервисная команда"));
+    dialog.setLabelText(en ? QStringLiteral("Command:") : QStringLiteral("Команда:"));
+    dialog.setOkButtonText(ReadLocale(LocaleText::Ok));
+    dialog.setCancelButtonText(en ? QStringLiteral("Cancel") : QStringLiteral("Отмена"));
+    if (dialog.exec() == QDialog::Accepted && !dialog.textValue().isEmpty())
+        nw_proc_SendSpecial(dialog.textValue());
 }
