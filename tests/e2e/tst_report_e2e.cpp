@@ -16,7 +16,6 @@
 #include "app/mainwindow.h"
 #include "app/messagebox.h"
 #include "device/debug_tcp.h"
-#include "device/framing.h"
 #include "apptestdir.h"
 #include "catalogue/mainwindow_listwidget.h"
 #include "demodata/demodata.h"
@@ -295,8 +294,7 @@ private slots:
         QCOMPARE(colourOf(QStringLiteral("$MIW*")), QColor(Qt::darkGreen));
         QCOMPARE(colourOf(QStringLiteral("@READY*")), QColor(Qt::blue));
         // "Another (ETC)" without a calculation type chosen: code 0.
-        QCOMPARE(colourOf(Framing::buildFrame(QStringLiteral("$MC,00"), false).trimmed()),
-                 QColor(Qt::darkGreen));
+        QCOMPARE(colourOf(QStringLiteral("$MC,00,D1*")), QColor(Qt::darkGreen));
         QCOMPARE(colourOf(QStringLiteral("@OK*")), QColor(Qt::blue));
         QCOMPARE(colourOf(QStringLiteral("@DONE*")), QColor(Qt::blue));
     }
