@@ -363,6 +363,7 @@ bool MainWindow::initProgress()
 void MainWindow::showProgress()
 {
     m_progress->show();
+    m_progress->activateWindow();   // Esc reaches it without a click first
     components_window();
     m_progress->SetCoord(m_screenX, m_screenY);
 }
