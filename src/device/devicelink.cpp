@@ -321,6 +321,8 @@ bool DeviceLink::nw_proc_CheckCRCMessage() const
 
 void DeviceLink::nw_proc_ReadCount(uchar count)
 {
+    if (m_line.isEmpty())
+        return;   // called outside the handling of a line: nothing to read
     switch (count) {
     case 2:
         m_version = Framing::parseVersion(m_line);
