@@ -356,6 +356,7 @@ bool MainWindow::initProgress()
     if (!m_progress) {
         m_progress = new ProgressInfo();
         connect(this, &MainWindow::nextStageProgress, m_progress, &ProgressInfo::nextStage);
+        connect(m_progress, &ProgressInfo::stopRequested, this, &MainWindow::askStopCalculation);
         m_progress->SetLang(m_lang);
     }
     return true;
@@ -364,6 +365,7 @@ bool MainWindow::initProgress()
 void MainWindow::showProgress()
 {
     m_progress->show();
+    m_progress->activateWindow();   // Esc reaches it without a click first
     components_window();
     m_progress->SetCoord(m_screenX, m_screenY);
 }
@@ -451,10 +453,12 @@ void MainWindow::proc_Clicked_Help()
 
 void MainWindow::openServiceCommand()
 {
-    bool ok = false;
-    const QString text = QInputDialog::getText(this, QStringLiteral("Service command"),
-                                               QStringLiteral("Command:"), QLineEdit::Normal,
-                                               QString(), &ok);
-    if (ok && !text.isEmpty())
-        nw_proc_SendSpecial(text);
+    const bool en = m_lang == 0;
+    QInputDialog dialog(this);
+    dialog.setWindowTitle(en ? QStringLiteral("Service command") : QStringLiteral("Сервисная команда"));
+    dialog.setLabelText(en ? QStringLiteral("Command:") : QStringLiteral("Команда:"));
+    dialog.setOkButtonText(ReadLocale(LocaleText::Ok));
+    dialog.setCancelButtonText(en ? QStringLiteral("Cancel") : QStringLiteral("Отмена"));
+    if (dialog.exec() == QDialog::Accepted && !dialog.textValue().isEmpty())
+        nw_proc_SendSpecial(dialog.textValue());
 }

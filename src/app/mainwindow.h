@@ -144,6 +144,8 @@ public slots:
     void nw_proc_Disconnect();
     uchar nw_proc_CalcCRC16(QString inputText, uchar offset);
     uchar nw_proc_ASCII_to_HEX(uchar count);
+    bool nw_proc_CheckCRCMessage();
+    void nw_proc_ReadCount(uchar count);
     void nw_proc_SendSpecial(QString s_mess);
     void tmr_refreshInfo();
     void Update_Network();
@@ -156,6 +158,7 @@ private:
     void setupDeviceLink();
     void onLinkStatus(int status);
     void onSocketError(const QString& description, bool showBox);
+    void askStopCalculation();
     void onPageLoadFinished(bool ok);
     void writePdf();
     void pdfFailed(const QString& text);
@@ -204,8 +207,7 @@ private:
     // Report job
     QString m_reportFolderName;
     ExportData m_export;
-    ExportReader::Problem m_exportProblem = ExportReader::Problem::None;
-    int m_exportProblemLine = -1;
+    ExportReader::Refusal m_exportRefusal;
     QString m_samplePhrase;
     int m_templateType = 1;
     MarkerTable m_markers;

@@ -1,6 +1,7 @@
 #include "windows/progressinfo.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
 
@@ -110,4 +111,14 @@ void ProgressInfo::closeEvent(QCloseEvent* e)
         e->accept();
     else
         e->ignore();
+}
+
+void ProgressInfo::keyPressEvent(QKeyEvent* e)
+{
+    if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
+        e->accept();
+        emit stopRequested();
+        return;
+    }
+    QWidget::keyPressEvent(e);
 }

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class QCloseEvent;
+class QKeyEvent;
 class QLabel;
 class QProgressBar;
 
@@ -28,6 +29,8 @@ public:
 
 signals:
     void finished();
+    // Esc was pressed; whoever runs the work decides whether it can be stopped.
+    void stopRequested();
 
 public slots:
     void initStage(uint startstage);
@@ -38,6 +41,7 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     void closeSelf();
