@@ -202,6 +202,7 @@ private:
     QString m_selectedPath;
     unsigned char m_typeCode = 0;
     bool m_newReport = false;
+    bool m_passPredatesMark = false;
     Thread_Func* m_scanner = nullptr;
 
     // Report job
