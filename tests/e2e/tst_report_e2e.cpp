@@ -1,6 +1,7 @@
 // Report production from the working window to the PDF, over a real loopback socket with
 // the device simulator: what a user gets, and what a user is told when it fails.
 #include <QAction>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QTextBlock>
 #include <QTextEdit>
@@ -9,7 +10,9 @@
 #include "device/debug_tcp.h"
 #include "device/devicelink.h"
 #include "e2e_fixture.h"
+#include "report/history.h"
 #include "windows/editreport.h"
+#include "windows/historyreport.h"
 #include "windows/progressinfo.h"
 
 
@@ -60,6 +63,13 @@ private slots:
         QCOMPARE(f.record("XY_0412.D", "General/ReportExist").toBool(), true);
         QCOMPARE(f.record("XY_0412.D", "General/FolderPath").toString(), f.data);
         QCOMPARE(f.record("XY_0412.D", "ReportData/ProbeCode").toString(), QStringLiteral("XY_0412"));
+        const QList<History::Entry> history = History::read(folder + "/history.txt");
+        QCOMPARE(history.size(), 1);
+        const History::Entry& e = history.first();
+        QCOMPARE(e.kind, History::Entry::Kind::Produced);
+        QVERIFY(qAbs(e.when.secsTo(QDateTime::currentDateTime())) < 60);
+        QCOMPARE(QStringList({e.operatorName, e.typeCode, e.serial, e.version, e.folderPath, e.folderName}),
+                 QStringList({"Test Operator", QString::number(typeRow), "20231117", "0x35", f.data, "XY_0412.D"}));
 
         // The signed-in operator and the export's date are printed; no placeholder is left.
         const QString html = QString::fromUtf8(fileBytes(folder + "/XY_0412_report.html"));
@@ -141,6 +151,11 @@ private slots:
         QCOMPARE(f.record("FK_9.D_1", "ReportData/ProbeNamePDF").toString(), QStringLiteral("FK_9.D_1"));
         QVERIFY(!QFile::exists(f.app.file("reports/FK_9.D_2")));
         QVERIFY(QFile::exists(f.app.file("reportsPDF/FK_9_1_report.pdf")));
+        // Each report folder keeps its own history; producing again adds to it.
+        QCOMPARE(History::read(f.app.file("reports/FK_9.D/history.txt")).size(), 2);
+        const QList<History::Entry> second = History::read(f.app.file("reports/FK_9.D_1/history.txt"));
+        QCOMPARE(second.size(), 1);
+        QCOMPARE(second.first().folderPath, f.data + "/b");
     }
 
     void debugWindow_logsTheCalculationInColours()
@@ -185,6 +200,20 @@ private slots:
         QCOMPARE(stages.count(), 0);
         QVERIFY(!f.window->progressWindow()->isVisible());
         QVERIFY(pdfText(f.app.file("reportsPDF/SL_8_report.pdf")).contains(QStringLiteral("Edited Name")));
+
+        // The change is in the history under the signed-in operator; File > History lists it
+        // first and copies the list.
+        editor->close();
+        QAction* action = f.window->findChild<QAction*>("actionHistory");
+        QVERIFY(action->isEnabled());
+        action->trigger();
+        QVERIFY(f.window->historyWindow()->isVisible());
+        f.window->historyWindow()->findChild<QPushButton*>("pb_Copy")->click();
+        const QStringList lines = QGuiApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 3);
+        QVERIFY2(lines[1].contains("\tTest Operator\tPatient name\t") && lines[1].contains(QString::fromUtf8("→ «Edited Name»")),
+                 qPrintable(lines[1]));
+        QVERIFY2(lines[2].contains("Report produced") && lines[2].contains("device 20231117, version 0x35"), qPrintable(lines[2]));
     }
 
     // The page is printed only once it has loaded, and only the later of two requests.
@@ -224,6 +253,7 @@ private slots:
         Fixture f;
         QVERIFY(f.start({QStringLiteral("VA_2.D")}));
         QVERIFY(f.select(QStringLiteral("VA_2.D")));
+        QVERIFY(!f.window->findChild<QAction*>("actionHistory")->isEnabled());
         f.window->deviceLink()->setDeviceAvailable(false);
         f.button("pb_01")->click();
         QCOMPARE(MessageBox::shown().size(), 1);
