@@ -133,10 +133,10 @@ Entry produced(const QDateTime& when, const QString& operatorName, unsigned char
     e.when = when;
     e.operatorName = operatorName;
     e.typeCode = QString::number(typeCode);
-    if (serial != 0 || version != 0) {
+    if (serial != 0)
         e.serial = QString::number(serial);
+    if (version != 0)
         e.version = QLatin1String("0x") % QStringLiteral("%1").arg(version, 2, 16, QLatin1Char('0')).toUpper();
-    }
     e.folderPath = folderPath;
     e.folderName = folderName;
     return e;

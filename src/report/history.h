@@ -45,8 +45,8 @@ QString unescape(const QString& field);
 QString format(const Entry& entry);
 Entry parse(const QString& line);
 
-// Serial number and version both 0 mean that the device has not identified itself yet: both
-// fields are then left empty. The version is written as the device sends it, in hex ("0x35").
+// A serial number or version of 0 has not been read from the device (a check cut short by the
+// run): its field is left empty. The version is written in hex, as the device sends it ("0x35").
 Entry produced(const QDateTime& when, const QString& operatorName, unsigned char typeCode,
                qint32 serial, unsigned char version, const QString& folderPath,
                const QString& folderName);

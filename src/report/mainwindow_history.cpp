@@ -12,7 +12,7 @@ bool MainWindow::initHistory()
     if (m_history)
         return true;
     m_history = new historyReport();
-    m_actionHistory = new QAction(m_lang == 0 ? QStringLiteral("History") : QString::fromUtf8("История"), this);
+    m_actionHistory = new QAction(m_lang == 0 ? QStringLiteral("History") : QString::fromUtf8("История отчета"), this);
     m_actionHistory->setObjectName(QStringLiteral("actionHistory"));
     m_actionHistory->setEnabled(false);
     // After Print current; the list enables it with Edit, which always goes with it.
@@ -39,9 +39,9 @@ void MainWindow::proc_Clicked_History()
         showHistory(QStringLiteral("%1/%2").arg(m_reportsDir, folder));
 }
 
-// The device's identity is the one it gave at its latest identity read: the re-read that
-// follows the results, which ends long before the page has loaded for the PDF, or else the
-// check before the run.
+// The device named is the one of the latest identity read that has been answered: the check
+// before the run, or the re-read that follows the results once its replies are in (often they
+// are not yet when the PDF is ready). Both ask the same configured address.
 FileWrite::Result MainWindow::recordProduction()
 {
     const History::Entry entry = History::produced(

@@ -8,7 +8,7 @@
 
 class QLabel;
 class QPushButton;
-class QTreeWidget;
+class QTableWidget;
 
 // The change history of one report, newest entry first, read-only. Copy puts the list on the
 // clipboard as text, one entry a line with its columns separated by tabs.
@@ -33,7 +33,7 @@ private slots:
 private:
     void fill();
 
-    QTreeWidget* m_list = nullptr;
+    QTableWidget* m_list = nullptr;
     QLabel* m_note = nullptr;
     QPushButton* m_copy = nullptr;
     QPushButton* m_exit = nullptr;

@@ -89,7 +89,6 @@ private slots:
         QTest::newRow("reports is a file") << "reports" << false << 1;
         QTest::newRow("reportsPDF is a file") << "reportsPDF" << false << 17;
         QTest::newRow("report page is a folder") << "reports/UR_4.D/UR_4_report.html" << true << 15;
-        QTest::newRow("history is a folder") << "reports/UR_4.D/history.txt" << true << 19;
     }
     void obstacle_stopsProductionAndNamesIt()
     {
