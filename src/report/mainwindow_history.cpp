@@ -39,9 +39,10 @@ void MainWindow::proc_Clicked_History()
         showHistory(QStringLiteral("%1/%2").arg(m_reportsDir, folder));
 }
 
-// The device named is the one of the latest identity read that has been answered: the check
-// before the run, or the re-read that follows the results once its replies are in (often they
-// are not yet when the PDF is ready). Both ask the same configured address.
+// The device named is the one of the latest identity read that has been answered: within the
+// one-second wait before the PDF, the re-read that follows the results; when that has not been
+// answered yet (a shorter wait, a slow device), the check before the run. Both ask the same
+// configured address.
 FileWrite::Result MainWindow::recordProduction()
 {
     const History::Entry entry = History::produced(
