@@ -29,7 +29,9 @@ QString timeText(const QDateTime& when)
     const int minutes = qAbs(offset) / 60;
     return when.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss"))
         % QLatin1Char(offset < 0 ? '-' : '+')
-        % QStringLiteral("%1:%2").arg(minutes / 60, 2, 10, QLatin1Char('0')).arg(minutes % 60, 2, 10, QLatin1Char('0'));
+        % QStringLiteral("%1:%2")
+              .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+              .arg(minutes % 60, 2, 10, QLatin1Char('0'));
 }
 
 QString escape(const QString& field)
@@ -136,7 +138,8 @@ Entry produced(const QDateTime& when, const QString& operatorName, unsigned char
     if (serial != 0)
         e.serial = QString::number(serial);
     if (version != 0)
-        e.version = QLatin1String("0x") % QStringLiteral("%1").arg(version, 2, 16, QLatin1Char('0')).toUpper();
+        e.version = QLatin1String("0x")
+            % QStringLiteral("%1").arg(version, 2, 16, QLatin1Char('0')).toUpper();
     e.folderPath = folderPath;
     e.folderName = folderName;
     return e;

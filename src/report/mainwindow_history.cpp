@@ -12,12 +12,14 @@ bool MainWindow::initHistory()
     if (m_history)
         return true;
     m_history = new historyReport();
-    m_actionHistory = new QAction(m_lang == 0 ? QStringLiteral("History") : QString::fromUtf8("История отчета"), this);
+    m_actionHistory = new QAction(
+        m_lang == 0 ? QStringLiteral("History") : QString::fromUtf8("История отчета"), this);
     m_actionHistory->setObjectName(QStringLiteral("actionHistory"));
     m_actionHistory->setEnabled(false);
     // After Print current; the list enables it with Edit, which always goes with it.
     const QList<QAction*> entries = ui->menuFile->actions();
-    ui->menuFile->insertAction(entries.value(entries.indexOf(ui->actionPrint_current) + 1), m_actionHistory);
+    ui->menuFile->insertAction(entries.value(entries.indexOf(ui->actionPrint_current) + 1),
+                               m_actionHistory);
     connect(ui->actionEdit_current, &QAction::changed, m_actionHistory,
             [this] { m_actionHistory->setEnabled(ui->actionEdit_current->isEnabled()); });
     connect(m_actionHistory, &QAction::triggered, this, &MainWindow::proc_Clicked_History);
@@ -48,6 +50,6 @@ FileWrite::Result MainWindow::recordProduction()
     const History::Entry entry = History::produced(
         QDateTime::currentDateTime(), m_currentOperator, m_typeCode, m_link->serialNumber(),
         m_link->version(), m_selectedPath, m_selectedName);
-    return History::append(History::path(QStringLiteral("%1/%2").arg(m_reportsDir, m_reportFolderName)),
-                           {entry});
+    const QString folder = QStringLiteral("%1/%2").arg(m_reportsDir, m_reportFolderName);
+    return History::append(History::path(folder), {entry});
 }

@@ -44,7 +44,8 @@ QStringList columns(const History::Entry& e, uchar lang)
 {
     using Kind = History::Entry::Kind;
     if (e.kind == Kind::Unreadable)
-        return {QString(), QString(), tr2(lang, "Unreadable entry", "Нечитаемая запись"), oneLine(e.line)};
+        return {QString(), QString(), tr2(lang, "Unreadable entry", "Нечитаемая запись"),
+                oneLine(e.line)};
     QString when = History::timeText(e.when).replace(QLatin1Char('T'), QLatin1Char(' '));
     when.insert(when.size() - 6, QLatin1Char(' '));  // before the offset
     if (e.kind == Kind::Changed) {
@@ -86,7 +87,8 @@ historyReport::historyReport(QWidget* parent) : QWidget(parent)
     m_list->verticalHeader()->hide();
     m_list->horizontalHeader()->setStretchLastSection(true);
     m_list->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    m_list->setColumnWidth(0, m_list->fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00 00:00:00 +00:00")) + 14);
+    const QString widestTime = QStringLiteral("0000-00-00 00:00:00 +00:00");
+    m_list->setColumnWidth(0, m_list->fontMetrics().horizontalAdvance(widestTime) + 14);
     m_list->setColumnWidth(1, 110);
     m_list->setColumnWidth(2, 135);
     // Long values and the analysis path wrap onto more lines rather than being cut.
