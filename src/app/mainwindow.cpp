@@ -22,6 +22,7 @@
 #include "device/debug_tcp.h"
 #include "device/devicelink.h"
 #include "windows/editreport.h"
+#include "windows/historyreport.h"
 #include "windows/progressinfo.h"
 #include "windows/settings.h"
 
@@ -64,6 +65,7 @@ MainWindow::MainWindow(QWidget* parent)
     components_desktop();
 
     runStartupChecks();
+    initHistory();
 
     components_form_start();
     common_refresh_list_operators(m_allSettings ? m_allSettings->is_op_List() : QStringList());
@@ -103,6 +105,7 @@ MainWindow::~MainWindow()
     delete m_allSettings;
     delete m_debugTcp;
     delete m_about;
+    delete m_history;
     delete ui;
 }
 
@@ -324,6 +327,7 @@ void MainWindow::common_refresh_list_operators(QStringList newOpList)
 void MainWindow::login_procedure()
 {
     m_currentOperator = ui->cb_01->currentText();
+    m_editReport->setOperator(m_currentOperator);
     m_selectedRow = -1;
     components_form_main();
     Analys_LoadType();

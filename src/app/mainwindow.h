@@ -27,6 +27,8 @@ class ProgressInfo;
 class editReport;
 class Debug_TCP;
 class about;
+class historyReport;
+class QAction;
 
 // The shell: builds the two layouts, owns the secondary windows and the subsystem
 // units, and forwards each control to the unit that does the work. Its slots for one
@@ -48,6 +50,7 @@ public:
     editReport* reportEditor() const { return m_editReport; }
     Debug_TCP* debugWindow() const { return m_debugTcp; }
     about* aboutWindow() const { return m_about; }
+    historyReport* historyWindow() const { return m_history; }
     settings* operatorsEditor() const { return m_operators; }
     QLabel* statusLabel() const { return m_statusLabel; }
     QString reportFolderName() const { return m_reportFolderName; }
@@ -98,6 +101,9 @@ public slots:
     bool initAbout();
     void showAbout();
     void proc_Clicked_Help();
+    bool initHistory();
+    void showHistory(QString folderN);
+    void proc_Clicked_History();
 
     // Analysis catalogue
     void Analys_LoadType();
@@ -169,6 +175,8 @@ private:
     bool reached();
     void stopProduction(const QString& text, MessageBox::Kind kind, const QString& button);
     void finishProduction(FileWrite::Pending& pdf);
+    // The report folder's first history entry for the run that is finishing.
+    FileWrite::Result recordProduction();
     // The report folder of the selected analysis when it holds a finished report; otherwise
     // tells the user and gives an empty text.
     QString finishedReportFolder();
@@ -240,4 +248,6 @@ private:
     settings_common* m_allSettings = nullptr;
     Debug_TCP* m_debugTcp = nullptr;
     about* m_about = nullptr;
+    historyReport* m_history = nullptr;
+    QAction* m_actionHistory = nullptr;
 };

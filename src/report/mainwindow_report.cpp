@@ -197,6 +197,9 @@ void MainWindow::finishProduction(FileWrite::Pending& pdf)
     // The PDF goes in place last, so that a run that fails before leaves none behind.
     if (!reached() || !reached())
         return;
+    noteWrite(recordProduction());
+    if (writeFailed())
+        return;
     noteWrite(ReportRecord::setReportExist(reportsIniPath()));
     if (writeFailed())
         return;
