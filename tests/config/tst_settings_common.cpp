@@ -1,6 +1,7 @@
 // The all-settings dialog over its settings file: what it shows, saves, refuses and says.
 #include "app/filedialog.h"
 #include "app/messagebox.h"
+#include "apptestdir.h"
 #include "config/settings_common.h"
 #include "report/filewrite.h"
 
@@ -13,7 +14,6 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QToolBox>
 #include <QtTest>
 
@@ -23,12 +23,12 @@ class TestSettingsCommon : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<AppTestDir> app;
     std::unique_ptr<settings_common> dlg;
 
     template <class T = QLineEdit> T* get(const char* name) { return dlg->findChild<T*>(QString::fromLatin1(name)); }
     void click(const char* name) { get<QPushButton>(name)->click(); }
-    QString ini() const { return dir->path() + "/settings/settings.ini"; }
+    QString ini() const { return app->file("settings/settings.ini"); }
     // Values of keys in the file; "-" for a missing key.
     QStringList stored(const QStringList& keys) const
     {
@@ -38,78 +38,18 @@ class TestSettingsCommon : public QObject
             values << s.value(key, "-").toString();
         return values;
     }
-    // What the user sees: address, ID, port, how many of the ID and port fields and labels are
-    // enabled, path, sub-folders, operators, language.
-    QStringList form()
-    {
-        int open = 0;
-        for (const char* name : {"nw_le_ID", "nw_le_Port", "nw_lb_ID", "nw_lb_Port"})
-            open += get<QWidget>(name)->isEnabled();
-        QStringList names;
-        for (int i = 0; i < get<QListWidget>("op_lt_OperatorsList")->count(); ++i)
-            names << get<QListWidget>("op_lt_OperatorsList")->item(i)->text();
-        return {get("nw_le_IP")->displayText(), get("nw_le_ID")->text(), get("nw_le_Port")->text(), QString::number(open),
-                get("pt_le_path")->text(), get<QCheckBox>("pt_cb_DeepScan")->isChecked() ? "deep" : "flat",
-                names.join(','), QString::number(get<QComboBox>("loc_cb_Language")->currentIndex())};
-    }
-    static QStringList box(int at = 0)
-    {
-        const MessageBox::Shown b = MessageBox::shown().value(at);
-        return QStringList({b.kind == MessageBox::Warning ? "warning" : "other", b.title, b.text}) + b.buttons;
-    }
 
 private slots:
-    // Every test starts from a remote-version file with every key set.
+    // Every test starts from a remote-version file with every key set, in Russian.
     void init()
     {
         MessageBox::setAutoAnswer(true);
         MessageBox::clearShown();
-        dir.reset(new QTemporaryDir);
-        QDir().mkpath(dir->path() + "/settings");
-        QFile f(ini());
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("[NetworkSettings]\nNetworkIP=10.0.0.5\nNetworkLV=false\nNetworkID=ABCD-EFGH-IJKL\nNetworkPort=8080\n"
-                "[PathSettings]\nDirectory=/data/lab\nDeepFolderSearch=true\n"
-                "[OperatorsSettings]\nCount=2\nOperator_0=Ivan\nOperator_1=Anna\n"
-                "[Language]\nCount=2\nCurrent=1\nLang_0=English\nLang_1=Russian\n");
-        f.close();
+        app.reset(new AppTestDir);
+        QVERIFY(app->writeSettings({"10.0.0.5", false, "8080", "ABCD-EFGH-IJKL", "/data/lab", true, {"Ivan", "Anna"}, 1}));
         dlg.reset(new settings_common);
-        dlg->SetappDir(dir->path());
+        dlg->SetappDir(app->path());
         dlg->ShowWindow();
-    }
-
-    // A first start writes exactly these keys, without user ID and port, and shows them.
-    void missingFileWritesDefaults()
-    {
-        QVERIFY(QFile::remove(ini()));
-        QVERIFY(!dlg->LoadSettings());
-        QSettings s(ini(), QSettings::IniFormat);
-        QStringList pairs;
-        for (const QString& key : s.allKeys())
-            pairs << key + '=' + s.value(key).toString();
-        pairs.sort();
-        QCOMPARE(pairs, QStringList({"Language/Count=2", "Language/Current=0", "Language/Lang_0=English (Английский)",
-                                     "Language/Lang_1=Russian (Русский)", "NetworkSettings/NetworkIP=192.168.1.1",
-                                     "NetworkSettings/NetworkLV=true", "OperatorsSettings/Count=1",
-                                     "OperatorsSettings/Operator_0=Оператор", "PathSettings/DeepFolderSearch=false",
-                                     "PathSettings/Directory=C:/"}));
-        // The ID and port fields keep what they held, locked.
-        QCOMPARE(form(), QStringList({"192.168.001.001", "ABCD-EFGH-IJKL", "8080", "0", "C:/", "flat", "Оператор", "0"}));
-        QCOMPARE(dlg->is_op_List(), QStringList{"Оператор"});
-        QVERIFY(dlg->LoadSettings());  // a second start finds the file
-    }
-
-    // Cancel drops the edits: the next opening shows the file again.
-    void cancelThenReopenShowsFile()
-    {
-        get("pt_le_path")->setText(QStringLiteral("/elsewhere"));
-        get<QListWidget>("op_lt_OperatorsList")->clear();
-        click("pb_cancel");
-        QVERIFY(!dlg->isVisible());
-        dlg->ShowWindow();
-        QCOMPARE(form(), QStringList({"010.000.000.005", "ABCD-EFGH-IJKL", "8080", "4", "/data/lab", "deep", "Ivan,Anna", "1"}));
-        get<QCheckBox>("nw_cb_LocalVersion")->setChecked(true);
-        QCOMPARE(form().at(3), QStringLiteral("0"));
     }
 
     // Ok saves when every rule passes, else names the first failure on its page (English for any
@@ -118,27 +58,33 @@ private slots:
     void pressOk_data()
     {
         QTest::addColumn<int>("lang");
-        QTest::addColumn<QStringList>("steps");  // see pressOk()
-        QTest::addColumn<QString>("message");    // %1: the settings file
+        QTest::addColumn<QStringList>("steps");  // what the user does first; see pressOk()
+        QTest::addColumn<QString>("message");    // %1: the settings file; empty: saved
         QTest::addColumn<int>("page");
-        QTest::addColumn<QStringList>("file");   // NetworkLV, ID, Port, IP, Directory, DeepFolderSearch, Current
-        QTest::addColumn<QStringList>("held");   // address, user ID, port, path the program goes on with
-        const QStringList before{"false", "ABCD-EFGH-IJKL", "8080", "10.0.0.5", "/data/lab", "true", "1"};
+        QTest::addColumn<QStringList>("file");  // see pressOk()
+        QTest::addColumn<QStringList>("held");  // address, user ID, port, path the program goes on with
+        const QStringList before{"false", "ABCD-EFGH-IJKL", "8080", "10.0.0.5", "/data/lab", "true", "1", "Ivan", "Russian (Русский)"};
         const QStringList held{"10.0.0.5", "ABCD-EFGH-IJKL", "8080", "/data/lab"};
         const QStringList edits{"nw_le_IP=172.016.005.200", "chooser=/mnt/new", "flat", "english"};
         QTest::newRow("saved, remote") << 0 << edits + QStringList{"nw_le_Port=9000"} << "" << 3
-            << QStringList({"false", "ABCD-EFGH-IJKL", "9000", "172.16.5.200", "/mnt/new", "false", "0"})
+            << QStringList({"false", "ABCD-EFGH-IJKL", "9000", "172.16.5.200", "/mnt/new", "false", "0", "Ivan", "Russian (Русский)"})
             << QStringList({"172.16.5.200", "ABCD-EFGH-IJKL", "9000", "/mnt/new"});
         // With the local version on, ID and port are neither checked nor saved, and the held ones stay.
         QTest::newRow("saved, local") << 0 << edits + QStringList{"local", "nw_le_ID=WXYZ", "nw_le_Port="} << "" << 3
-            << QStringList({"true", "-", "-", "172.16.5.200", "/mnt/new", "false", "0"})
+            << QStringList({"true", "-", "-", "172.16.5.200", "/mnt/new", "false", "0", "Ivan", "Russian (Русский)"})
             << QStringList({"172.16.5.200", "ABCD-EFGH-IJKL", "8080", "/mnt/new"});
+        // Reopening after Cancel shows the file again, so Ok keeps it as it was.
+        QTest::newRow("cancel, reopen") << 1 << QStringList({"pt_le_path=/elsewhere", "ops", "cancel"}) << "" << 0 << before
+                                        << held;
+        // A first start writes the defaults (local version, no ID or port) and shows them.
+        QTest::newRow("first start") << 1 << QStringList({"no file"}) << "" << 3
+            << QStringList({"true", "-", "-", "192.168.1.1", "C:/", "false", "0", "Оператор", "Russian (Русский)"})
+            << QStringList({"192.168.1.1", "ABCD-EFGH-IJKL", "8080", "C:/"});
         const auto refused = [&](const char* name, int lang, const QStringList& steps, const char* message, int page) {
             QTest::newRow(name) << lang << steps << QString::fromUtf8(message) << page << before << held;
         };
         // Each row also breaks the rules after the one named.
-        refused("address 256", 0, {"nw_le_IP=10.0.0.256", "nw_le_ID="}, "Invalid IP address.", 0);
-        refused("address gap, ru", 1, {"nw_le_IP=10..0.1"}, "Неправильно введен IP адрес.", 0);
+        refused("address gap, ru", 1, {"nw_le_IP=10..0.1", "nw_le_ID="}, "Неправильно введен IP адрес.", 0);
         refused("id 13", 0, {"nw_le_ID=ABCD-EFGH-IJK", "nw_le_Port="}, "Invalid user ID.", 0);
         refused("port", 0, {"nw_le_Port=", "ops"}, "Invalid server port.", 0);
         refused("operators", 0, {"ops", "pt_le_path="}, "Incorrectly filled a list of operators.", 1);
@@ -149,8 +95,8 @@ private slots:
         refused("write fails", 0, edits + QStringList{"fail"},
                 "Could not write \"%1\": Input/output error.\nThe settings were not saved.", 3);
         QTest::newRow("file is a folder") << 0 << edits + QStringList{"folder"}
-            << "Could not write \"%1\": Is a directory (a folder stands where a file is needed).\nThe settings were not saved." << 3
-            << QStringList({"-", "-", "-", "-", "-", "-", "-"}) << held;
+            << "Could not write \"%1\": Is a directory (a folder stands where a file is needed).\n"
+               "The settings were not saved." << 3 << QStringList({"-", "-", "-", "-", "-", "-", "-", "-", "-"}) << held;
     }
     void pressOk()
     {
@@ -160,16 +106,35 @@ private slots:
         message.replace(QLatin1String("%1"), ini());
         dlg->SetLang(static_cast<uchar>(lang));
         get<QToolBox>("tb_Settings")->setCurrentIndex(3);
+        const auto remoteFieldsOpen = [this] {
+            int open = 0;
+            for (const char* name : {"nw_le_ID", "nw_le_Port", "nw_lb_ID", "nw_lb_Port"})
+                open += get<QWidget>(name)->isEnabled();
+            return open;
+        };
         for (const QString& step : steps) {
             const QString value = step.section('=', 1);
             if (step == QLatin1String("ops")) {
                 get<QListWidget>("op_lt_OperatorsList")->clear();
             } else if (step == QLatin1String("local")) {
                 get<QCheckBox>("nw_cb_LocalVersion")->setChecked(true);
+                QCOMPARE(remoteFieldsOpen(), 0);
             } else if (step == QLatin1String("flat")) {
                 get<QCheckBox>("pt_cb_DeepScan")->setChecked(false);
             } else if (step == QLatin1String("english")) {
                 get<QComboBox>("loc_cb_Language")->setCurrentIndex(0);
+            } else if (step == QLatin1String("cancel")) {
+                click("pb_cancel");
+                QVERIFY(!dlg->isVisible());
+                dlg->ShowWindow();
+                QCOMPARE(QStringList({get("nw_le_IP")->displayText(), get("pt_le_path")->text()}),
+                         QStringList({"010.000.000.005", "/data/lab"}));
+                QCOMPARE(remoteFieldsOpen(), 4);
+            } else if (step == QLatin1String("no file")) {
+                QVERIFY(QFile::remove(ini()));
+                QVERIFY(!dlg->LoadSettings() && QFile::exists(ini()));
+                QCOMPARE(get("nw_le_IP")->displayText(), QStringLiteral("192.168.001.001"));
+                QCOMPARE(remoteFieldsOpen(), 0);
             } else if (step == QLatin1String("fail")) {
                 FileWrite::failWrite(2);  // after the settings folder, the file itself
             } else if (step == QLatin1String("folder")) {
@@ -188,38 +153,22 @@ private slots:
         FileWrite::failWrite(0);
 
         const bool saved = message.isEmpty();
-        QCOMPARE(MessageBox::shown().size(), saved ? 0 : 1);
-        if (!saved)
-            QCOMPARE(box(), lang == 1 ? QStringList({"warning", "Внимание", message, "Ок"})
-                                      : QStringList({"warning", "Attention", message, "Ok"}));
+        QStringList boxes;
+        for (const MessageBox::Shown& b : MessageBox::shown())
+            boxes << QStringList({b.kind == MessageBox::Warning ? "warning" : "other", b.title, b.text}) + b.buttons;
+        QCOMPARE(boxes, saved ? QStringList() : lang == 1 ? QStringList({"warning", "Внимание", message, "Ок"})
+                                                          : QStringList({"warning", "Attention", message, "Ok"}));
         QTEST(get<QToolBox>("tb_Settings")->currentIndex(), "page");
         QVERIFY(path.count() == int(saved) && ip.count() == int(saved) && dlg->isVisible() == !saved);
+        // NetworkLV, ID, Port, IP, Directory, DeepFolderSearch, the current language, the first operator and the second language
         QTEST(stored({"NetworkSettings/NetworkLV", "NetworkSettings/NetworkID", "NetworkSettings/NetworkPort",
                       "NetworkSettings/NetworkIP", "PathSettings/Directory", "PathSettings/DeepFolderSearch",
-                      "Language/Current"}), "file");
+                      "Language/Current", "OperatorsSettings/Operator_0", "Language/Lang_1"}), "file");
         QTEST(QStringList({dlg->is_nw_IP(), dlg->is_nw_ID(), dlg->is_nw_Port(), dlg->is_pt_Path()}), "held");
         // The language member follows the file at the next load only.
         QCOMPARE(int(dlg->is_loc_Current()), 1);
-        if (saved) {
-            dlg->LoadSettings();
-            QCOMPARE(int(dlg->is_loc_Current()), 0);
-        }
-    }
-
-    // The editor's list replaces only the operators group. The count is one byte, so 257 names keep
-    // one; names past the count stay in the file, unread.
-    void saveListOperators_touchesOnlyOperators()
-    {
-        QStringList names;
-        for (int i = 0; i < 257; ++i)
-            names << QString::number(i);
-        dlg->SaveListOperators(names);
-        QCOMPARE(form().at(6), names.join(','));
-        QCOMPARE(dlg->is_op_List(), QStringList{"0"});
-        QCOMPARE(stored({"OperatorsSettings/Count", "OperatorsSettings/Operator_0", "OperatorsSettings/Operator_1",
-                         "NetworkSettings/NetworkPort", "PathSettings/Directory"}),
-                 QStringList({"1", "0", "Anna", "8080", "/data/lab"}));
-        QCOMPARE(SettingsStore::load(dir->path()).operators, QStringList{"0"});
+        dlg->LoadSettings();
+        QCOMPARE(int(dlg->is_loc_Current()), stored({"Language/Current"}).first().toInt());
     }
 
     // Placed at the given point at its own size; built Russian, English after SetLang(0). Back to
@@ -245,7 +194,7 @@ private slots:
         QCOMPARE(texts(), QStringList({"Interface language", "IP adress", "Save"}));
         get("pt_le_path")->clear();
         QVERIFY(!dlg->CheckSettings());
-        QCOMPARE(box().at(2), QStringLiteral("Неправильно заполнен путь к данным анализов."));
+        QCOMPARE(MessageBox::shown().last().text, QStringLiteral("Неправильно заполнен путь к данным анализов."));
     }
 };
 

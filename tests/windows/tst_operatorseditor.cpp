@@ -62,8 +62,7 @@ class TestOperatorsEditor : public QObject
         list->setCurrentRow(row);
         emit list->clicked(list->model()->index(row, 0));
     }
-    // Every box shown so far: kind, title, text, buttons.
-    static QStringList boxes()
+    static QStringList boxes()  // kind, title, text, buttons of each box shown
     {
         QStringList all;
         for (const MessageBox::Shown& b : MessageBox::shown())
@@ -110,8 +109,8 @@ private slots:
                                      "Cancel", "Ok"}));
     }
 
-    // Either window, then its save button. A refused rename keeps the typed text and the row's buttons;
-    // the editor asks before saving, and saves, only after a change.
+    // Either window, then its save button: a refused rename keeps the text and the row's buttons; the
+    // editor asks before saving, and saves, only after a change.
     void edit_data()
     {
         QTest::addColumn<bool>("page");
@@ -182,20 +181,14 @@ private slots:
         QCOMPARE(boxes(), QStringList({"warning", "Внимание", "Неправильно заполнен список  операторов.", "Ок"}));
         line()->setText(QStringLiteral("Oleg"));
         click(Add);
-        MessageBox::setNextAnswer(MessageBox::No);
-        click(Save);  // declines to save
         QVERIFY(!ed->close());
         clickRow(0);
         QVERIFY(line()->text() == QLatin1String("Oleg") && get(Rename)->isEnabled() && get(Delete)->isEnabled());
         click(Cancel);
         QVERIFY(!ed->isVisible() && saved.isEmpty());
-        // The next showing starts afresh and refuses a close again.
-        ed->ShowWindow({"Anna"});
-        QVERIFY(!ed->close());
+        ed->ShowWindow({"Anna"});  // every showing starts afresh
         QCOMPARE(rows(), QStringLiteral("Anna"));
-        QVERIFY(line()->text().isEmpty() && !get(Rename)->isEnabled() && !get(Delete)->isEnabled() && get(Add)->isEnabled());
-        click(Save);
-        QVERIFY(!ed->isVisible());
+        QVERIFY(line()->text().isEmpty() && !get(Rename)->isEnabled() && !get(Delete)->isEnabled());
     }
 
     // The file keeps the count in one byte: both windows take a 255th name and refuse a 256th.
