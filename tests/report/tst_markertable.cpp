@@ -36,8 +36,8 @@ private slots:
     void postCalcSumsUnroundedResults()
     {
         MarkerTable t = Markers::buildTable(0, 0);
-        const std::tuple<int, double, double> rows[] = {
-            {SumRow, 99, 99}, {0, 1.5, 10}, {1, 2.5, 20}, {2, -2.5, 0}, {3, 0.4, 0}, {55, 0.4, 0}, {56, 0.4, 5}, {58, 7.5, 3}};
+        const std::tuple<int, double, double> rows[] = {{SumRow, 99, 99}, {0, 1.5, 10}, {1, 2.5, 20}, {2, -2.5, 0},
+                                                        {3, 0.4, 0}, {55, 0.4, 0}, {56, 0.4, 5}, {58, 7.5, 3}};
         for (auto [row, result, norm] : rows) {
             t[row].result = result;
             t[row].norm = norm;

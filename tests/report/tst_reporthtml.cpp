@@ -49,27 +49,29 @@ private slots:
         QTest::addColumn<Fill>("f");
         const char* colour = "<td bgcolor=\"$Color03\">";
         const char* images = "$Image0.bmp $Image1.bmp $_Nor00";
-        QTest::newRow("display order, operator line")
-            << Fill{false, 1, 4, 0, 0, 0, false, "$Name00/$Name03/$Name05/$Name56/$Name57 by $OperatorAndDate",
-                    "A&lt;B &amp; &quot;C&quot;/Streptococcus spp./Staphylococcus aureus/M41/M57 by "
-                    "O&#39;Neil &lt;i&gt;$Name00 07.03.2024"};
-        QTest::newRow("full table, type 3") << Fill{true, 3, 4, 0, 0, 0, false, "$Name00/$Name05/$Name57 $Image0 $Image1",
-                                                    "Streptococcus spp./M5/M57 $Image0 P%251%23%3F&amp;_img_2"};
+        const auto add = [](const char* name, const Fill& f) { QTest::newRow(name) << f; };
+        add("display order, operator line",
+            {false, 1, 4, 0, 0, 0, false, "$Name00/$Name03/$Name05/$Name56/$Name57 by $OperatorAndDate",
+             "A&lt;B &amp; &quot;C&quot;/Streptococcus spp./Staphylococcus aureus/M41/M57 by "
+             "O&#39;Neil &lt;i&gt;$Name00 07.03.2024"});
+        add("full table, type 3", {true, 3, 4, 0, 0, 0, false, "$Name00/$Name05/$Name57 $Image0 $Image1",
+                                   "Streptococcus spp./M5/M57 $Image0 P%251%23%3F&amp;_img_2"});
         // Numbers as C's %g: six significant digits, exponent from one million.
-        QTest::newRow("upper limit") << Fill{false, 1, 4, 2, 1e7, 999999, false, "[$Res00|$Nor00]", "[10000000+|999999]"};
-        QTest::newRow("one below limit") << Fill{false, 1, 4, 2, 9999999, 1234567, false, "[$Res00|$Nor00]", "[1e+07|1.23457e+06]"};
-        QTest::newRow("small and negative") << Fill{false, 3, 4, 2, 0.00001, 1000000, false, "$Res00 $_Nor00", "1e-05 -1e+06"};
-        QTest::newRow("difference") << Fill{false, 3, 4, 57, 100, 250, false, "$_Nor57", "-150"};
-        QTest::newRow("images type 1") << Fill{false, 1, 4, 2, 0, 0, false, images, "P%251%23%3F&amp;_img_0.bmp $Image1.bmp $_Nor00"};
-        QTest::newRow("images type 2") << Fill{false, 2, 4, 2, 0, 0, false, images, "P%251%23%3F&amp;_img_1.bmp $Image1.bmp $_Nor00"};
-        QTest::newRow("images type 3") << Fill{false, 3, 4, 2, 5, 7, false, images, "P%251%23%3F&amp;_img_0.bmp P%251%23%3F&amp;_img_2.bmp -2"};
-        QTest::newRow("gold") << Fill{false, 1, 4, 0, 200, 100, false, colour, "<td bgcolor=\"Gold\">"};
-        QTest::newRow("feces never gold") << Fill{false, 2, 18, 0, 900, 10, false, colour, "<td >"};
-        QTest::newRow("earlier highlight kept") << Fill{false, 1, 4, 0, 10, 100, true, colour, "<td bgcolor=\"Gold\">"};
-        QTest::newRow("colour only as attribute") << Fill{false, 1, 4, 0, 1000, 0, false, "$Color03 bgcolor='$Color03' bgcolor=\"$Color03 ",
-                                                          "$Color03 bgcolor='$Color03' bgcolor=\"$Color03 "};
-        QTest::newRow("sum row never coloured") << Fill{false, 1, 4, 57, 5000, 1, false, "<td bgcolor=\"$Color57\">$Res57</td>",
-                                                        "<td bgcolor=\"$Color57\">5000</td>"};
+        add("upper limit", {false, 1, 4, 2, 1e7, 999999, false, "[$Res00|$Nor00]", "[10000000+|999999]"});
+        add("one below limit", {false, 1, 4, 2, 9999999, 1234567, false, "[$Res00|$Nor00]", "[1e+07|1.23457e+06]"});
+        add("small and negative", {false, 3, 4, 2, 0.00001, 1000000, false, "$Res00 $_Nor00", "1e-05 -1e+06"});
+        add("difference", {false, 3, 4, 57, 100, 250, false, "$_Nor57", "-150"});
+        add("images type 1", {false, 1, 4, 2, 0, 0, false, images, "P%251%23%3F&amp;_img_0.bmp $Image1.bmp $_Nor00"});
+        add("images type 2", {false, 2, 4, 2, 0, 0, false, images, "P%251%23%3F&amp;_img_1.bmp $Image1.bmp $_Nor00"});
+        add("images type 3",
+            {false, 3, 4, 2, 5, 7, false, images, "P%251%23%3F&amp;_img_0.bmp P%251%23%3F&amp;_img_2.bmp -2"});
+        add("gold", {false, 1, 4, 0, 200, 100, false, colour, "<td bgcolor=\"Gold\">"});
+        add("feces never gold", {false, 2, 18, 0, 900, 10, false, colour, "<td >"});
+        add("earlier highlight kept", {false, 1, 4, 0, 10, 100, true, colour, "<td bgcolor=\"Gold\">"});
+        add("colour only as attribute", {false, 1, 4, 0, 1000, 0, false, "$Color03 bgcolor='$Color03' bgcolor=\"$Color03 ",
+                                         "$Color03 bgcolor='$Color03' bgcolor=\"$Color03 "});
+        add("sum row never coloured", {false, 1, 4, 57, 5000, 1, false, "<td bgcolor=\"$Color57\">$Res57</td>",
+                                       "<td bgcolor=\"$Color57\">5000</td>"});
     }
     void fill()
     {
@@ -80,7 +82,8 @@ private slots:
         table[f.row].highlighted = f.preHighlighted;
         const PremadeParams p = params(f.templateType, static_cast<unsigned char>(f.typeCode));
         const QString page = QString::fromUtf8(f.page);
-        QCOMPARE(f.fullTable ? fillFullTable(page, table, p) : fillPremade(page, table, p), QString::fromUtf8(f.expected));
+        QCOMPARE(f.fullTable ? fillFullTable(page, table, p) : fillPremade(page, table, p),
+                 QString::fromUtf8(f.expected));
         QVERIFY(!table[SumRow].highlighted);
     }
 
@@ -117,18 +120,19 @@ private slots:
         MarkerTable table = namedTable();
         for (int r : exceeding)
             table[r].result = 2;
-        fillPremade(QString(), table, params(1, static_cast<unsigned char>(typeCode)));
-        QTEST(conclusion(table, static_cast<unsigned char>(typeCode), static_cast<unsigned char>(language)), "expected");
+        fillPremade(QString(), table, params(1, uchar(typeCode)));
+        QTEST(conclusion(table, uchar(typeCode), uchar(language)), "expected");
     }
 
     // The final page fills the four identity fields in one pass, escaped but for line breaks, and keeps
     // every other character.
     void identityFilledOnce()
     {
-        const QString page = QStringLiteral("<p>$TypeProbe|$ProbeID|$PatientID|$Conclusion</p>\n$Name00 $ $$ $Probe €\t$ProbeIDx");
-        QCOMPARE(fillIdentity(page, {"n", "A-1", "<b>O'Neil & \"Jr\"</b> $ProbeID", "first<br>second & <i>third</i> $PatientID"}),
-                 QStringLiteral("<p>n|A-1|&lt;b&gt;O&#39;Neil &amp; &quot;Jr&quot;&lt;/b&gt; $ProbeID|first<br>second &amp; "
-                                "&lt;i&gt;third&lt;/i&gt; $PatientID</p>\n$Name00 $ $$ $Probe €\tA-1x"));
+        const QString page = "<p>$TypeProbe|$ProbeID|$PatientID|$Conclusion</p>\n$Name00 $ $$ $Probe €\t$ProbeIDx";
+        const QString patient = "<b>O'Neil & \"Jr\"</b> $ProbeID", conclusion = "first<br>second & <i>third</i> $PatientID";
+        QCOMPARE(fillIdentity(page, {"n", "A-1", patient, conclusion}),
+                 QStringLiteral("<p>n|A-1|&lt;b&gt;O&#39;Neil &amp; &quot;Jr&quot;&lt;/b&gt; $ProbeID|first<br>second "
+                                "&amp; &lt;i&gt;third&lt;/i&gt; $PatientID</p>\n$Name00 $ $$ $Probe €\tA-1x"));
     }
 
     // A template is read up to its first NUL byte, without a byte order mark; any language but English
