@@ -181,7 +181,9 @@ private slots:
         QCOMPARE(boxes(), QStringList({"warning", "Внимание", "Неправильно заполнен список  операторов.", "Ок"}));
         line()->setText(QStringLiteral("Oleg"));
         click(Add);
-        QVERIFY(!ed->close());
+        MessageBox::setNextAnswer(MessageBox::No);
+        click(Save);  // declines to save
+        QVERIFY(!ed->close() && ed->isVisible());
         clickRow(0);
         QVERIFY(line()->text() == QLatin1String("Oleg") && get(Rename)->isEnabled() && get(Delete)->isEnabled());
         click(Cancel);
