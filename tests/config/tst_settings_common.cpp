@@ -131,10 +131,12 @@ private slots:
                 FileWrite::failWrite(2);  // after the settings folder, the file itself
             } else if (step == QLatin1String("folder")) {
                 QVERIFY(QFile::remove(ini()) && QDir().mkpath(ini()));
-            } else {  // the folder chooser gives this path; empty: cancelled
+            } else if (step.startsWith(QLatin1String("chooser="))) {  // the chooser gives this path; empty: cancelled
                 FileDialog::setNextDirectory(value);
                 click("pt_pb_Find");
                 QCOMPARE(FileDialog::lastTitle() + ' ' + FileDialog::lastStartDir(), QStringLiteral("Open Directory /home"));
+            } else {
+                QFAIL(qPrintable("unknown step " + step));
             }
         }
         // The user ID and port, with their labels, are locked while the local version is on.

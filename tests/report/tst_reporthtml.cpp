@@ -1,3 +1,4 @@
+#include "report/markertable.h"
 #include "report/reporthtml.h"
 
 #include <QFile>
@@ -8,15 +9,11 @@ using namespace ReportHtml;
 
 namespace {
 
-// Row 2 is shown at position 00, row 0 at 03, the sum row 57 at 57.
+// Row 2 is shown at position 00, row 0 at 03, the sum row 57 at 57. Row 2's name needs escaping.
 MarkerTable namedTable()
 {
-    MarkerTable table(MarkerTableSize);
-    for (int r = 0; r < table.size(); ++r)
-        table[r].name = QStringLiteral("M%1").arg(r);
-    table[0].name = QStringLiteral("Streptococcus spp.");
+    MarkerTable table = Markers::buildTable(0, 0);
     table[2].name = QStringLiteral("A<B & \"C\"");
-    table[36].name = QStringLiteral("Staphylococcus aureus");
     return table;
 }
 
@@ -52,10 +49,10 @@ private slots:
         const auto add = [](const char* name, const Fill& f) { QTest::newRow(name) << f; };
         add("display order, operator line",
             {false, 1, 4, 0, 0, 0, false, "$Name00/$Name03/$Name05/$Name56/$Name57 by $OperatorAndDate",
-             "A&lt;B &amp; &quot;C&quot;/Streptococcus spp./Staphylococcus aureus/M41/M57 by "
+             "A&lt;B &amp; &quot;C&quot;/Streptococcus spp./Staphylococcus aureus/Chlamydia trachomatis/Sum by "
              "O&#39;Neil &lt;i&gt;$Name00 07.03.2024"});
         add("full table, type 3", {true, 3, 4, 0, 0, 0, false, "$Name00/$Name05/$Name57 $Image0 $Image1",
-                                   "Streptococcus spp./M5/M57 $Image0 P%251%23%3F&amp;_img_2"});
+                                   "Streptococcus spp./Nocardia  spp./Sum $Image0 P%251%23%3F&amp;_img_2"});
         // Numbers as C's %g: six significant digits, exponent from one million.
         add("upper limit", {false, 1, 4, 2, 1e7, 999999, false, "[$Res00|$Nor00]", "[10000000+|999999]"});
         add("one below limit", {false, 1, 4, 2, 9999999, 1234567, false, "[$Res00|$Nor00]", "[1e+07|1.23457e+06]"});
@@ -100,7 +97,7 @@ private slots:
         const QString closing = QStringLiteral(" - are marked with yellow ");
         QTest::newRow("rows 36 and 0") << QList<int>{36, 0} << 4 << 0
                                        << QString(opening + " Streptococcus spp., Staphylococcus aureus" + closing);
-        QTest::newRow("sum and row 58 never") << QList<int>{57, 58} << 4 << 0 << QString(opening + closing);
+        QTest::newRow("sum and row 58 never listed") << QList<int>{57, 58} << 4 << 0 << QString(opening + closing);
         QTest::newRow("none, Russian") << QList<int>() << 4 << 1
                                        << "Уровень клинической значимости (выше нормы более чем в два раза) "
                                           "имеют  маркеры - отмечены выделением.";
@@ -129,8 +126,8 @@ private slots:
     void identityFilledOnce()
     {
         const QString page = "<p>$TypeProbe|$ProbeID|$PatientID|$Conclusion</p>\n$Name00 $ $$ $Probe €\t$ProbeIDx";
-        const QString patient = "<b>O'Neil & \"Jr\"</b> $ProbeID", conclusion = "first<br>second & <i>third</i> $PatientID";
-        QCOMPARE(fillIdentity(page, {"n", "A-1", patient, conclusion}),
+        const QString patient = "<b>O'Neil & \"Jr\"</b> $ProbeID", note = "first<br>second & <i>third</i> $PatientID";
+        QCOMPARE(fillIdentity(page, {"n", "A-1", patient, note}),
                  QStringLiteral("<p>n|A-1|&lt;b&gt;O&#39;Neil &amp; &quot;Jr&quot;&lt;/b&gt; $ProbeID|first<br>second "
                                 "&amp; &lt;i&gt;third&lt;/i&gt; $PatientID</p>\n$Name00 $ $$ $Probe €\tA-1x"));
     }

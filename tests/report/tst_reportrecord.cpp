@@ -93,7 +93,6 @@ private slots:
         QCOMPARE(produce(QStringLiteral("Q.D"), QStringLiteral("/p")), QStringLiteral("Q.D_2"));
         QVERIFY(QFileInfo(reports() + QStringLiteral("/Q.D_2")).isDir());
     }
-
 };
 
 QTEST_GUILESS_MAIN(TestReportRecord)
