@@ -22,6 +22,7 @@
 #include "device/debug_tcp.h"
 #include "device/devicelink.h"
 #include "windows/editreport.h"
+#include "windows/historyreport.h"
 #include "windows/progressinfo.h"
 #include "windows/settings.h"
 
@@ -64,6 +65,7 @@ MainWindow::MainWindow(QWidget* parent)
     components_desktop();
 
     runStartupChecks();
+    initHistory();
 
     components_form_start();
     common_refresh_list_operators(m_allSettings ? m_allSettings->is_op_List() : QStringList());
@@ -103,6 +105,7 @@ MainWindow::~MainWindow()
     delete m_allSettings;
     delete m_debugTcp;
     delete m_about;
+    delete m_history;
     delete ui;
 }
 
@@ -325,6 +328,7 @@ void MainWindow::common_refresh_list_operators(QStringList newOpList)
 void MainWindow::login_procedure()
 {
     m_currentOperator = ui->cb_01->currentText();
+    m_editReport->setOperator(m_currentOperator);
     m_selectedRow = -1;
     components_form_main();
     Analys_LoadType();
@@ -357,6 +361,7 @@ bool MainWindow::initProgress()
     if (!m_progress) {
         m_progress = new ProgressInfo();
         connect(this, &MainWindow::nextStageProgress, m_progress, &ProgressInfo::nextStage);
+        connect(m_progress, &ProgressInfo::stopRequested, this, &MainWindow::askStopCalculation);
         m_progress->SetLang(m_lang);
     }
     return true;
@@ -365,6 +370,7 @@ bool MainWindow::initProgress()
 void MainWindow::showProgress()
 {
     m_progress->show();
+    m_progress->activateWindow();   // Esc reaches it without a click first
     components_window();
     m_progress->SetCoord(m_screenX, m_screenY);
 }
@@ -452,10 +458,12 @@ void MainWindow::proc_Clicked_Help()
 
 void MainWindow::openServiceCommand()
 {
-    bool ok = false;
-    const QString text = QInputDialog::getText(this, QStringLiteral("Service command"),
-                                               QStringLiteral("Command:"), QLineEdit::Normal,
-                                               QString(), &ok);
-    if (ok && !text.isEmpty())
-        nw_proc_SendSpecial(text);
+    const bool en = m_lang == 0;
+    QInputDialog dialog(this);
+    dialog.setWindowTitle(en ? QStringLiteral("Service command") : QStringLiteral("Сервисная команда"));
+    dialog.setLabelText(en ? QStringLiteral("Command:") : QStringLiteral("Команда:"));
+    dialog.setOkButtonText(ReadLocale(LocaleText::Ok));
+    dialog.setCancelButtonText(en ? QStringLiteral("Cancel") : QStringLiteral("Отмена"));
+    if (dialog.exec() == QDialog::Accepted && !dialog.textValue().isEmpty())
+        nw_proc_SendSpecial(dialog.textValue());
 }

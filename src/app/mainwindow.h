@@ -17,7 +17,6 @@
 namespace Ui {
 class MainWindow;
 }
-class QAction;
 class QLabel;
 class QTimer;
 class QWebView;
@@ -30,6 +29,8 @@ class editReport;
 class Debug_TCP;
 class about;
 class BatchSummary;
+class historyReport;
+class QAction;
 
 // The shell: builds the two layouts, owns the secondary windows and the subsystem
 // units, and forwards each control to the unit that does the work. Its slots for one
@@ -52,6 +53,7 @@ public:
     Debug_TCP* debugWindow() const { return m_debugTcp; }
     about* aboutWindow() const { return m_about; }
     BatchSummary* batchSummary() const { return m_batchSummary; }
+    historyReport* historyWindow() const { return m_history; }
     settings* operatorsEditor() const { return m_operators; }
     QLabel* statusLabel() const { return m_statusLabel; }
     QString reportFolderName() const { return m_reportFolderName; }
@@ -104,6 +106,9 @@ public slots:
     bool initAbout();
     void showAbout();
     void proc_Clicked_Help();
+    bool initHistory();
+    void showHistory(QString folderN);
+    void proc_Clicked_History();
 
     // Analysis catalogue
     void Analys_LoadType();
@@ -151,6 +156,8 @@ public slots:
     void nw_proc_Disconnect();
     uchar nw_proc_CalcCRC16(QString inputText, uchar offset);
     uchar nw_proc_ASCII_to_HEX(uchar count);
+    bool nw_proc_CheckCRCMessage();
+    void nw_proc_ReadCount(uchar count);
     void nw_proc_SendSpecial(QString s_mess);
     void tmr_refreshInfo();
     void Update_Network();
@@ -163,6 +170,7 @@ private:
     void setupDeviceLink();
     void onLinkStatus(int status);
     void onSocketError(const QString& description, bool showBox);
+    void askStopCalculation();
     void onPageLoadFinished(bool ok);
     void writePdf();
     void pdfFailed(const QString& text);
@@ -175,6 +183,8 @@ private:
     void stopProduction(const QString& text, MessageBox::Kind kind, const QString& button,
                         bool repeats = false);
     void finishProduction(FileWrite::Pending& pdf);
+    // The report folder's first history entry for the run that is finishing.
+    FileWrite::Result recordProduction();
     // The report folder of the selected analysis when it holds a finished report; otherwise
     // tells the user and gives an empty text.
     QString finishedReportFolder();
@@ -215,13 +225,13 @@ private:
     QString m_selectedPath;
     unsigned char m_typeCode = 0;
     bool m_newReport = false;
+    bool m_passPredatesMark = false;
     Thread_Func* m_scanner = nullptr;
 
     // Report job
     QString m_reportFolderName;
     ExportData m_export;
-    ExportReader::Problem m_exportProblem = ExportReader::Problem::None;
-    int m_exportProblemLine = -1;
+    ExportReader::Refusal m_exportRefusal;
     QString m_samplePhrase;
     int m_templateType = 1;
     MarkerTable m_markers;
@@ -257,4 +267,6 @@ private:
     settings_common* m_allSettings = nullptr;
     Debug_TCP* m_debugTcp = nullptr;
     about* m_about = nullptr;
+    historyReport* m_history = nullptr;
+    QAction* m_actionHistory = nullptr;
 };

@@ -74,7 +74,11 @@ void MainWindow::Analys_UpdateListAddThread(QString D_Path, QString D_Name, QCol
 
 void MainWindow::Analys_UpdateListThread()
 {
-    if (!AnalysisList::samePass(m_scanBuffer, m_folderList))
+    // A pass that was already under way when an entry was marked as done may have read the
+    // folder before its report was complete; it would turn the entry back for one pass.
+    if (m_passPredatesMark)
+        m_passPredatesMark = false;
+    else if (!AnalysisList::samePass(m_scanBuffer, m_folderList))
         UpdateOperationalList();
     Analys_UpdateList();
 }
@@ -192,6 +196,7 @@ void MainWindow::procActivateButtons()
 
 void MainWindow::SetColorForListDir(QColor color_)
 {
+    m_passPredatesMark = m_scanner->isRunning();
     for (FolderRecord& record : m_folderList) {
         if (record.name == m_selectedName && record.path == m_selectedPath) {
             record.state = color_;

@@ -77,6 +77,32 @@ uchar MainWindow::nw_proc_ASCII_to_HEX(uchar count)
     return Framing::hexDigitValue(QChar(count));
 }
 
+bool MainWindow::nw_proc_CheckCRCMessage()
+{
+    return m_link->nw_proc_CheckCRCMessage();
+}
+
+void MainWindow::nw_proc_ReadCount(uchar count)
+{
+    m_link->nw_proc_ReadCount(count);
+}
+
+// Esc in the progress window. The exchange goes on while the question is open, so it
+// may have ended by the time the answer comes.
+void MainWindow::askStopCalculation()
+{
+    if (!m_link->calculating())
+        return;
+    const bool en = m_lang == 0;
+    const bool yes = MessageBox::question(en ? QStringLiteral("Confirmation") : QStringLiteral("Подтверждение"),
+                                          en ? QStringLiteral("Stop the calculation?")
+                                             : QStringLiteral("Остановить расчет?"),
+                                          en ? QStringLiteral("Yes") : QStringLiteral("Да"),
+                                          en ? QStringLiteral("No") : QStringLiteral("Нет"));
+    if (yes)
+        m_link->stopCalculation();
+}
+
 void MainWindow::tmr_refreshInfo()
 {
     m_link->startCheck();

@@ -320,8 +320,14 @@ Result appendLine(const QString& path, const QString& line)
 
 QString reasonText(const Result& result, unsigned char language)
 {
-    if (language == 0)
+    if (language == 0) {
+        // The system's words for these two puzzle people; say what is in the way.
+        if (result.error == ENOTDIR)
+            return result.reason + QLatin1String(" (a file stands where a folder is needed)");
+        if (result.error == EISDIR)
+            return result.reason + QLatin1String(" (a folder stands where a file is needed)");
         return result.reason;
+    }
     switch (result.error) {
     case ENOSPC: return QString::fromUtf8("на диске нет места");
     case ENOTDIR: return QString::fromUtf8("на месте папки находится файл");

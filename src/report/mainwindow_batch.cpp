@@ -26,7 +26,7 @@ void MainWindow::connections_batch()
     m_batchAction->setEnabled(false);
     ui->menuFile->insertAction(ui->actionEdit_current, m_batchAction);
     connect(m_batchAction, &QAction::triggered, this, &MainWindow::proc_Clicked_NewBatch);
-    connect(m_progress, &ProgressInfo::stopRequested, this, [this] { m_batch.requestStop(); });
+    connect(m_progress, &ProgressInfo::batchStopRequested, this, [this] { m_batch.requestStop(); });
 
     // Entries come, go and change colour through scanner passes, filters and finished
     // reports; the device flag through the checks. One look at the list per event loop turn.

@@ -47,8 +47,12 @@ void MainWindow::onPageLoadFinished(bool ok)
 {
     m_pageLoading = false;
     m_pageLoadOk = ok;
-    if (m_pdfDue)
+    // A production run waits for its PDF before the analysis counts as done; nothing else can
+    // load a page meanwhile, so there is no reason to wait out the rest of the second.
+    if (m_pdfDue || (m_jobPdfPending && m_htmlTimer->isActive())) {
+        m_htmlTimer->stop();
         writePdf();
+    }
 }
 
 void MainWindow::procLoadHTMLFinished()

@@ -144,10 +144,10 @@ void MainWindow::procMakeReportPart1()
         return;
 
     procReadData();
-    if (m_exportProblem != ExportReader::Problem::None) {
-        // An incomplete export would send values that are not there; refuse it like a
-        // foreign one, naming the file and the fault.
-        stopProduction(ExportReader::problemMessage(m_exportProblem, exportPath, m_exportProblemLine, m_lang),
+    if (m_exportRefusal.problem != ExportReader::Problem::None) {
+        // An incomplete export would send values that are not there, a value out of range
+        // a wrapped one; refuse it like a foreign one, naming the analysis and the fault.
+        stopProduction(ExportReader::problemMessage(m_exportRefusal, exportPath, m_lang),
                        MessageBox::Warning, ReadLocale(LocaleText::Exit));
         return;
     }
@@ -203,6 +203,9 @@ void MainWindow::finishProduction(FileWrite::Pending& pdf)
 {
     // The PDF goes in place last, so that a run that fails before leaves none behind.
     if (!reached() || !reached())
+        return;
+    noteWrite(recordProduction());
+    if (writeFailed())
         return;
     noteWrite(ReportRecord::setReportExist(reportsIniPath()));
     if (writeFailed())
@@ -263,9 +266,7 @@ void MainWindow::Stop_Calculation(uchar typeError)
 
 void MainWindow::procReadData()
 {
-    m_exportProblemLine = -1;
-    m_exportProblem =
-        ExportReader::readData(m_export, m_selectedName, m_currentOperator, &m_exportProblemLine);
+    m_exportRefusal = ExportReader::readData(m_export, m_selectedName, m_currentOperator);
 }
 
 void MainWindow::procMakeListCalc()

@@ -2,6 +2,7 @@
 
 #include "app/messagebox.h"
 #include "report/filewrite.h"
+#include "report/history.h"
 #include "report/reporthtml.h"
 #include "report/reportrecord.h"
 #include "ui_editreport.h"
@@ -88,6 +89,7 @@ void editReport::SetPosition(int g_w, int g_h)
 void editReport::ShowWindow(QString folderName, bool mode)
 {
     reportIniPath = QStringLiteral("%1/report.ini").arg(folderName);
+    m_historyPath = History::path(folderName);
     const QString probeCode = ReportRecord::readProbeCode(reportIniPath);
     const ReportRecord::PrintValues printed = ReportRecord::readPrint(reportIniPath);
     m_shown = printed;
@@ -152,8 +154,7 @@ void editReport::procApply()
     // A record that cannot be read or parsed would be written back without what it held.
     const FileWrite::Result readable = FileWrite::checkIniReadable(reportIniPath, true);
     if (!readable) {
-        warn(FileWrite::message(readable, m_language) % QLatin1Char('\n')
-             % tr2(m_language, "Nothing was saved.", "Ничего не сохранено."));
+        warnNothingSaved(readable);
         return;
     }
 
@@ -164,10 +165,17 @@ void editReport::procApply()
     values.patient = ui->cb_NewPatient->isChecked() ? ui->lePatientNew->text() : m_shown.patient;
     const QString typed = conclusionForStore(ui->plainTextEdit);
     values.conclusion = typed == m_shownConclusion ? m_shown.conclusion : typed;
+    // A change the history cannot record is not made.
+    const FileWrite::Result recorded = History::append(
+        m_historyPath, History::changes(QDateTime::currentDateTime(), m_operator,
+                                        ReportRecord::readPrint(reportIniPath), values));
+    if (!recorded) {
+        warnNothingSaved(recorded);
+        return;
+    }
     const FileWrite::Result stored = ReportRecord::writePrint(reportIniPath, values);
     if (!stored) {
-        warn(FileWrite::message(stored, m_language) % QLatin1Char('\n')
-             % tr2(m_language, "Nothing was saved.", "Ничего не сохранено."));
+        warnNothingSaved(stored);
         return;
     }
 
@@ -268,6 +276,12 @@ void editReport::warnNoPremade()
              "in report.ini, but the report page and its PDF were left unchanged.",
              "Не удалось прочитать заготовку отчета этого анализа. Новые значения сохранены в "
              "report.ini, но страница отчета и его PDF не изменены."));
+}
+
+void editReport::warnNothingSaved(const FileWrite::Result& failure)
+{
+    warn(FileWrite::message(failure, m_language) % QLatin1Char('\n')
+         % tr2(m_language, "Nothing was saved.", "Ничего не сохранено."));
 }
 
 void editReport::warn(const QString& text)

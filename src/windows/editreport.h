@@ -26,6 +26,8 @@ public:
     const QString& iniPath() const { return reportIniPath; }
     const QString& htmlPath() const { return reportHtmlPath; }
     uchar language() const { return m_language; }
+    // The signed-in operator, whom the history names for every change.
+    void setOperator(const QString& name) { m_operator = name; }
 
 signals:
     void signalSavePDF(QString);
@@ -48,12 +50,15 @@ private:
     void setEditControlsVisible(bool visible);
     void warnNoPremade();
     void warn(const QString& text);
+    void warnNothingSaved(const FileWrite::Result& failure);
     void showConclusion(const QString& stored);
 
     Ui::editReport* ui;
     QString premadeHtml;
     QString reportIniPath;
     QString reportHtmlPath;
+    QString m_historyPath;
+    QString m_operator;
     // False when the premade report of the shown folder could not be read (or was empty):
     // the final page must then not be rebuilt from premadeHtml.
     bool premadeLoaded = false;

@@ -1,6 +1,7 @@
 #include "windows/progressinfo.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -126,7 +127,7 @@ void ProgressInfo::setBatch(int position, int count, const QString& name)
         connect(m_stop, &QPushButton::clicked, this, [this] {
             m_stop->setEnabled(false);
             m_stop->setText(m_language == 0 ? QStringLiteral("Stopping") : QString::fromUtf8("Остановка"));
-            emit stopRequested();
+            emit batchStopRequested();
         });
     }
     if (!m_inBatch) {
@@ -154,4 +155,14 @@ void ProgressInfo::clearBatch()
     m_label->setGeometry(10, 0, 151, 20);
     m_progressBar->setGeometry(10, 20, 161, 23);
     setFixedSize(169, 52);
+}
+
+void ProgressInfo::keyPressEvent(QKeyEvent* e)
+{
+    if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
+        e->accept();
+        emit stopRequested();
+        return;
+    }
+    QWidget::keyPressEvent(e);
 }

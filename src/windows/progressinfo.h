@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class QCloseEvent;
+class QKeyEvent;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -36,7 +37,10 @@ public:
 
 signals:
     void finished();
+    // Esc was pressed; whoever runs the work decides whether it can be stopped.
     void stopRequested();
+    // The Stop button of a batch: end the batch after the report in progress.
+    void batchStopRequested();
 
 public slots:
     void initStage(uint startstage);
@@ -47,6 +51,7 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     void closeSelf();

@@ -16,6 +16,7 @@
 #include "apptestdir.h"
 #include "catalogue/mainwindow_listwidget.h"
 #include "demodata/demodata.h"
+#include "device/devicelink.h"
 #include "devicesim/devicesimulator.h"
 
 namespace {
@@ -66,7 +67,9 @@ struct Fixture {
         window->show();
         window->login_procedure();
         window->findChild<QComboBox*>("cb_01")->setCurrentIndex(21);
-        return waitForEntries(analyses.size());
+        // Also the sign-in check, which has long identified the device when a user presses New.
+        return waitForEntries(analyses.size())
+            && QTest::qWaitFor([this] { return window->deviceLink()->version() != 0; }, 10000);
     }
 
     QListWidget* list() const { return window->findChild<QListWidget*>("ListText"); }

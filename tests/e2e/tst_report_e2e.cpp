@@ -1,6 +1,8 @@
 // Report production from the working window to the PDF, over a real loopback socket with
 // the device simulator: what a user gets, and what a user is told when it fails.
 #include <QAction>
+#include <QClipboard>
+#include <QLineEdit>
 #include <QTextBlock>
 #include <QTextEdit>
 
@@ -8,7 +10,9 @@
 #include "device/debug_tcp.h"
 #include "device/devicelink.h"
 #include "e2e_fixture.h"
+#include "report/history.h"
 #include "windows/editreport.h"
+#include "windows/historyreport.h"
 #include "windows/progressinfo.h"
 
 
@@ -59,6 +63,12 @@ private slots:
         QCOMPARE(f.record("XY_0412.D", "General/ReportExist").toBool(), true);
         QCOMPARE(f.record("XY_0412.D", "General/FolderPath").toString(), f.data);
         QCOMPARE(f.record("XY_0412.D", "ReportData/ProbeCode").toString(), QStringLiteral("XY_0412"));
+        const QList<History::Entry> history = History::read(folder + "/history.txt");
+        QVERIFY(history.size() == 1 && history.first().kind == History::Entry::Kind::Produced);
+        const History::Entry& e = history.first();
+        QVERIFY(qAbs(e.when.secsTo(QDateTime::currentDateTime())) < 60);
+        QCOMPARE(QStringList({e.operatorName, e.typeCode, e.serial, e.version, e.folderPath, e.folderName}),
+                 QStringList({"Test Operator", QString::number(typeRow), QString::number(DeviceSimulator::SerialNumber), "0x35", f.data, "XY_0412.D"}));
 
         // The signed-in operator and the export's date are printed; no placeholder is left.
         const QString html = QString::fromUtf8(fileBytes(folder + "/XY_0412_report.html"));
@@ -140,6 +150,10 @@ private slots:
         QCOMPARE(f.record("FK_9.D_1", "ReportData/ProbeNamePDF").toString(), QStringLiteral("FK_9.D_1"));
         QVERIFY(!QFile::exists(f.app.file("reports/FK_9.D_2")));
         QVERIFY(QFile::exists(f.app.file("reportsPDF/FK_9_1_report.pdf")));
+        // Each report folder keeps its own history; producing again adds to it.
+        QCOMPARE(History::read(f.app.file("reports/FK_9.D/history.txt")).size(), 2);
+        const QList<History::Entry> second = History::read(f.app.file("reports/FK_9.D_1/history.txt"));
+        QVERIFY(second.size() == 1 && second.first().folderPath == f.data + "/b");
     }
 
     void debugWindow_logsTheCalculationInColours()
@@ -165,6 +179,33 @@ private slots:
         // "Another (ETC)" without a calculation type chosen: code 0; D1 is CRC-8/MAXIM of "MC,00".
         QCOMPARE(colourOf(QStringLiteral("$MC,00,D1*")), QColor(Qt::darkGreen));
         QCOMPARE(colourOf(QStringLiteral("@OK*")), QColor(Qt::blue));
+    }
+
+    // An edit after production is recorded under the signed-in operator; File > History lists
+    // it first and copies the list.
+    void history_listsProductionAndEdits()
+    {
+        Fixture f;
+        QVERIFY(f.start({QStringLiteral("SL_8.D")}));
+        QVERIFY(f.produce(QStringLiteral("SL_8.D")));
+        editReport* editor = f.window->reportEditor();
+        QVERIFY(editor->isVisible());
+        editor->findChild<QPushButton*>("cb_NewPatient")->click();
+        editor->findChild<QLineEdit*>("lePatientNew")->setText(QStringLiteral("Edited Name"));
+        QSignalSpy pdf(f.window.get(), &MainWindow::pdfWritten);
+        editor->findChild<QPushButton*>("pb_Apply")->click();
+        QVERIFY(pdf.wait(10000));
+        editor->close();
+        QAction* action = f.window->findChild<QAction*>("actionHistory");
+        QTRY_VERIFY(action->isEnabled());
+        action->trigger();
+        QVERIFY(f.window->historyWindow()->isVisible());
+        f.window->historyWindow()->findChild<QPushButton*>("pb_Copy")->click();
+        const QStringList lines = QGuiApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 3);
+        QVERIFY2(lines[1].contains("\tTest Operator\tPatient name\t") && lines[1].contains(QString::fromUtf8("→ «Edited Name»")),
+                 qPrintable(lines[1]));
+        QVERIFY2(lines[2].contains("Report produced") && lines[2].contains("device 20231117, version 0x35"), qPrintable(lines[2]));
     }
 
     // The page is printed only once it has loaded, and only the later of two requests.
@@ -204,6 +245,7 @@ private slots:
         Fixture f;
         QVERIFY(f.start({QStringLiteral("VA_2.D")}));
         QVERIFY(f.select(QStringLiteral("VA_2.D")));
+        QVERIFY(!f.window->findChild<QAction*>("actionHistory")->isEnabled());
         f.window->deviceLink()->setDeviceAvailable(false);
         f.button("pb_01")->click();
         QCOMPARE(MessageBox::shown().size(), 1);

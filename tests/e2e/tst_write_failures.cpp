@@ -5,6 +5,7 @@
 #include "app/messagebox.h"
 #include "e2e_fixture.h"
 #include "report/filewrite.h"
+#include "report/history.h"
 #include "windows/editreport.h"
 #include "windows/progressinfo.h"
 
@@ -117,15 +118,17 @@ private slots:
     }
 
 
-    // The same for Apply in the editor, whose writes are report.ini, the page, then the PDF.
+    // The same for Apply in the editor, whose writes are the history, report.ini, the page,
+    // then the PDF.
     void everyFailedWrite_duringApply_data()
     {
         QTest::addColumn<int>("k");
         QTest::addColumn<bool>("recordChanged");
         QTest::addColumn<bool>("pageChanged");
-        QTest::newRow("report.ini") << 1 << false << false;
-        QTest::newRow("report page") << 2 << true << false;
-        QTest::newRow("PDF") << 3 << true << true;
+        QTest::newRow("history") << 1 << false << false;
+        QTest::newRow("report.ini") << 2 << false << false;
+        QTest::newRow("report page") << 3 << true << false;
+        QTest::newRow("PDF") << 4 << true << true;
     }
     void everyFailedWrite_duringApply()
     {
@@ -143,7 +146,6 @@ private slots:
         editor->findChild<QLineEdit*>("lePatientNew")->setText(QStringLiteral("Edited Name"));
 
         QSignalSpy written(f.window.get(), &MainWindow::pdfWritten);
-        QSignalSpy stages(f.window.get(), &MainWindow::nextStageProgress);
         const int before = FileWrite::writeCount();
         FileWrite::failWrite(k);
         editor->findChild<QPushButton*>("pb_Apply")->click();
@@ -154,17 +156,19 @@ private slots:
         QCOMPARE(f.record("SL_8.D", "ReportData/PatientPrint").toString() == "Edited Name", recordChanged);
         QCOMPARE(fileBytes(page).contains("Edited Name"), pageChanged);
         QCOMPARE(fileBytes(pdf), pdfBefore);
+        QCOMPARE(History::read(f.app.file("reports/SL_8.D/history.txt")).size(), k == 1 ? 1 : 2);
 
+        // Applying again without the fault rewrites the PDF, without touching the progress window.
         MessageBox::clearShown();
+        QSignalSpy stages(f.window.get(), &MainWindow::nextStageProgress);
         editor->findChild<QPushButton*>("pb_Apply")->click();
-        QTRY_VERIFY(written.count() > (k == 3 ? 1 : 0));
+        QTRY_VERIFY(written.count() > (k == 4 ? 1 : 0));
         QVERIFY(written.last().at(1).toBool());
         QVERIFY(MessageBox::shown().isEmpty());
-        QVERIFY(fileBytes(page).contains("Edited Name"));
-        QVERIFY(pdfText(pdf).contains(QStringLiteral("Edited Name")));
-        // Apply is no production: no stages, no progress window.
         QCOMPARE(stages.count(), 0);
         QVERIFY(!f.window->progressWindow()->isVisible());
+        QVERIFY(fileBytes(page).contains("Edited Name"));
+        QVERIFY(pdfText(pdf).contains(QStringLiteral("Edited Name")));
     }
 };
 

@@ -67,7 +67,7 @@ private slots:
         for (const auto& [path, r] : results) {
             QVERIFY(!r);
             QVERIFY2(r.reason.contains(reason, Qt::CaseInsensitive), qPrintable(r.reason));
-            QCOMPARE(FileWrite::message(r, 0), QStringLiteral("Could not write \"%1\": %2.").arg(path, r.reason));
+            QVERIFY(FileWrite::message(r, 0).startsWith(QStringLiteral("Could not write \"%1\": %2").arg(path, r.reason)));
             QVERIFY2(FileWrite::message(r, 1).contains(russian), qPrintable(FileWrite::message(r, 1)));
         }
         QCOMPARE(bytesOf(at(obstacle)), before);

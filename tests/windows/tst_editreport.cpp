@@ -12,6 +12,7 @@
 #include <QtTest>
 
 #include "app/messagebox.h"
+#include "report/history.h"
 #include "reportfolder.h"
 #include "windows/editreport.h"
 
@@ -183,6 +184,44 @@ private slots:
         QCOMPARE(printed(folder), QStringList({u("в крови"), "B1", u("Иванов И.И."), "first line<br>second line"}));
         QCOMPARE(readUtf8(page(folder, "B1")), expectedPage(u("в крови"), "B1", u("Иванов И.И."), "first line<br>second line"));
         QCOMPARE(pdf.count(), 3);
+    }
+
+    // Each printed value that Apply or Default changes gets one history entry with the old
+    // and the new value; a value left as it was gets none.
+    void changes_areRecordedInTheHistory_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QStringList>("entries");  // field|old|new
+        QTest::newRow("two values") << "pb_Apply" << QStringList{u("ProbeNamePrint|в крови|Urine"), u("PatientPrint|Иванов И.И.|Petrov")};
+        QTest::newRow("same value typed") << "pb_Apply" << QStringList();
+        QTest::newRow("default") << "pbDefault" << QStringList{"ProbeIDPrint|X-9|H1", "ConclusionPrint|edited|first line<br>second line"};
+    }
+    void changes_areRecordedInTheHistory()
+    {
+        QFETCH(QString, button);
+        QFETCH(QStringList, entries);
+        const QString folder = report(QString::fromLatin1(QTest::currentDataTag()) + ".D", "H1");
+        QSettings(folder + "/report.ini", QSettings::IniFormat).setValue("ReportData/ProbeIDPrint", "X-9");
+        QSettings(folder + "/report.ini", QSettings::IniFormat).setValue("ReportData/ConclusionPrint", "edited");
+        editReport w;
+        w.setOperator(u("Анна"));
+        w.ShowWindow(folder, true);
+        click(w, "cb_NewPatient");
+        click(w, "pb_CopyPatient");
+        if (!entries.isEmpty() && button == "pb_Apply") {
+            click(w, "cb_NewProbeName");
+            edit(w, "leProbeNameNew")->setText("Urine");
+            edit(w, "lePatientNew")->setText("Petrov");
+        }
+        const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
+        click(w, qPrintable(button));
+        QStringList recorded;
+        for (const History::Entry& e : History::read(folder + "/history.txt")) {
+            QVERIFY(e.when >= before && e.when <= QDateTime::currentDateTime().addSecs(1));
+            QCOMPARE(e.operatorName, u("Анна"));
+            recorded << QString(e.field + '|' + e.oldValue + '|' + e.newValue);
+        }
+        QCOMPARE(recorded, entries);
     }
 
     // A copied value counts only once its toggle is checked; checked and empty stores empty.
