@@ -99,8 +99,11 @@ void MainWindow::askStopCalculation()
                                              : QStringLiteral("Остановить расчет?"),
                                           en ? QStringLiteral("Yes") : QStringLiteral("Да"),
                                           en ? QStringLiteral("No") : QStringLiteral("Нет"));
-    if (yes)
+    if (yes) {
+        if (m_batch.active())
+            m_batch.interrupt();  // in a batch the operator means the whole batch
         m_link->stopCalculation();
+    }
 }
 
 void MainWindow::tmr_refreshInfo()

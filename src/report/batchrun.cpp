@@ -16,6 +16,7 @@ void BatchRun::start(const QVector<Entry>& entries)
     m_active = !m_entries.isEmpty();
     m_stopRequested = false;
     m_fatal = false;
+    m_interrupted = false;
 }
 
 const BatchRun::Entry* BatchRun::next()
@@ -40,6 +41,7 @@ void BatchRun::end()
 
 void BatchRun::recordDone()
 {
+    m_interrupted = false;
     if (m_current >= 0 && m_current < m_entries.size())
         m_entries[m_current].outcome = Outcome::Done;
 }
@@ -48,8 +50,13 @@ void BatchRun::recordFailure(const QString& message, bool stopsBatch)
 {
     if (m_current < 0 || m_current >= m_entries.size())
         return;
-    m_entries[m_current].outcome = Outcome::Failed;
     m_entries[m_current].message = message;
+    if (m_interrupted) {
+        m_interrupted = false;
+        m_entries[m_current].outcome = Outcome::Stopped;
+        return;
+    }
+    m_entries[m_current].outcome = Outcome::Failed;
     m_fatal = m_fatal || stopsBatch;
 }
 
@@ -69,6 +76,8 @@ QString BatchRun::outcomeText(const Entry& entry, unsigned char lang)
     case Outcome::Failed:
         // Some messages name a file on one line and the consequence on the next.
         return entry.message.simplified();
+    case Outcome::Stopped:
+        return pick(lang, "Stopped by the operator", "Остановлен оператором");
     case Outcome::NotProduced:
         return pick(lang, "Not produced", "Не сформирован");
     case Outcome::Waiting:

@@ -11,7 +11,7 @@
 class BatchRun
 {
 public:
-    enum class Outcome { Waiting, Done, Failed, NotProduced };
+    enum class Outcome { Waiting, Done, Failed, Stopped, NotProduced };
 
     struct Entry {
         FolderRecord record;
@@ -38,6 +38,8 @@ public:
     void recordFailure(const QString& message, bool stopsBatch);
     // Honoured when the report in progress has ended.
     void requestStop() { m_stopRequested = true; }
+    // The operator cut the report in progress short as well: its failure reads as stopped.
+    void interrupt() { m_stopRequested = m_interrupted = true; }
     bool stopRequested() const { return m_stopRequested; }
 
     const QVector<Entry>& entries() const { return m_entries; }
@@ -57,4 +59,5 @@ private:
     bool m_active = false;
     bool m_stopRequested = false;
     bool m_fatal = false;
+    bool m_interrupted = false;
 };

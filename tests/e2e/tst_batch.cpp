@@ -34,31 +34,35 @@ private slots:
     {
         QTest::addColumn<QString>("scenario");
         QTest::addColumn<int>("language");
-        QTest::addColumn<QString>("question");
+        QTest::addColumn<QStringList>("questions");  // each answered Yes
         // The copied summary; each line of it begins with the line given here.
         QTest::addColumn<QStringList>("summary");
         QTest::newRow("refused export and device failure")
-            << "mixed" << 0 << "Produce 5 reports?"
+            << "mixed" << 0 << QStringList{"Produce 5 reports?"}
             << QStringList{"Reports produced: 3 of 5.", "BL_1.D\tDone",
                            "BL_2.D\tEncoding source file failed. Process stopped.",
                            QString::fromUtf8("BL_3.D\tОшибка выполенения расчета."), "BL_4.D\tDone", "BL_5.D\tDone"};
         QTest::newRow("stop during the second report")
-            << "stop" << 0 << "Produce 5 reports?"
+            << "stop" << 0 << QStringList{"Produce 5 reports?"}
             << QStringList{"Reports produced: 2 of 5. Stopped by the operator.", "BL_1.D\tDone", "BL_2.D\tDone",
                            "BL_3.D\t" + kNotProduced, "BL_4.D\t" + kNotProduced, "BL_5.D\t" + kNotProduced};
+        QTest::newRow("Esc during the third report")
+            << "esc" << 0 << QStringList{"Produce 5 reports?", "Stop the calculation?"}
+            << QStringList{"Reports produced: 2 of 5. Stopped by the operator.", "BL_1.D\tDone", "BL_2.D\tDone",
+                           "BL_3.D\tStopped by the operator", "BL_4.D\t" + kNotProduced, "BL_5.D\t" + kNotProduced};
         const QString stopped = QStringLiteral(
             "Reports produced: 0 of 5. The batch was stopped: the failure would repeat for every analysis.");
         QTest::newRow("device unreachable")
-            << "unreachable" << 0 << "Produce 5 reports?"
+            << "unreachable" << 0 << QStringList{"Produce 5 reports?"}
             << QStringList{stopped, QString::fromUtf8("BL_1.D\tОшибка подключения к аппаратной части."),
                            "BL_2.D\t" + kNotProduced, "BL_3.D\t" + kNotProduced, "BL_4.D\t" + kNotProduced,
                            "BL_5.D\t" + kNotProduced};
         QTest::newRow("application directory not writable")
-            << "write" << 0 << "Produce 5 reports?"
+            << "write" << 0 << QStringList{"Produce 5 reports?"}
             << QStringList{stopped, "BL_1.D\tCould not write \"", "BL_2.D\t" + kNotProduced,
                            "BL_3.D\t" + kNotProduced, "BL_4.D\t" + kNotProduced, "BL_5.D\t" + kNotProduced};
         QTest::newRow("device unreachable, Russian")
-            << "unreachable" << 1 << QString::fromUtf8("Сформировать отчетов: 5?")
+            << "unreachable" << 1 << QStringList{QString::fromUtf8("Сформировать отчетов: 5?")}
             << QString::fromUtf8("Сформировано отчетов: 0 из 5. Пакет остановлен: ошибка повторилась бы для "
                                  "каждого анализа.\nBL_1.D\tОшибка подключения к аппаратной части.\n"
                                  "BL_2.D\tНе сформирован\nBL_3.D\tНе сформирован\nBL_4.D\tНе сформирован\n"
@@ -69,7 +73,7 @@ private slots:
     {
         QFETCH(QString, scenario);
         QFETCH(int, language);
-        QFETCH(QString, question);
+        QFETCH(QStringList, questions);
         QFETCH(QStringList, summary);
         Fixture f;
         f.language = language;
@@ -90,13 +94,15 @@ private slots:
                 if (ended.count() == 2)
                     f.sim.setFaults(faults);
             });
-        } else if (scenario == "stop") {
-            connect(f.window.get(), &MainWindow::nextStageProgress, progress, [&] {
+        } else if (scenario == "stop" || scenario == "esc") {
+            // Stop during the second analysis' calculation, Esc during the third one's.
+            const QString at = scenario == "stop" ? "2 /" : "3 /";
+            connect(f.window.get(), &MainWindow::nextStageProgress, progress, [&, at] {
                 auto* line = progress->findChild<QLabel*>("batchLine");
-                if (lineAtStop.isEmpty() && progress->stage() == 4 && line->text().startsWith("2 /")) {
+                if (lineAtStop.isEmpty() && progress->stage() == 4 && line->text().startsWith(at)) {
                     auto* stop = progress->findChild<QPushButton*>("pb_stop");
                     lineAtStop = line->text() + '|' + stop->text();
-                    stop->click();
+                    scenario == "stop" ? stop->click() : QTest::keyClick(progress, Qt::Key_Escape);
                 }
             });
         } else if (scenario == "unreachable") {
@@ -106,14 +112,16 @@ private slots:
         }
         const int connections = f.sim.connectionCount();
         QTRY_VERIFY(batchAction(f)->isEnabled());
-        MessageBox::setNextAnswer(MessageBox::Yes);
+        for (int i = 0; i < questions.size(); ++i)
+            MessageBox::setNextAnswer(MessageBox::Yes);
         QSignalSpy finished(f.window.get(), &MainWindow::batchFinished);
         batchAction(f)->trigger();
         QVERIFY(finished.count() == 1 || finished.wait(60000));
 
-        // One question, no box per analysis, no editor; the summary names every analysis.
-        QCOMPARE(MessageBox::shown().size(), 1);
-        QCOMPARE(MessageBox::shown()[0].text, question);
+        // No box per analysis, no editor; the summary names every analysis.
+        QCOMPARE(MessageBox::shown().size(), questions.size());
+        for (int i = 0; i < questions.size(); ++i)
+            QCOMPARE(MessageBox::shown()[i].text, questions[i]);
         QVERIFY(!f.window->reportEditor()->isVisible() && !progress->isVisible());
         QVERIFY(f.window->batchSummary()->isVisible());
         f.window->batchSummary()->findChild<QPushButton*>("pb_copy")->click();
@@ -121,12 +129,15 @@ private slots:
         QCOMPARE(copied.size(), summary.size());
         for (int i = 0; i < summary.size(); ++i)
             QVERIFY2(copied[i].startsWith(summary[i]), qPrintable(copied[i]));
-        QCOMPARE(ended.count(), summary.filter(QRegularExpression("\\t(?!Not produced|Не сформирован)")).size());
+        const QStringList tried = summary.filter(QRegularExpression("\\t(?!Not produced|Не сформирован)"));
+        QCOMPARE(ended.count(), tried.size());
 
         for (const QString& name : kAnalyses) {
             const bool done = summary.contains(name + "\tDone");
             const QString pdf = f.app.file("reportsPDF/" + QString(name).replace(".D", "_report.pdf"));
-            QCOMPARE(QFile::exists(pdf), done);
+            QCOMPARE(fileBytes(pdf).startsWith("%PDF"), done);
+            if (done)  // each PDF is its own analysis' report
+                QVERIFY(pdfText(pdf).contains(QString(name).remove(".D")));
             // A pass that began before the report was finished may show it magenta once more.
             QTRY_COMPARE(f.entry(name, f.data)->foreground().color(), QColor(done ? Qt::darkGreen : Qt::magenta));
         }
@@ -134,7 +145,7 @@ private slots:
             QCOMPARE(lineAtStop, QStringLiteral("2 / 5  BL_2.D|Stop"));
         if (scenario == "unreachable")
             QCOMPARE(f.sim.connectionCount(), connections);
-        if (summary[1].endsWith("Done"))  // a run that got through: same breadcrumb as New
+        if (tried.last().endsWith("Done"))  // the last run got through: same breadcrumb as New
             QCOMPARE(f.debugStage(), 19);
         // Every calculation was asked with the chosen type (blood, code 5).
         QCOMPARE(f.sim.receivedLines().filter("$MC,").size(), f.sim.receivedLines().filter("$MC,05,").size());
