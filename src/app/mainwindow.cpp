@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QGraphicsScene>
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QLabel>
@@ -72,6 +73,9 @@ MainWindow::MainWindow(QWidget* parent)
         ui->pb_01->setEnabled(false);
         ui->pb_02->setEnabled(false);
     }
+
+    m_chartScene = std::make_unique<QGraphicsScene>();
+    m_chartScene->setBackgroundBrush(QBrush(Qt::white, Qt::SolidPattern));
 
     m_pdfDir = QStringLiteral("%1/reportsPDF").arg(m_appDir);
     if (!QDir(m_pdfDir).exists())

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 #include "app/localetext.h"
 #include "catalogue/folderrecord.h"
 #include "report/exportreader.h"
@@ -14,6 +16,7 @@
 namespace Ui {
 class MainWindow;
 }
+class QGraphicsScene;
 class QLabel;
 class QTimer;
 class QWebView;
@@ -197,6 +200,9 @@ private:
 
     // Device link
     DeviceLink* m_link = nullptr;
+
+    // Charts are drawn here and rendered into their images.
+    std::unique_ptr<QGraphicsScene> m_chartScene;
 
     // PDF export
     QWebView* m_webView = nullptr;

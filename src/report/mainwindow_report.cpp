@@ -257,7 +257,7 @@ void MainWindow::procMakeFullReport()
 
 void MainWindow::procMakeImage(int typeImage)
 {
-    const QImage image = Charts::draw(typeImage, m_markers);
+    const QImage image = Charts::draw(*m_chartScene, typeImage, m_markers);
     Charts::save(image, Charts::imagePath(m_reportsDir, m_reportFolderName, m_export.probeCode,
                                           typeImage));
 }

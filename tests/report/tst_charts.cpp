@@ -1,5 +1,7 @@
 #include "report/charts.h"
 
+#include <QFontMetricsF>
+#include <QGraphicsScene>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -68,6 +70,27 @@ QList<double> verticalLines(const QImage& img, int fromX, int toX)
     return centres;
 }
 
+// Widths of the grid labels: runs of columns with ink in the top half of the label row,
+// at least 4 px apart.
+QList<int> labelWidths(const QImage& img)
+{
+    QList<int> widths;
+    int start = -1, last = -10;
+    for (int x = 0; x <= img.width(); ++x) {
+        if (x < img.width() && count(img, QRect(x, 26, 1, 9), isDark) > 0) {
+            if (x - last > 4) {
+                if (start >= 0)
+                    widths << last - start + 1;
+                start = x;
+            }
+            last = x;
+        }
+    }
+    if (start >= 0)
+        widths << last - start + 1;
+    return widths;
+}
+
 bool solidColumn(const QImage& img, int x) { return count(img, QRect(x, 40, 1, 1167), isDark) == 1167; }
 
 // Grid lines within a pixel of where they belong.
@@ -86,6 +109,7 @@ bool linesAt(const QList<double>& lines, const QList<double>& expected)
 class TestCharts : public QObject
 {
     Q_OBJECT
+    QGraphicsScene m_scene;
 
 private slots:
     void gridStep_data()
@@ -121,7 +145,7 @@ private slots:
         QFETCH(double, step);
         MarkerTable table(MarkerTableSize);
         (maximum > 0 ? table[RowAtPosition0].result : table[RowAtPosition0].norm) = std::abs(maximum);
-        const QImage img = Charts::draw(type, table);
+        const QImage img = Charts::draw(m_scene, type, table);
         const double scale = (img.width() - 35) / std::abs(maximum);
         QList<double> expected;
         for (int k = 1; k <= 5; ++k) {
@@ -149,7 +173,7 @@ private slots:
     {
         QFETCH(int, type);
         QFETCH(int, width);
-        const QImage img = Charts::draw(type, MarkerTable(MarkerTableSize));
+        const QImage img = Charts::draw(m_scene, type, MarkerTable(MarkerTableSize));
         QCOMPARE(img.size(), QSize(width, 1207));
         QCOMPARE(img.pixel(width - 1, 20) & 0xffffff, 0xffffffu);
         QCOMPARE(count(img, QRect(0, 30, img.width(), img.height() - 30), isBlue), 0);
@@ -179,7 +203,7 @@ private slots:
         table[RowAtPosition56].norm = 100;
         table[57].result = 50000;  // the sum row neither counts nor shows
         for (int type : {0, 1}) {
-            const QImage img = Charts::draw(type, table);
+            const QImage img = Charts::draw(m_scene, type, table);
             const double scale = (img.width() - 35) / 1000.0;
             // result bars above the row centre, norm bars below
             const struct { int position, dy; bool (*pred)(QRgb); double value; } bars[] = {
@@ -202,7 +226,7 @@ private slots:
         table[RowAtPosition10].norm = 400;
         table[RowAtPosition20].result = 50;  // equal
         table[RowAtPosition20].norm = 50;
-        const QImage img = Charts::draw(2, table);
+        const QImage img = Charts::draw(m_scene, 2, table);
 
         const int y0 = int(centreOf(0));
         QVERIFY(std::abs(run(img, 301, y0, 1, isBlue) - 235) <= 2);  // 235 px for the largest
@@ -229,11 +253,44 @@ private slots:
         MarkerTable table(MarkerTableSize);
         for (int r = 0; r < DeviceMarkerCount; ++r)
             table[r].result = 1 + r;  // every result above its zero norm
-        const QImage img = Charts::draw(2, table);
+        const QImage img = Charts::draw(m_scene, 2, table);
         QCOMPARE(count(img, QRect(0, 40, 299, 1167), isBlue), 0);
         QVERIFY(count(img, QRect(301, 40, 249, 1167), isBlue) > 0);
         QCOMPARE(verticalLines(img, 0, 280), QList<double>());
         QCOMPARE(verticalLines(img, 325, img.width()).size(), 3);
+    }
+
+    // A label cut at the image edge shows another number: "-2100" reads "100".
+    void gridLabelsAreWhole_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<double>("up");    // largest result above its reference
+        QTest::addColumn<double>("down");  // largest shortfall, or the maximum of an overview
+        QTest::addColumn<QStringList>("labels");
+        QTest::newRow("difference 1987 down, 1800 up") << 2 << 1800.0 << 1987.0
+                                                       << QStringList{"-1400", "-700", "600", "1200", "1800"};
+        QTest::newRow("line near the left edge") << 2 << 0.0 << 2020.0 << QStringList{"-2100", "-1400", "-700"};
+        QTest::newRow("overview 1900") << 1 << 0.0 << 1900.0 << QStringList{"400", "800", "1200", "1600"};
+        QTest::newRow("with legend 1900") << 0 << 0.0 << 1900.0 << QStringList{"400", "800", "1200", "1600"};
+    }
+    void gridLabelsAreWhole()
+    {
+        QFETCH(int, type);
+        QFETCH(double, up);
+        QFETCH(double, down);
+        QFETCH(QStringList, labels);
+        MarkerTable table(MarkerTableSize);
+        table[RowAtPosition0].result = up;
+        table[RowAtPosition10].norm = down;
+        QFont font;
+        font.setFamilies({QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif")});
+        font.setPixelSize(12);
+        const QList<int> widths = labelWidths(Charts::draw(m_scene, type, table));
+        QCOMPARE(widths.size(), labels.size());
+        for (int i = 0; i < labels.size(); ++i) {
+            const double whole = QFontMetricsF(font).horizontalAdvance(labels[i]);
+            QVERIFY2(widths[i] >= whole - 3 && widths[i] <= whole + 1, qPrintable(labels[i]));
+        }
     }
 
     void savesBmp()
@@ -242,7 +299,7 @@ private slots:
         const QString path = Charts::imagePath(dir.path(), QStringLiteral("."), QStringLiteral("P9"), 2);
         MarkerTable table(MarkerTableSize);
         table[5].result = 700;
-        const QImage img = Charts::draw(2, table);
+        const QImage img = Charts::draw(m_scene, 2, table);
         QVERIFY(Charts::save(img, path));
         QImage back;
         QVERIFY(back.load(path, "BMP"));
