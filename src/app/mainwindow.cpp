@@ -1,7 +1,6 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QGraphicsScene>
@@ -17,7 +16,9 @@
 #include <QWebView>
 
 #include "app/about.h"
+#include "app/desktop.h"
 #include "app/messagebox.h"
+#include "catalogue/mainwindow_listwidget.h"
 #include "catalogue/thread_func.h"
 #include "config/settings_common.h"
 #include "device/debug_tcp.h"
@@ -41,6 +42,8 @@ MainWindow::MainWindow(QWidget* parent)
     connect(m_scanner, &QThread::finished, this, &MainWindow::Analys_UpdateListThread);
 
     setupDeviceLink();
+
+    ui->ListText->setItemDelegate(new StateItemDelegate(ui->ListText));
 
     m_statusLabel = new QLabel(this);
     statusBar()->addPermanentWidget(m_statusLabel, 0);
@@ -445,8 +448,7 @@ void MainWindow::showAbout()
 
 void MainWindow::proc_Clicked_Help()
 {
-    QDesktopServices::openUrl(
-        QUrl::fromLocalFile(QStringLiteral("%1/help/User manual.pdf").arg(m_appDir)));
+    Desktop::openUrl(QUrl::fromLocalFile(QStringLiteral("%1/help/User manual.pdf").arg(m_appDir)));
 }
 
 void MainWindow::openServiceCommand()

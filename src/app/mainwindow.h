@@ -44,6 +44,7 @@ public:
     bool startupBlocked() const { return m_startupBlocked; }
     QString appDir() const { return m_appDir; }
     DeviceLink* deviceLink() const { return m_link; }
+    Thread_Func* scanner() const { return m_scanner; }
     settings_common* allSettings() const { return m_allSettings; }
     ProgressInfo* progressWindow() const { return m_progress; }
     editReport* reportEditor() const { return m_editReport; }
@@ -157,7 +158,8 @@ private:
     void writePdf();
     QString reportsIniPath() const;
     QString pdfPathFor(const QString& reportFolderName) const;
-    void applyButtonsForColour(const QColor& colour);
+    // Enables New, Edit, View and Print for a selected folder in this state.
+    void applyButtonsForState(const QColor& state);
     void fillList(const FolderRecords& records);
 
     Ui::MainWindow* ui;

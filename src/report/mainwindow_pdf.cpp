@@ -4,7 +4,6 @@
 #include "ui_mainwindow.h"
 
 #include <QDateTime>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QPrinter>
@@ -14,6 +13,7 @@
 #include <QWebFrame>
 #include <QWebView>
 
+#include "app/desktop.h"
 #include "app/messagebox.h"
 #include "report/reportrecord.h"
 
@@ -100,7 +100,7 @@ void MainWindow::proc_Clicked_Print()
                             ReadLocale(LocaleText::Ok));
         return;
     }
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+    if (!Desktop::openUrl(QUrl::fromLocalFile(path)))
         MessageBox::warning(ReadLocale(LocaleText::Attention),
                             m_lang == 0 ? QStringLiteral("No program to open PDF files was found.")
                                         : QString::fromUtf8("Не найдена программа для открытия PDF."),

@@ -1,10 +1,8 @@
 #include "catalogue/analysislist.h"
-#include "catalogue/mainwindow_listwidget.h"
+#include "catalogue/sampletypes.h"
+#include "report/markertable.h"
 
-#include <QListWidget>
 #include <QtTest>
-
-#include <random>
 
 Q_DECLARE_METATYPE(FolderRecords)
 
@@ -15,33 +13,6 @@ FolderRecord rec(const QString& path, const QString& name, Qt::GlobalColor c = Q
     return {path, name, QColor(c)};
 }
 
-FolderRecords byNames(const QStringList& names)
-{
-    FolderRecords out;
-    for (const QString& n : names)
-        out.append(rec(QStringLiteral("/data"), n));
-    return out;
-}
-
-// Insertion as the list does it, literally: entry j recolours 0..j when they begin with text j.
-QVector<QColor> referenceColours(const QStringList& texts, const QVector<QColor>& colours)
-{
-    QVector<QColor> out(texts.size());
-    for (int j = 0; j < texts.size(); ++j) {
-        out[j] = colours[j];
-        for (int i = 0; i <= j; ++i) {
-            if (texts[i].startsWith(texts[j]))
-                out[i] = colours[j];
-        }
-    }
-    return out;
-}
-
-QColor colourNo(int k)
-{
-    return QColor::fromRgb(k * 7 % 256, k * 13 % 256, k * 29 % 256);
-}
-
 }  // namespace
 
 class TestAnalysisList : public QObject {
@@ -50,147 +21,102 @@ class TestAnalysisList : public QObject {
 private slots:
     void filterByPrefix_data()
     {
-        QTest::addColumn<QStringList>("names");
         QTest::addColumn<QString>("prefix");
         QTest::addColumn<QStringList>("expected");
-        const QStringList names{QStringLiteral("BL_1.D"), QStringLiteral("ur_2.D"), QStringLiteral("B.D")};
-        QTest::newRow("empty prefix keeps all") << names << QString() << names;
-        QTest::newRow("prefix longer than names") << names << QStringLiteral("BL_1.D.more") << QStringList();
-        QTest::newRow("cyrillic any case") << QStringList{QStringLiteral("Кровь_1.D"), QStringLiteral("КРОВЬ_2.D"), QStringLiteral("Моча.D")}
-                                           << QStringLiteral("кровь")
-                                           << QStringList{QStringLiteral("Кровь_1.D"), QStringLiteral("КРОВЬ_2.D")};
+        QTest::newRow("empty prefix keeps all") << QString() << QStringList{"Кровь_1.D", "КРОВЬ_2.D", "Моча.D"};
+        QTest::newRow("cyrillic any case") << "кровь" << QStringList{"Кровь_1.D", "КРОВЬ_2.D"};
+        QTest::newRow("longer than names") << "Моча.D.x" << QStringList();
     }
     void filterByPrefix()
     {
-        QFETCH(QStringList, names);
         QFETCH(QString, prefix);
         QStringList got;
-        for (const FolderRecord& r : AnalysisList::filterByPrefix(byNames(names), prefix))
+        const FolderRecords all{rec("/d", "Кровь_1.D"), rec("/d", "КРОВЬ_2.D"), rec("/d", "Моча.D")};
+        for (const FolderRecord& r : AnalysisList::filterByPrefix(all, prefix))
             got << r.name;
         QTEST(got, "expected");
     }
 
     void samePass_data()
     {
-        QTest::addColumn<FolderRecords>("a");
-        QTest::addColumn<FolderRecords>("b");
+        QTest::addColumn<FolderRecords>("other");
         QTest::addColumn<bool>("same");
-        const FolderRecords base{rec(QStringLiteral("/d"), QStringLiteral("A.D")), rec(QStringLiteral("/d"), QStringLiteral("B.D"), Qt::red)};
-        QTest::newRow("equal") << base << base << true;
-        QTest::newRow("buffer became empty") << FolderRecords() << base << false;
-        QTest::newRow("other order") << base << FolderRecords{base[1], base[0]} << false;
-        FolderRecords changed = base;
-        changed[1].state = QColor(Qt::darkGreen);
-        QTest::newRow("colour changed") << base << changed << false;
-        changed = base;
-        changed[0].path = QStringLiteral("/d/2024");
-        QTest::newRow("path changed") << base << changed << false;
-        changed = base;
-        changed[0].name = QStringLiteral("a.D");
-        QTest::newRow("name case changed") << base << changed << false;
+        const FolderRecords base{rec("/d", "A.D"), rec("/d", "B.D", Qt::red)};
+        QTest::newRow("equal") << base << true;
+        QTest::newRow("buffer became empty") << FolderRecords() << false;
+        QTest::newRow("other order") << FolderRecords{base[1], base[0]} << false;
+        QTest::newRow("colour changed") << FolderRecords{base[0], rec("/d", "B.D", Qt::darkGreen)} << false;
+        QTest::newRow("path changed") << FolderRecords{rec("/d/2024", "A.D"), base[1]} << false;
+        QTest::newRow("name case changed") << FolderRecords{rec("/d", "a.D"), base[1]} << false;
     }
     void samePass()
     {
-        QFETCH(FolderRecords, a);
-        QFETCH(FolderRecords, b);
-        QTEST(AnalysisList::samePass(a, b), "same");
-        QTEST(AnalysisList::samePass(b, a), "same");
+        QFETCH(FolderRecords, other);
+        const FolderRecords base{rec("/d", "A.D"), rec("/d", "B.D", Qt::red)};
+        QTEST(AnalysisList::samePass(base, other), "same");
+        QTEST(AnalysisList::samePass(other, base), "same");
     }
 
     void displayText_data()
     {
         QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("deep");
         QTest::addColumn<QString>("dataDir");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("deep every occurrence") << "/d/x/d" << "Y.D" << true << "/d" << "Y.D (../x..)";
-        QTest::newRow("deep case-sensitive") << "d:/Data/2024" << "X.D" << true << "D:/data" << "X.D (d:/Data/2024)";
-        QTest::newRow("deep empty data dir") << "/p" << "Z.D" << true << "" << "Z.D (/p)";
-        QTest::newRow("shallow ignores path") << "/elsewhere" << "Q (1).D" << false << "/data" << "Q (1).D";
+        QTest::newRow("deep every occurrence") << "/d/x/d" << true << "/d" << "Q (1).D (../x..)";
+        QTest::newRow("deep case-sensitive") << "d:/Data/2024" << true << "D:/data" << "Q (1).D (d:/Data/2024)";
+        QTest::newRow("deep empty data dir") << "/p" << true << "" << "Q (1).D (/p)";
+        QTest::newRow("shallow ignores path") << "/elsewhere" << false << "/data" << "Q (1).D";
     }
     void displayText()
     {
         QFETCH(QString, path);
-        QFETCH(QString, name);
         QFETCH(bool, deep);
         QFETCH(QString, dataDir);
-        QTEST(AnalysisList::displayText(rec(path, name), deep, dataDir), "expected");
+        QTEST(AnalysisList::displayText(rec(path, "Q (1).D"), deep, dataDir), "expected");
     }
 
-    // Against the literal insertion order the list follows.
-    void prefixColours_data()
+    // Each calculation type code: the Russian combo text, the report template and the
+    // sample words of the report sentences.
+    void calculationType_data()
     {
-        QTest::addColumn<QStringList>("texts");
-        QTest::newRow("empty") << QStringList();
-        QTest::newRow("case differs") << QStringList{QStringLiteral("AB.D"), QStringLiteral("ab")};
-        QTest::newRow("display texts") << QStringList{QStringLiteral("X.D (..)"), QStringLiteral("X.D (../2024)"),
-                                                      QStringLiteral("X.D (.."), QStringLiteral("X.D")};
-        // Random texts over a two-letter alphabet give many prefix relations, duplicates and
-        // empty texts.
-        std::mt19937 gen(424242u);
-        for (int round = 0; round < 8; ++round) {
-            QStringList texts;
-            for (int i = 0; i < 50 + round * 60; ++i) {
-                QString t;
-                for (int k = int(gen() % 5); k > 0; --k)
-                    t += QLatin1Char(gen() % 2 ? 'a' : 'b');
-                texts << t;
-            }
-            QTest::addRow("random %d", round) << texts;
-        }
+        QTest::addColumn<QString>("russianName");
+        QTest::addColumn<int>("templateType");
+        QTest::addColumn<QString>("english");
+        QTest::addColumn<QString>("russian");
+        const char* const rows[21][4] = {
+            {"Аспират из матки (AS)", "3", "in uterus aspirat", "в аспирате из матки"},
+            {"Биоптат тканей (BT)", "3", "in tissue biopsy", "в биоптате тканей"},
+            {"Бронх. лаваж (BA)", "1", "in bronchoalveolar lavage", "в бронхоальвеолярном лаваже"},
+            {"Вагинальное содержимое (VA)", "3", "in vaginal contents", "в вагинальном содержимом"},
+            {"Дренаж (SD)", "1", "in drainage", "в дренаже"},
+            {"Кровь (BL)", "3", "in blood", "в крови"},
+            {"Ликвор (LF)", "2", "in liquor", "в ликворе"},
+            {"Мазок из зева (ZE)", "3", "in throat swab", "в мазке из зева"},
+            {"Мазок из уретры (MU)", "2", "in urethra swab", "в мазке из уретры"},
+            {"Мазок из уха (EA)", "1", "in ear swab", "в мазке из уха"},
+            {"Моча (UR)", "2", "in urina", "в моче"},
+            {"Отделяемое глаза (GF)", "1", "in eye discharge", "в отделяемом глаза"},
+            {"Отделяемое носа (NO)", "1", "in nose discharge", "в отделяемом носа"},
+            {"Раневое отделяемое (WD)", "1", "in wound discharge", "в раневом отделяемом"},
+            {"Секрет простаты (PF)", "2", "in prostate fluid", "в секрете простаты"},
+            {"Слюна (SL)", "3", "in saliva", "в слюне"},
+            {"Смыв трахеи (TA)", "1", "in tracheal wash", "в смыве трахеи"},
+            {"Соскоб кожи (SK)", "1", "in skin scraping", "в соскобе кожи"},
+            {"Фекалии (FK)", "2", "in feces", "в фекалиях"},
+            {"Цериквальный канал (CE)", "3", "in cervical swab", "в цериквальном канале"},
+            {"Эякулят (SF)", "1", "in semen fluid", "в эякуляте"}};
+        for (int code = 0; code < 21; ++code)
+            QTest::addRow("%d", code) << QString::fromUtf8(rows[code][0]) << QByteArray(rows[code][1]).toInt()
+                                      << QString::fromUtf8(rows[code][2]) << QString::fromUtf8(rows[code][3]);
     }
-    void prefixColours()
+    void calculationType()
     {
-        QFETCH(QStringList, texts);
-        QVector<QColor> colours;
-        for (int i = 0; i < texts.size(); ++i)
-            colours << colourNo(i + 1);
-        QCOMPARE(AnalysisList::resolvePrefixColours(texts, colours), referenceColours(texts, colours));
-    }
-
-    // Awkward paths and names, with colours, all shown with their paths.
-    void fillKeepsRecords()
-    {
-        FolderRecords records{
-            rec(QStringLiteral("/data"), QStringLiteral("W(2).D"), Qt::darkGreen),
-            rec(QStringLiteral("/data/x/../y"), QStringLiteral("A.D"), Qt::red),
-            rec(QStringLiteral("/data/a)b"), QStringLiteral("B (c).D")),
-            rec(QStringLiteral("/data"), QStringLiteral("B.D")),
-            rec(QStringLiteral("/other/data"), QStringLiteral("C.D"), Qt::darkGreen),
-        };
-        for (const char* n : {"b.D", "_x.D", "a_1.D", "A-1.D", "10.D", "9.D", "Ёж.D", "еж.D", "a.D", "A.D"})
-            records << rec(QStringLiteral("/data"), QString::fromUtf8(n));
-        const bool deep = true;
-        const QString dataDir = QStringLiteral("/data");
-        QListWidget list;
-        list.addItem(QStringLiteral("left over"));
-        ListWidgetFill::fill(&list, records, deep, dataDir);
-        QCOMPARE(list.count(), records.size());
-
-        QStringList texts;
-        QVector<QColor> colours;
-        for (const FolderRecord& r : records) {
-            texts << AnalysisList::displayText(r, deep, dataDir);
-            colours << r.state;
-        }
-        const QVector<QColor> expectedColours = referenceColours(texts, colours);
-        for (int i = 0; i < records.size(); ++i) {
-            const int row = ListWidgetFill::rowOfText(&list, texts[i]);
-            QVERIFY2(row >= 0, qPrintable(texts[i]));
-            const QListWidgetItem* item = list.item(row);
-            QCOMPARE(ListWidgetFill::recordOf(item), records[i]);
-            QCOMPARE(item->foreground().color(), expectedColours[i]);
-            QCOMPARE(item->foreground().style(), Qt::SolidPattern);
-        }
-        // sorted, also for an item added later; only exact texts are found
-        list.addItem(QStringLiteral("M.D"));
-        for (int row = 1; row < list.count(); ++row)
-            QVERIFY2(!(*list.item(row) < *list.item(row - 1)), qPrintable(list.item(row)->text()));
-        QCOMPARE(ListWidgetFill::recordOf(list.item(ListWidgetFill::rowOfText(&list, QStringLiteral("M.D")))), FolderRecord());
-        QCOMPARE(ListWidgetFill::rowOfText(&list, QStringLiteral("b.d")), -1);
-        QCOMPARE(ListWidgetFill::rowOfText(&list, QStringLiteral("left over")), -1);
-        QCOMPARE(ListWidgetFill::recordOf(nullptr), FolderRecord());
+        const int code = QByteArray(QTest::currentDataTag()).toInt();
+        QTEST(SampleTypes::name(code, 1), "russianName");
+        QTEST(Markers::templateType(uchar(code)), "templateType");
+        QTEST(Markers::samplePhrase(uchar(code), 0), "english");
+        QTEST(Markers::samplePhrase(uchar(code), 1), "russian");
     }
 };
 
