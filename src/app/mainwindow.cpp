@@ -21,6 +21,7 @@
 #include "catalogue/mainwindow_listwidget.h"
 #include "catalogue/thread_func.h"
 #include "config/settings_common.h"
+#include "config/settingsstore.h"
 #include "device/debug_tcp.h"
 #include "device/devicelink.h"
 #include "windows/editreport.h"
@@ -157,7 +158,7 @@ void MainWindow::warn(unsigned char row)
 
 void MainWindow::LoadLocaleText()
 {
-    m_lang = LocaleText::languageFromSettings(QDir::currentPath());
+    m_lang = SettingsStore::storedLanguage(QDir::currentPath());
     m_locale.load(m_lang);
 }
 
