@@ -69,6 +69,12 @@ MainWindow::MainWindow(QWidget* parent)
     components_desktop();
 
     runStartupChecks();
+    // Closing the main window ends the program, also while one of these is open.
+    for (QWidget* w : QList<QWidget*>{m_operators, m_progress, m_editReport, m_allSettings,
+                                      m_debugTcp, m_about}) {
+        if (w)
+            w->setAttribute(Qt::WA_QuitOnClose, false);
+    }
 
     components_form_start();
     common_refresh_list_operators(m_allSettings ? m_allSettings->is_op_List() : QStringList());
