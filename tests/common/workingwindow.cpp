@@ -1,31 +1,26 @@
 #include "workingwindow.h"
 
+#include <QAction>
 #include <QDir>
 #include <QPushButton>
-#include <QtTest>
 
-#include "app/mainwindow.h"
 #include "demodata/demodata.h"
 #include "report/reportrecord.h"
 
 bool WorkingWindow::addAnalysis(QString entry)
 {
-    const bool noExport = entry.endsWith(QLatin1Char('!'));
-    const bool done = entry.endsWith(QLatin1Char('+'));
-    if (noExport || done)
-        entry.chop(1);
+    const bool noExport = entry.endsWith('!'), done = entry.endsWith('+');
+    entry.chop(noExport || done ? 1 : 0);
     const QFileInfo info(QDir(data).filePath(entry));
-    if (!QDir().mkpath(noExport ? info.filePath() : info.path()))
-        return false;
-    if (!noExport && !DemoData::writeAnalysis(info.path(), info.fileName(), {}))
+    if (!QDir().mkpath(noExport ? info.filePath() : info.path())
+        || (!noExport && !DemoData::writeAnalysis(info.path(), info.fileName(), {})))
         return false;
     if (done) {
-        const QString reports = app.file(QStringLiteral("reports"));
+        const QString reports = app.file("reports");
         const QString folder = ReportRecord::chooseFolder(reports, info.fileName(), info.path());
         const QString ini = ReportRecord::iniPath(reports, folder);
         ReportRecord::writeFolderPathIfMissing(ini, info.path());
-        ReportRecord::saveCalc(ini, QStringLiteral("P1"), folder, QStringLiteral("in blood"),
-                               QStringLiteral("Ivanov"));
+        ReportRecord::saveCalc(ini, "P1", folder, "in blood", "Ivanov");
         ReportRecord::setReportExist(ini);
     }
     return true;
@@ -33,24 +28,19 @@ bool WorkingWindow::addAnalysis(QString entry)
 
 bool WorkingWindow::start(const QStringList& analyses, AppTestDir::Settings settings, bool signIn)
 {
-    data = app.file(QStringLiteral("data"));
-    if (!app.copyTemplates() || !QDir().mkpath(data))
+    data = app.file("data");
+    if (!app.copyTemplates() || !QDir().mkpath(data)
+        || !std::all_of(analyses.begin(), analyses.end(), [this](const QString& e) { return addAnalysis(e); }))
         return false;
-    for (const QString& entry : analyses) {
-        if (!addAnalysis(entry))
-            return false;
-    }
-    if (settings.dataDir.isEmpty())
-        settings.dataDir = data;
-    if (settings.port.isEmpty())
-        settings.port = QStringLiteral("1");
+    settings.dataDir = settings.dataDir.isEmpty() ? data : settings.dataDir;
+    settings.port = settings.port.isEmpty() ? QStringLiteral("1") : settings.port;
     if (!app.writeSettings(settings))
         return false;
     app.enter();
     window = std::make_unique<MainWindow>();
     window->show();
     if (signIn)
-        child<QPushButton>("pb_02")->click();
+        press("pb_02");
     return true;
 }
 
@@ -62,16 +52,33 @@ QStringList WorkingWindow::texts() const
     return t;
 }
 
-bool WorkingWindow::waitForTexts(const QStringList& expected) const
-{
-    return QTest::qWaitFor([&] { return texts() == expected; }, 8000);
-}
-
 void WorkingWindow::activate(int row) const
 {
-    QListWidgetItem* item = list()->item(row);
-    list()->scrollToItem(item);
-    const QPoint at = list()->visualItemRect(item).center();
+    const QPoint at = list()->visualItemRect(list()->item(row)).center();
     QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(list()->viewport(), Qt::LeftButton, {}, at);
+}
+
+void WorkingWindow::press(const char* name) const
+{
+    if (auto* button = child<QPushButton>(name))
+        button->click();
+    else
+        child<QAction>(name)->trigger();
+}
+
+bool WorkingWindow::enabled(const QStringList& names) const
+{
+    return std::all_of(names.begin(), names.end(), [this](const QString& n) {
+        auto* action = window->findChild<QAction*>(n);
+        return action ? action->isEnabled() : window->findChild<QWidget*>(n)->isEnabled();
+    });
+}
+
+QStringList shownTexts()
+{
+    QStringList texts;
+    for (const MessageBox::Shown& s : MessageBox::shown())
+        texts << s.text;
+    return texts;
 }
