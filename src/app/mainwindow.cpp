@@ -1,9 +1,9 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QGraphicsScene>
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QLabel>
@@ -16,9 +16,12 @@
 #include <QWebView>
 
 #include "app/about.h"
+#include "app/desktop.h"
 #include "app/messagebox.h"
+#include "catalogue/mainwindow_listwidget.h"
 #include "catalogue/thread_func.h"
 #include "config/settings_common.h"
+#include "config/settingsstore.h"
 #include "device/debug_tcp.h"
 #include "device/devicelink.h"
 #include "windows/editreport.h"
@@ -41,6 +44,8 @@ MainWindow::MainWindow(QWidget* parent)
     connect(m_scanner, &QThread::finished, this, &MainWindow::Analys_UpdateListThread);
 
     setupDeviceLink();
+
+    ui->ListText->setItemDelegate(new StateItemDelegate(ui->ListText));
 
     m_statusLabel = new QLabel(this);
     statusBar()->addPermanentWidget(m_statusLabel, 0);
@@ -66,6 +71,12 @@ MainWindow::MainWindow(QWidget* parent)
 
     runStartupChecks();
     initHistory();
+    // Closing the main window ends the program, also while one of these is open.
+    for (QWidget* w : QList<QWidget*>{m_operators, m_progress, m_editReport, m_allSettings,
+                                      m_debugTcp, m_about, m_history}) {
+        if (w)
+            w->setAttribute(Qt::WA_QuitOnClose, false);
+    }
 
     components_form_start();
     common_refresh_list_operators(m_allSettings ? m_allSettings->is_op_List() : QStringList());
@@ -74,6 +85,9 @@ MainWindow::MainWindow(QWidget* parent)
         ui->pb_01->setEnabled(false);
         ui->pb_02->setEnabled(false);
     }
+
+    m_chartScene = std::make_unique<QGraphicsScene>();
+    m_chartScene->setBackgroundBrush(QBrush(Qt::white, Qt::SolidPattern));
 
     m_pdfDir = QStringLiteral("%1/reportsPDF").arg(m_appDir);
     // Not reported here: the PDF step makes the folder again when it needs it and reports
@@ -155,7 +169,7 @@ void MainWindow::warn(unsigned char row)
 
 void MainWindow::LoadLocaleText()
 {
-    m_lang = LocaleText::languageFromSettings(QDir::currentPath());
+    m_lang = SettingsStore::storedLanguage(QDir::currentPath());
     m_locale.load(m_lang);
 }
 
@@ -452,8 +466,7 @@ void MainWindow::showAbout()
 
 void MainWindow::proc_Clicked_Help()
 {
-    QDesktopServices::openUrl(
-        QUrl::fromLocalFile(QStringLiteral("%1/help/User manual.pdf").arg(m_appDir)));
+    Desktop::openUrl(QUrl::fromLocalFile(QStringLiteral("%1/help/User manual.pdf").arg(m_appDir)));
 }
 
 void MainWindow::openServiceCommand()

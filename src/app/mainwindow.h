@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 #include "app/localetext.h"
 #include "app/messagebox.h"
 #include "catalogue/folderrecord.h"
@@ -17,6 +19,7 @@
 namespace Ui {
 class MainWindow;
 }
+class QGraphicsScene;
 class QLabel;
 class QTimer;
 class QWebView;
@@ -47,6 +50,7 @@ public:
     bool startupBlocked() const { return m_startupBlocked; }
     QString appDir() const { return m_appDir; }
     DeviceLink* deviceLink() const { return m_link; }
+    Thread_Func* scanner() const { return m_scanner; }
     settings_common* allSettings() const { return m_allSettings; }
     ProgressInfo* progressWindow() const { return m_progress; }
     editReport* reportEditor() const { return m_editReport; }
@@ -190,7 +194,8 @@ private:
     QString finishedReportFolder();
     QString reportsIniPath() const;
     QString pdfPathFor(const QString& reportFolderName) const;
-    void applyButtonsForColour(const QColor& colour);
+    // Enables New, Edit, View and Print for a selected folder in this state.
+    void applyButtonsForState(const QColor& state);
     void fillList(const FolderRecords& records);
     // Batch of reports (report/mainwindow_batch.cpp).
     void connections_batch();
@@ -246,6 +251,9 @@ private:
 
     // Device link
     DeviceLink* m_link = nullptr;
+
+    // Charts are drawn here and rendered into their images.
+    std::unique_ptr<QGraphicsScene> m_chartScene;
 
     // PDF export
     QWebView* m_webView = nullptr;

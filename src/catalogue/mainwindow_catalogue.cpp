@@ -116,7 +116,7 @@ void MainWindow::UpdateOperationalList()
             m_selectedName = record.name;
             m_selectedPath = record.path;
             item->setBackground(Qt::lightGray);
-            applyButtonsForColour(item->foreground().color());
+            applyButtonsForState(record.state);
         } else {
             m_selectedRow = -1;  // its old row now holds another entry
         }
@@ -147,10 +147,10 @@ void MainWindow::Filter_ApplyCustomFilter()
     Filter_ApplyToList(ui->le_filter->text());
 }
 
-void MainWindow::applyButtonsForColour(const QColor& colour)
+void MainWindow::applyButtonsForState(const QColor& state)
 {
-    const bool isNew = colour == QColor(Qt::magenta) || colour == QColor(Qt::darkGreen);
-    const bool done = colour == QColor(Qt::darkGreen);
+    const bool isNew = state == QColor(Qt::magenta) || state == QColor(Qt::darkGreen);
+    const bool done = state == QColor(Qt::darkGreen);
     ui->pb_01->setEnabled(isNew);
     ui->actionMake_new->setEnabled(isNew);
     for (QWidget* w : QList<QWidget*>{ui->pb_02, ui->pb_03, ui->pb_04})
@@ -171,7 +171,7 @@ void MainWindow::proc_ListText_Clicked(QModelIndex indexList)
     m_selectedName = record.name;
     m_selectedPath = record.path;
     item->setBackground(Qt::lightGray);
-    applyButtonsForColour(item->foreground().color());
+    applyButtonsForState(record.state);
 }
 
 void MainWindow::procDeactivateButtons()
@@ -197,6 +197,8 @@ void MainWindow::procActivateButtons()
 void MainWindow::SetColorForListDir(QColor color_)
 {
     m_passPredatesMark = m_scanner->isRunning();
+    // The shown entry changes with its record: its buttons follow the record's state.
+    ListWidgetFill::setState(ui->ListText, m_selectedName, m_selectedPath, color_);
     for (FolderRecord& record : m_folderList) {
         if (record.name == m_selectedName && record.path == m_selectedPath) {
             record.state = color_;

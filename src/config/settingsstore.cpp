@@ -75,6 +75,20 @@ bool fileExists(const QString& appDir)
     return QFileInfo::exists(filePath(appDir));
 }
 
+unsigned char languageIndex(const QVariant& stored)
+{
+    const unsigned char low = static_cast<unsigned char>(stored.toString().toInt());
+    return low == 1 ? 1 : 0;
+}
+
+unsigned char storedLanguage(const QString& appDir)
+{
+    if (!fileExists(appDir))
+        return 0;
+    QSettings ini(filePath(appDir), QSettings::IniFormat);
+    return languageIndex(ini.value(kLanguage + QLatin1Char('/') + kCurrent));
+}
+
 SettingsValues defaults()
 {
     SettingsValues v;
@@ -110,7 +124,7 @@ SettingsValues load(const QString& appDir)
     v.languages = readList(ini, kLanguage, kLang);
 
     ini.beginGroup(kLanguage);
-    v.currentLanguage = static_cast<unsigned char>(ini.value(kCurrent, 0).toInt());
+    v.currentLanguage = languageIndex(ini.value(kCurrent));
     ini.endGroup();
     return v;
 }

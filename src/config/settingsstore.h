@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 
 #include "report/filewrite.h"
 
@@ -43,6 +44,13 @@ constexpr int MaxOperators = 255;
 
 QString filePath(const QString& appDir);
 bool fileExists(const QString& appDir);
+
+// The interface language a stored Language/Current value selects: its low byte, where
+// 1 is Russian and any other value (also a missing or non-numeric one) English. Every
+// window and the store read the language through this, so they never disagree.
+unsigned char languageIndex(const QVariant& stored);
+// languageIndex() of the file's Language/Current; English without a file. Only reads.
+unsigned char storedLanguage(const QString& appDir);
 
 // Values of a freshly created file (user ID and port are not part of it).
 SettingsValues defaults();

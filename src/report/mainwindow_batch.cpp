@@ -50,10 +50,10 @@ QVector<BatchRun::Entry> MainWindow::pendingBatchEntries() const
     QVector<BatchRun::Entry> entries;
     for (int row = 0; row < ui->ListText->count(); ++row) {
         const QListWidgetItem* item = ui->ListText->item(row);
-        if (item->foreground().color() != QColor(Qt::magenta))
-            continue;
         BatchRun::Entry entry;
         entry.record = ListWidgetFill::recordOf(item);
+        if (entry.record.state != QColor(Qt::magenta))
+            continue;
         entry.label = item->text();
         entries.append(entry);
     }
@@ -67,7 +67,7 @@ void MainWindow::updateBatchAction()
         return;
     bool pending = false;
     for (int row = 0; row < ui->ListText->count() && !pending; ++row)
-        pending = ui->ListText->item(row)->foreground().color() == QColor(Qt::magenta);
+        pending = ListWidgetFill::recordOf(ui->ListText->item(row)).state == QColor(Qt::magenta);
     m_batchAction->setEnabled(pending && m_link->deviceAvailable() && !m_batch.active());
 }
 

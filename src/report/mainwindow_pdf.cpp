@@ -3,7 +3,6 @@
 #include "app/mainwindow.h"
 #include "ui_mainwindow.h"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QPrinter>
@@ -13,6 +12,7 @@
 #include <QWebFrame>
 #include <QWebView>
 
+#include "app/desktop.h"
 #include "app/messagebox.h"
 #include "report/filewrite.h"
 #include "report/reportrecord.h"
@@ -146,7 +146,7 @@ void MainWindow::proc_Clicked_Print()
                             ReadLocale(LocaleText::Ok));
         return;
     }
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+    if (!Desktop::openUrl(QUrl::fromLocalFile(path)))
         MessageBox::warning(ReadLocale(LocaleText::Attention),
                             m_lang == 0 ? QStringLiteral("No program to open PDF files was found.")
                                         : QString::fromUtf8("Не найдена программа для открытия PDF."),

@@ -221,16 +221,7 @@ void MainWindow::finishProduction(FileWrite::Pending& pdf)
         return;
     }
 
-    // Mark the analysis as done in the list without waiting for the next pass. The entry is
-    // found by its record: a rebuild during the exchange may have moved rows.
-    for (int row = 0; row < ui->ListText->count(); ++row) {
-        QListWidgetItem* item = ui->ListText->item(row);
-        const FolderRecord record = ListWidgetFill::recordOf(item);
-        if (record.name == m_selectedName && record.path == m_selectedPath) {
-            item->setForeground(QBrush(Qt::darkGreen));
-            break;
-        }
-    }
+    // Mark the analysis as done in the list without waiting for the next pass.
     SetColorForListDir(Qt::darkGreen);
     procActivateButtons();
     m_jobRunning = false;
@@ -359,7 +350,7 @@ void MainWindow::procMakeFullReport()
 
 void MainWindow::procMakeImage(int typeImage)
 {
-    const QImage image = Charts::draw(typeImage, m_markers);
+    const QImage image = Charts::draw(*m_chartScene, typeImage, m_markers);
     noteWrite(FileWrite::image(Charts::imagePath(m_reportsDir, m_reportFolderName,
                                                  m_export.probeCode, typeImage),
                                image));
