@@ -1,6 +1,7 @@
 // A batch of 100 reports against the device simulator on loopback: throughput, time per
-// report and resident memory. Usage: bench_batch [pdf-delay-ms] (default 1000, the program's
-// own wait between loading a report page and printing it). Two reports made with New before
+// report and resident memory. Usage: bench_batch [pdf-delay-ms]: the longest wait for a report
+// page before it is printed (default 1000, the program's own; a production run prints as soon as
+// the page has loaded, so the figure matters only for slow pages). Two reports made with New before
 // the batch let the web engine, fonts, printer and caches reach their working size (the
 // second distinct report still adds some 15 MB, once), so that the memory figures show what
 // each report of the batch adds.
