@@ -6,6 +6,7 @@
 
 #include "demodata/demodata.h"
 #include "report/reportrecord.h"
+#include "reportfolder.h"
 
 bool WorkingWindow::addAnalysis(QString entry)
 {
@@ -16,12 +17,14 @@ bool WorkingWindow::addAnalysis(QString entry)
         || (!noExport && !DemoData::writeAnalysis(info.path(), info.fileName(), {})))
         return false;
     if (done) {
-        const QString reports = app.file("reports");
-        const QString folder = ReportRecord::chooseFolder(reports, info.fileName(), info.path());
-        const QString ini = ReportRecord::iniPath(reports, folder);
-        ReportRecord::writeFolderPathIfMissing(ini, info.path());
-        ReportRecord::saveCalc(ini, "P1", folder, "in blood", "Ivanov");
-        ReportRecord::setReportExist(ini);
+        ReportFolder report;
+        report.reportsDir = app.file("reports");
+        report.code = QStringLiteral("P1");
+        report.analysisPath = info.path();
+        report.premade = QStringLiteral("<p>$PatientID</p>");
+        if (!ReportRecord::chooseFolder(report.reportsDir, info.fileName(), info.path(), &report.name)
+            || report.write().isEmpty())
+            return false;
     }
     return true;
 }

@@ -1,3 +1,4 @@
+#include "report/filewrite.h"
 #include "report/markertable.h"
 #include "report/reporthtml.h"
 
@@ -77,7 +78,7 @@ private slots:
         QTemporaryDir dir;
         QWebPage web;
         QSignalSpy loaded(&web, &QWebPage::loadFinished);
-        QVERIFY(ReportHtml::writeUtf8(dir.filePath("r.html"), filled));
+        QVERIFY(FileWrite::text(dir.filePath("r.html"), filled));
         web.mainFrame()->load(QUrl::fromLocalFile(dir.filePath("r.html")));
         QVERIFY(loaded.wait(10000));
         QPrinter printer(QPrinter::ScreenResolution);
