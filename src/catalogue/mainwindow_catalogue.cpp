@@ -196,7 +196,9 @@ void MainWindow::procActivateButtons()
 
 void MainWindow::SetColorForListDir(QColor color_)
 {
-    m_passPredatesMark = m_scanner->isRunning();
+    // Passes follow each other without a pause: one is always under way, or has ended with its
+    // result still queued, and either read the folder before this mark.
+    m_passPredatesMark = true;
     // The shown entry changes with its record: its buttons follow the record's state.
     ListWidgetFill::setState(ui->ListText, m_selectedName, m_selectedPath, color_);
     for (FolderRecord& record : m_folderList) {
