@@ -96,7 +96,8 @@ QString BatchRun::heading(unsigned char lang) const
                 % pick(lang, "The batch was stopped: the failure would repeat for every analysis.",
                        "Пакет остановлен: ошибка повторилась бы для каждого анализа.");
     else if (m_stopRequested && countOf(Outcome::NotProduced) > 0)
-        text += QLatin1Char(' ') % pick(lang, "Stopped by the operator.", "Остановлено оператором.");
+        text += QLatin1Char(' ')
+                % pick(lang, "Stopped by the operator.", "Остановлено оператором.");
     return text;
 }
 

@@ -82,8 +82,9 @@ void MainWindow::proc_Clicked_NewBatch()
     const QVector<BatchRun::Entry> entries = pendingBatchEntries();
     if (entries.isEmpty())
         return;
-    const QString question = m_lang == 0 ? QStringLiteral("Produce %1 reports?").arg(entries.size())
-                                         : QString::fromUtf8("Сформировать отчетов: %1?").arg(entries.size());
+    const QString question = (m_lang == 0 ? QStringLiteral("Produce %1 reports?")
+                                          : QString::fromUtf8("Сформировать отчетов: %1?"))
+                                 .arg(entries.size());
     if (!MessageBox::question(SettingsStore::confirmTitle(m_lang), question,
                               SettingsStore::yesButton(m_lang), SettingsStore::noButton(m_lang)))
         return;

@@ -52,13 +52,15 @@ BatchSummary::BatchSummary(QWidget* parent) : QWidget(parent)
     connect(m_close, &QPushButton::clicked, this, &QWidget::close);
 
     setWindowModality(Qt::ApplicationModal);
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                   | Qt::WindowCloseButtonHint);
 }
 
 void BatchSummary::showRun(const BatchRun& run, unsigned char lang)
 {
     setWindowTitle(pick(lang, "Batch of reports", "Пакет отчетов"));
-    m_list->setHorizontalHeaderLabels({pick(lang, "Analysis", "Анализ"), pick(lang, "Outcome", "Результат")});
+    m_list->setHorizontalHeaderLabels(
+        {pick(lang, "Analysis", "Анализ"), pick(lang, "Outcome", "Результат")});
     m_copy->setText(pick(lang, "Copy list", "Скопировать список"));
     m_close->setText(pick(lang, "Close", "Закрыть"));
     m_heading->setText(run.heading(lang));

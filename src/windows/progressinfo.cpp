@@ -126,7 +126,8 @@ void ProgressInfo::setBatch(int position, int count, const QString& name)
         m_stop->setGeometry(42, 68, 85, 25);
         connect(m_stop, &QPushButton::clicked, this, [this] {
             m_stop->setEnabled(false);
-            m_stop->setText(m_language == 0 ? QStringLiteral("Stopping") : QString::fromUtf8("Остановка"));
+            m_stop->setText(m_language == 0 ? QStringLiteral("Stopping")
+                                            : QString::fromUtf8("Остановка"));
             emit batchStopRequested();
         });
     }
