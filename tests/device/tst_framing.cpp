@@ -66,13 +66,14 @@ private slots:
         row("offset leaves one character", crc("#,86*", 4), "0");
         row("offset longer than text", crc("@OK", 4), "0");
         row("worked example", check("#05,000004D2,86*"), "pass");
-        row("other lead character", check("@05,000004D2,86*"), "pass");
         row("wrong digits", check("#05,000004D2,87*"), "fail");
         row("no star", check("#05,000004D2,86"), "fail");
         row("star inside body", check("#05,0000*4D2,86*"), "fail");
         row("text after star", check("#05,000004D2,86* "), "fail");
         row("empty", check(""), "fail");
-        row("star too early for digits", check("@*"), "fail");
+        row("acknowledgement carries no checksum", check("@OK*"), "fail");
+        row("tail without comma", check("#05,000004D2;86*"), "fail");
+        row("digits not hexadecimal", check("#,ZZ*"), "fail");
         row("upper-case digits", check("#12,00000001,FA*"), "pass");
         row("lower-case digits", check("#12,00000001,fa*"), "pass");
         row("serial", QString::number(Framing::parseSerial(RefCrc::checked("@SN,20231117"))), "20231117");
