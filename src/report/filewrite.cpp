@@ -255,6 +255,7 @@ Result readableIni(const QString& path, bool mustExist)
     if (!copy.open() || copy.write(content) != content.size() || !copy.flush())
         return failure(path, systemReason(EIO), EIO);
     QSettings settings(copy.fileName(), QSettings::IniFormat);
+    settings.allKeys();  // sections are parsed on first use: a line without "=" shows only then
     if (settings.status() == QSettings::FormatError)
         return failure(path, QStringLiteral("the file is damaged and cannot be read"), -1);
     return success();
