@@ -172,6 +172,8 @@ QString escape(const QString& text)
 {
     QString out = text.toHtmlEscaped();
     out.replace(QLatin1Char('\''), QLatin1String("&#39;"));
+    // A value in the premade page must not be taken for a placeholder by the final fill.
+    out.replace(QLatin1Char('$'), QLatin1String("&#36;"));
     return out;
 }
 

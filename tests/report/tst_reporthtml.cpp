@@ -122,10 +122,11 @@ private slots:
         table[2].name = QStringLiteral("A<B & \"C\"");
         PremadeParams p = params(1);
         p.operatorName = QStringLiteral("<i>Op</i> $Name00");
-        p.probeCode = QStringLiteral("a#b?c%d&e");
-        QCOMPARE(fillPremade(QStringLiteral("$Name00|$OperatorAndDate|$Image0"), table, p),
-                 QStringLiteral("A&lt;B &amp; &quot;C&quot;|&lt;i&gt;Op&lt;/i&gt; $Name00 07.03.2024"
-                                "|a%23b%3Fc%25d&amp;e_img_0"));
+        p.probeCode = QStringLiteral("a#b?c%d&e$PatientID");
+        // values never become placeholders, not even for the final fill
+        QCOMPARE(fillIdentity(fillPremade(QStringLiteral("$Name00|$OperatorAndDate|$Image0"), table, p), {}),
+                 QStringLiteral("A&lt;B &amp; &quot;C&quot;|&lt;i&gt;Op&lt;/i&gt; &#36;Name00 07.03.2024"
+                                "|a%23b%3Fc%25d&amp;e&#36;PatientID_img_0"));
     }
 
     void conclusionText_data()
@@ -194,7 +195,7 @@ private slots:
         QTest::newRow("line break stays")
             << pc << "p" << "first<br>second & <i>third</i>" << "p/first<br>second &amp; &lt;i&gt;third&lt;/i&gt;";
         QTest::newRow("no second substitution") << pc << "$ProbeID $Conclusion" << "$PatientID"
-                                                << "$ProbeID $Conclusion/$PatientID";
+                                                << "&#36;ProbeID &#36;Conclusion/&#36;PatientID";
     }
     void identity()
     {
