@@ -83,6 +83,10 @@ public:
     bool nw_proc_CheckCRCMessage() const;
     void nw_proc_ReadCount(uchar count);
 
+    // Bytes as the socket delivers them: collected into lines, each handled in turn. The
+    // socket's readyRead passes what it reads; the fuzz target feeds replies without a device.
+    void receiveBytes(const QByteArray& bytes);
+
     bool deviceAvailable() const { return m_available; }
     void setDeviceAvailable(bool available) { m_available = available; }
     Step step() const { return m_step; }

@@ -17,8 +17,13 @@ bool begins(const QString& line, const char* prefix)
 
 void DeviceLink::nw_proc_readFortune()
 {
+    receiveBytes(m_socket->readAll());
+}
+
+void DeviceLink::receiveBytes(const QByteArray& bytes)
+{
     const quint64 g = m_generation;
-    const QStringList lines = m_collector.feed(m_socket->readAll());
+    const QStringList lines = m_collector.feed(bytes);
     for (const QString& line : lines) {
         // Every line received shows in the debug log, also those that arrive after the
         // exchange has ended; only lines of the running exchange are acted on.

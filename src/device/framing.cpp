@@ -6,6 +6,12 @@
 namespace Framing {
 
 namespace {
+bool isHexDigit(QChar c)
+{
+    const ushort u = c.unicode();
+    return (u >= '0' && u <= '9') || (u >= 'A' && u <= 'F') || (u >= 'a' && u <= 'f');
+}
+
 std::array<unsigned char, 256> makeTable()
 {
     std::array<unsigned char, 256> table{};
@@ -78,15 +84,15 @@ unsigned char hexDigitValue(QChar c)
 
 bool checkReply(const QString& line)
 {
-    const int star = line.indexOf(QLatin1Char('*'), 1);
-    if (star < 0)
-        return false;
-    // The digits are found by the first "*", the covered range by the last four
-    // characters, so only a line whose single "*" ends it can pass.
-    if (star < 2 || star != line.size() - 1)
+    // Only a line that ends in its checksum tail (a comma, two hexadecimal digits and the
+    // only "*" after the lead character) carries a checksum: "@OK*" would otherwise pass
+    // with digits read as 0 over an empty body.
+    const int n = line.size();
+    if (n < 5 || line.indexOf(QLatin1Char('*'), 1) != n - 1 || line.at(n - 4) != QLatin1Char(',')
+        || !isHexDigit(line.at(n - 3)) || !isHexDigit(line.at(n - 2)))
         return false;
     const unsigned char received = static_cast<unsigned char>(
-        hexDigitValue(line.at(star - 2)) * 16 + hexDigitValue(line.at(star - 1)));
+        hexDigitValue(line.at(n - 3)) * 16 + hexDigitValue(line.at(n - 2)));
     return received == frameChecksum(line, 4);
 }
 

@@ -24,8 +24,8 @@ QString buildFrame(const QString& text, bool plain);
 // Value of one hexadecimal digit; any other character gives 0.
 unsigned char hexDigitValue(QChar c);
 
-// True when the line is "body,CC*" with CC matching the checksum of the body
-// (lead character excluded). A line without "*" or with "*" inside the body fails.
+// True when the line is "body,CC*" (CC two hexadecimal digits, the "*" the only one after
+// the lead character) with CC matching the checksum of the body, lead character excluded.
 bool checkReply(const QString& line);
 
 // Leading and trailing white space removed, inner runs collapsed to one blank.

@@ -234,6 +234,23 @@ Result produce(const QString& path, const std::function<bool(const QString&)>& p
 
 namespace {
 
+// QSettings reads some keys that it cannot write back (one ending in "/" comes out as a key
+// that escapes its "="), so a file whose rewrite would not read back the same keys counts
+// as damaged too.
+bool rewritesIntact(QSettings& settings, const QStringList& keys)
+{
+    QTemporaryFile rewrite;
+    if (!rewrite.open())
+        return false;
+    {
+        QSettings out(rewrite.fileName(), QSettings::IniFormat);
+        for (const QString& key : keys)
+            out.setValue(key, settings.value(key));
+    }
+    QSettings back(rewrite.fileName(), QSettings::IniFormat);
+    return back.allKeys() == keys && back.status() == QSettings::NoError;
+}
+
 Result readableIni(const QString& path, bool mustExist)
 {
     const QFileInfo info(path);
@@ -255,7 +272,8 @@ Result readableIni(const QString& path, bool mustExist)
     if (!copy.open() || copy.write(content) != content.size() || !copy.flush())
         return failure(path, systemReason(EIO), EIO);
     QSettings settings(copy.fileName(), QSettings::IniFormat);
-    if (settings.status() == QSettings::FormatError)
+    const QStringList keys = settings.allKeys();  // sections are parsed on first use
+    if (settings.status() == QSettings::FormatError || !rewritesIntact(settings, keys))
         return failure(path, QStringLiteral("the file is damaged and cannot be read"), -1);
     return success();
 }

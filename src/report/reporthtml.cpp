@@ -5,6 +5,7 @@
 #include <QVector>
 
 #include <algorithm>
+#include <charconv>
 
 namespace ReportHtml {
 
@@ -159,13 +160,20 @@ QString readTemplate(const QString& path)
 
 QString formatNumber(double v)
 {
-    return QString::asprintf("%g", v);
+    // As printf's "%g" in the C locale, whatever the system locale: ties go to the even digit
+    // (1234565 is 1.23456e+06, where Qt's own formatting rounds up); zero shows without a sign.
+    char text[32];
+    const std::to_chars_result r =
+        std::to_chars(text, text + sizeof text, v == 0 ? 0.0 : v, std::chars_format::general, 6);
+    return QString::fromLatin1(text, int(r.ptr - text));
 }
 
 QString escape(const QString& text)
 {
     QString out = text.toHtmlEscaped();
     out.replace(QLatin1Char('\''), QLatin1String("&#39;"));
+    // A value in the premade page must not be taken for a placeholder by the final fill.
+    out.replace(QLatin1Char('$'), QLatin1String("&#36;"));
     return out;
 }
 

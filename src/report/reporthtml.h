@@ -14,7 +14,7 @@ QString readTemplate(const QString& path);
 // C's "%g": 6 significant digits, exponent form outside 1e-5 .. 1e6.
 QString formatNumber(double v);
 
-// "&", "<", ">", double and single quotes as entities.
+// "&", "<", ">", double and single quotes and "$" as entities.
 QString escape(const QString& text);
 
 // "%1/Shablon_type_%2_eng.html" for language 0, "_rus" otherwise.

@@ -111,8 +111,10 @@ private slots:
         QTest::addColumn<QByteArray>("content");  // empty: no file
         QTest::addColumn<int>("mode");
         QTest::addColumn<bool>("written");
-        QTest::newRow("damaged, update") << QByteArray("[ReportData]\nA=1\n[Broken\nkeep me\n")
+        QTest::newRow("damaged, update") << QByteArray("[ReportData]\nA=1\nkeep me\n")
                                          << int(FileWrite::IniMode::Update) << false;
+        QTest::newRow("key that cannot be written back") << QByteArray("[ReportData]\nA/=1\n")
+                                                         << int(FileWrite::IniMode::Update) << false;
         QTest::newRow("missing, must exist") << QByteArray() << int(FileWrite::IniMode::UpdateExisting) << false;
         QTest::newRow("missing, update") << QByteArray() << int(FileWrite::IniMode::Update) << true;
         QTest::newRow("damaged, replace") << QByteArray("[Broken\n") << int(FileWrite::IniMode::Replace) << true;

@@ -50,12 +50,13 @@ private slots:
         add("display order, operator line",
             {false, 1, 4, 0, 0, 0, false, "$Name00/$Name03/$Name05/$Name56/$Name57 by $OperatorAndDate",
              "A&lt;B &amp; &quot;C&quot;/Streptococcus spp./Staphylococcus aureus/Chlamydia trachomatis/Sum by "
-             "O&#39;Neil &lt;i&gt;$Name00 07.03.2024"});
+             "O&#39;Neil &lt;i&gt;&#36;Name00 07.03.2024"});
         add("full table, type 3", {true, 3, 4, 0, 0, 0, false, "$Name00/$Name05/$Name57 $Image0 $Image1",
                                    "Streptococcus spp./Nocardia  spp./Sum $Image0 P%251%23%3F&amp;_img_2"});
         // Numbers as C's %g: six significant digits, exponent from one million.
         add("upper limit", {false, 1, 4, 2, 1e7, 999999, false, "[$Res00|$Nor00]", "[10000000+|999999]"});
         add("one below limit", {false, 1, 4, 2, 9999999, 1234567, false, "[$Res00|$Nor00]", "[1e+07|1.23457e+06]"});
+        add("tie to even", {false, 1, 4, 2, 1234565, 0, false, "[$Res00|$Nor00]", "[1.23456e+06|0]"});
         add("small and negative", {false, 3, 4, 2, 0.00001, 1000000, false, "$Res00 $_Nor00", "1e-05 -1e+06"});
         add("difference", {false, 3, 4, 57, 100, 250, false, "$_Nor57", "-150"});
         add("images type 1", {false, 1, 4, 2, 0, 0, false, images, "P%251%23%3F&amp;_img_0.bmp $Image1.bmp $_Nor00"});
@@ -128,8 +129,8 @@ private slots:
         const QString page = "<p>$TypeProbe|$ProbeID|$PatientID|$Conclusion</p>\n$Name00 $ $$ $Probe €\t$ProbeIDx";
         const QString patient = "<b>O'Neil & \"Jr\"</b> $ProbeID", note = "first<br>second & <i>third</i> $PatientID";
         QCOMPARE(fillIdentity(page, {"n", "A-1", patient, note}),
-                 QStringLiteral("<p>n|A-1|&lt;b&gt;O&#39;Neil &amp; &quot;Jr&quot;&lt;/b&gt; $ProbeID|first<br>second "
-                                "&amp; &lt;i&gt;third&lt;/i&gt; $PatientID</p>\n$Name00 $ $$ $Probe €\tA-1x"));
+                 QStringLiteral("<p>n|A-1|&lt;b&gt;O&#39;Neil &amp; &quot;Jr&quot;&lt;/b&gt; &#36;ProbeID|first<br>second "
+                                "&amp; &lt;i&gt;third&lt;/i&gt; &#36;PatientID</p>\n$Name00 $ $$ $Probe €\tA-1x"));
     }
 
     // A template is read up to its first NUL byte, without a byte order mark; any language but English
