@@ -44,7 +44,6 @@ public:
     void beginPass();
     // Forgets the files the pass did not look at; only a pass that saw the whole tree may.
     void endPass(bool complete);
-    void clear() { m_entries.clear(); }
 
     // The entry judged for this stamp, or null when it must be judged afresh.
     Entry* find(const QByteArray& path, const Stamp& stamp);

@@ -178,9 +178,9 @@ void Thread_Func::run()
         m_watch->endPass(complete);
 }
 
-void Thread_Func::watch(const QByteArray& dir)
+void Thread_Func::watch(const QString& dir)
 {
-    if (m_useWatch && !m_watchFailed && m_watch->watch(dir) == DirWatch::Failed)
+    if (m_useWatch && !m_watchFailed && m_watch->watch(QFile::encodeName(dir)) == DirWatch::Failed)
         m_watchFailed = true;
 }
 
@@ -211,7 +211,7 @@ bool Thread_Func::readDir(const QString& dir, QStringList* names, DirId* id)
     struct stat st;
     if (id && ::fstat(fd, &st) == 0)
         *id = DirId(st.st_dev, st.st_ino);
-    watch(native);
+    watch(dir);
     if (DirWatch::isNetworkShare(fd))
         m_sawShare = true;
     while (const dirent* e = ::readdir(d)) {
@@ -281,7 +281,7 @@ void Thread_Func::CyclicSearchProc(QString folder_path)
 void Thread_Func::AddObjectToList(QString folder_path, QString folder_name)
 {
     // Watched before its export is looked at, so an export written meanwhile is noticed.
-    watch(QFile::encodeName(joinPath(folder_path, folder_name)));
+    watch(joinPath(folder_path, folder_name));
     const QColor colour = CheckStateFolder(folder_path, folder_name);
     emit ProcData(folder_path, folder_name, colour);
 }
@@ -322,7 +322,7 @@ bool Thread_Func::func_AnalyseExist(QString t_folderPath, QString t_folderName)
         if (!hasReportDir(candidate))
             return false;
         const QString dir = joinPath(m_reportsPath, candidate);
-        watch(QFile::encodeName(dir));
+        watch(dir);
         const QString ini = QString(dir % QLatin1String("/report.ini"));
         ScanCache::Entry* record = reportRecord(ini);
         if (record && record->folderPath == t_folderPath) {

@@ -78,7 +78,7 @@ private:
     bool stopRequested() const { return m_stop.load(std::memory_order_relaxed); }
     void takeRequest();
     bool readDir(const QString& dir, QStringList* names, DirId* id);
-    void watch(const QByteArray& dir);
+    void watch(const QString& dir);
     void watchNearest(QString dir);
     bool hasReportDir(const QString& name);
     ScanCache::Entry* reportRecord(const QString& ini);
