@@ -5,7 +5,6 @@
 #include <QtTest>  // with all of QtCore
 
 #include <algorithm>
-#include <memory>
 
 namespace {
 
@@ -86,13 +85,11 @@ class TestThreadFunc : public QObject {
     Q_OBJECT
     enum { Watched, Unwatched, Lost };
     QTemporaryDir tmp;
-    QString root, reports;
+    const QString root = tmp.path() + QStringLiteral("/data"), reports = tmp.path() + QStringLiteral("/reports");
 
 private slots:
     void init()
     {
-        root = tmp.path() + QStringLiteral("/data");
-        reports = tmp.path() + QStringLiteral("/reports");
         QVERIFY(QDir(root).removeRecursively() && QDir(reports).removeRecursively());
         QVERIFY(QDir().mkpath(root) && QDir().mkpath(reports));
         QVERIFY(QFile(root + QStringLiteral("/File.D")).open(QIODevice::WriteOnly));  // a file, not a folder
@@ -192,7 +189,7 @@ private slots:
         scanner->startProcess(root, reports, deep);
         QVERIFY(reached.tryAcquire(1, 10000));
         // lets the scanner go should this thread be kept waiting for it
-        std::unique_ptr<QThread> rescue(QThread::create([&] { go.release(back.tryAcquire(1, 3000) ? 0 : 1000); }));
+        QScopedPointer<QThread> rescue(QThread::create([&] { go.release(back.tryAcquire(1, 3000) ? 0 : 1000); }));
         rescue->start();
         QVERIFY(byRelease ? !Thread_Func::release(scanner, 300) : (scanner->stopProcess(), true));
         back.release();
@@ -209,11 +206,14 @@ private slots:
     {
         apply(words("d:F0.D d:second/sub/S.D"), root, reports);
         Thread_Func scanner;
+        QSemaphore go;  // holds the first pass in its first folder
+        connect(&scanner, &Thread_Func::ProcData, &scanner, [&] { go.acquire(), go.release(); }, Qt::DirectConnection);
         QSignalSpy found(&scanner, &Thread_Func::ProcData);
         QSignalSpy done(&scanner, &QThread::finished);
         scanner.startProcess(root, reports, false);
-        scanner.startProcess(root + QStringLiteral("/second"), reports, true);  // the first is running
+        scanner.startProcess(root + QStringLiteral("/second"), reports, true);
         QVERIFY(scanner.hasPendingStart());
+        go.release();
         QTRY_COMPARE_WITH_TIMEOUT(done.size(), 2, 10000);
         QCOMPARE(found.size(), 2);
         QCOMPARE(found[0][0].toString() + found[1][0].toString(), root + root + QStringLiteral("/second/sub"));
