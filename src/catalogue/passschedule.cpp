@@ -69,9 +69,10 @@ void PassSchedule::arm()
             wait = qMin(wait, qMax(100 - m_sinceChange.elapsed(), 2 * m_passMs - elapsed));
         }
     } else {
-        // Idle for 20 times the process time of a pass: under 5 % of a core. A change made
-        // just after its folder was looked at shows at the end of the pass after next.
-        const qint64 gap = qMax(2000 - 2 * m_passMs, 20 * m_passCpuMs);
+        // Idle for 22 times the process time of a pass: under 5 % of a core with room for the
+        // program's other work. A change made just after its folder was looked at shows at the
+        // end of the pass after next.
+        const qint64 gap = qMax(2000 - 2 * m_passMs, 22 * m_passCpuMs);
         wait = m_passMs + gap - elapsed;
     }
     m_timer.start(int(qBound<qint64>(0, wait, 24 * 3600 * 1000)));

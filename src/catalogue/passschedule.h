@@ -7,8 +7,8 @@
 // When a held request for the next pass may run. While the folders are watched: shortly
 // after a change is noticed (a burst of notices gives one pass), and at the safety interval
 // in case a notice was lost. Without watching: paced by the cost of the last pass, so that
-// passes take under a twentieth of a core while a change still shows within two seconds, or
-// within about twenty times a pass where a pass takes longer than a tenth of a second.
+// passes take under a twentieth of a core while a change still shows within two seconds, or,
+// where a pass takes longer than a tenth of a second, within about twenty passes' time.
 class PassSchedule : public QObject
 {
     Q_OBJECT
