@@ -5,7 +5,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 bash "$root/tools/install_deps.sh" cmake g++ make qtbase5-dev libqt5webkit5-dev \
-  fonts-liberation2 xdg-utils xvfb xauth
+  fonts-liberation2 poppler-utils xdg-utils xvfb xauth
 bash "$root/tools/build.sh"
 build="${BUILD_DIR:-$root/build}"
 demo="$build/demo"

@@ -1,21 +1,5 @@
 #include "localetext.h"
 
-#include <QFileInfo>
-#include <QSettings>
-
-unsigned char LocaleText::languageFromSettings(const QString& appDir)
-{
-    const QString path = QStringLiteral("%1/settings/settings.ini").arg(appDir);
-    if (!QFileInfo::exists(path))
-        return 0;
-    QSettings ini(path, QSettings::IniFormat);
-    ini.beginGroup(QStringLiteral("Language"));
-    const int value = ini.value(QStringLiteral("Current"), QString()).toString().toInt();
-    ini.endGroup();
-    // Only 0 and 1 name a column of the table; anything else would read past a row.
-    return value == 1 ? 1 : 0;
-}
-
 void LocaleText::load(unsigned char language)
 {
     m_language = language > 1 ? 0 : language;

@@ -18,10 +18,6 @@ public:
         RowCount = 27
     };
 
-    // Reads Language/Current from "<appDir>/settings/settings.ini" (only reads it).
-    // A missing, non-numeric or unknown value gives English.
-    static unsigned char languageFromSettings(const QString& appDir);
-
     void load(unsigned char language);
     unsigned char language() const { return m_language; }
     // Empty text for rows without one or outside the table.

@@ -1,9 +1,9 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QGraphicsScene>
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QLabel>
@@ -16,12 +16,16 @@
 #include <QWebView>
 
 #include "app/about.h"
+#include "app/desktop.h"
 #include "app/messagebox.h"
+#include "catalogue/mainwindow_listwidget.h"
 #include "catalogue/thread_func.h"
 #include "config/settings_common.h"
+#include "config/settingsstore.h"
 #include "device/debug_tcp.h"
 #include "device/devicelink.h"
 #include "windows/editreport.h"
+#include "windows/historyreport.h"
 #include "windows/progressinfo.h"
 #include "windows/settings.h"
 
@@ -40,6 +44,8 @@ MainWindow::MainWindow(QWidget* parent)
     connect(m_scanner, &QThread::finished, this, &MainWindow::Analys_UpdateListThread);
 
     setupDeviceLink();
+
+    ui->ListText->setItemDelegate(new StateItemDelegate(ui->ListText));
 
     m_statusLabel = new QLabel(this);
     statusBar()->addPermanentWidget(m_statusLabel, 0);
@@ -64,6 +70,13 @@ MainWindow::MainWindow(QWidget* parent)
     components_desktop();
 
     runStartupChecks();
+    initHistory();
+    // Closing the main window ends the program, also while one of these is open.
+    for (QWidget* w : QList<QWidget*>{m_operators, m_progress, m_editReport, m_allSettings,
+                                      m_debugTcp, m_about, m_history}) {
+        if (w)
+            w->setAttribute(Qt::WA_QuitOnClose, false);
+    }
 
     components_form_start();
     common_refresh_list_operators(m_allSettings ? m_allSettings->is_op_List() : QStringList());
@@ -73,9 +86,14 @@ MainWindow::MainWindow(QWidget* parent)
         ui->pb_02->setEnabled(false);
     }
 
+    m_chartScene = std::make_unique<QGraphicsScene>();
+    m_chartScene->setBackgroundBrush(QBrush(Qt::white, Qt::SolidPattern));
+
     m_pdfDir = QStringLiteral("%1/reportsPDF").arg(m_appDir);
-    if (!QDir(m_pdfDir).exists())
-        QDir().mkdir(m_pdfDir);
+    // Not reported here: the PDF step makes the folder again when it needs it and reports
+    // a failure then, with its reason.
+    if (!QFileInfo(m_pdfDir).isDir())
+        FileWrite::makePath(m_pdfDir);
 
     m_htmlTimer = new QTimer(this);
     m_htmlTimer->setInterval(1000);
@@ -101,6 +119,7 @@ MainWindow::~MainWindow()
     delete m_allSettings;
     delete m_debugTcp;
     delete m_about;
+    delete m_history;
     delete ui;
 }
 
@@ -150,7 +169,7 @@ void MainWindow::warn(unsigned char row)
 
 void MainWindow::LoadLocaleText()
 {
-    m_lang = LocaleText::languageFromSettings(QDir::currentPath());
+    m_lang = SettingsStore::storedLanguage(QDir::currentPath());
     m_locale.load(m_lang);
 }
 
@@ -310,6 +329,7 @@ void MainWindow::connections_login_to_main()
 
     auto* service = new QShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+F12")), this);
     connect(service, &QShortcut::activated, this, &MainWindow::openServiceCommand);
+    connections_batch();
 }
 
 void MainWindow::common_refresh_list_operators(QStringList newOpList)
@@ -322,6 +342,7 @@ void MainWindow::common_refresh_list_operators(QStringList newOpList)
 void MainWindow::login_procedure()
 {
     m_currentOperator = ui->cb_01->currentText();
+    m_editReport->setOperator(m_currentOperator);
     m_selectedRow = -1;
     components_form_main();
     Analys_LoadType();
@@ -354,6 +375,7 @@ bool MainWindow::initProgress()
     if (!m_progress) {
         m_progress = new ProgressInfo();
         connect(this, &MainWindow::nextStageProgress, m_progress, &ProgressInfo::nextStage);
+        connect(m_progress, &ProgressInfo::stopRequested, this, &MainWindow::askStopCalculation);
         m_progress->SetLang(m_lang);
     }
     return true;
@@ -362,6 +384,7 @@ bool MainWindow::initProgress()
 void MainWindow::showProgress()
 {
     m_progress->show();
+    m_progress->activateWindow();   // Esc reaches it without a click first
     components_window();
     m_progress->SetCoord(m_screenX, m_screenY);
 }
@@ -397,6 +420,8 @@ bool MainWindow::initAllSettings()
     if (!m_allSettings) {
         m_allSettings = new settings_common();
         m_allSettings->SetappDir(m_appDir);
+        // Messages about the settings file already follow the interface language.
+        m_allSettings->SetLang(m_lang);
         if (!m_allSettings->LoadSettings())
             warn(LocaleText::NoSettingsFile);
     }
@@ -441,16 +466,17 @@ void MainWindow::showAbout()
 
 void MainWindow::proc_Clicked_Help()
 {
-    QDesktopServices::openUrl(
-        QUrl::fromLocalFile(QStringLiteral("%1/help/User manual.pdf").arg(m_appDir)));
+    Desktop::openUrl(QUrl::fromLocalFile(QStringLiteral("%1/help/User manual.pdf").arg(m_appDir)));
 }
 
 void MainWindow::openServiceCommand()
 {
-    bool ok = false;
-    const QString text = QInputDialog::getText(this, QStringLiteral("Service command"),
-                                               QStringLiteral("Command:"), QLineEdit::Normal,
-                                               QString(), &ok);
-    if (ok && !text.isEmpty())
-        nw_proc_SendSpecial(text);
+    const bool en = m_lang == 0;
+    QInputDialog dialog(this);
+    dialog.setWindowTitle(en ? QStringLiteral("Service command") : QStringLiteral("Сервисная команда"));
+    dialog.setLabelText(en ? QStringLiteral("Command:") : QStringLiteral("Команда:"));
+    dialog.setOkButtonText(ReadLocale(LocaleText::Ok));
+    dialog.setCancelButtonText(en ? QStringLiteral("Cancel") : QStringLiteral("Отмена"));
+    if (dialog.exec() == QDialog::Accepted && !dialog.textValue().isEmpty())
+        nw_proc_SendSpecial(dialog.textValue());
 }

@@ -6,14 +6,20 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 #include "app/localetext.h"
+#include "app/messagebox.h"
 #include "catalogue/folderrecord.h"
+#include "report/batchrun.h"
 #include "report/exportreader.h"
+#include "report/filewrite.h"
 #include "report/markerrow.h"
 
 namespace Ui {
 class MainWindow;
 }
+class QGraphicsScene;
 class QLabel;
 class QTimer;
 class QWebView;
@@ -25,6 +31,9 @@ class ProgressInfo;
 class editReport;
 class Debug_TCP;
 class about;
+class BatchSummary;
+class historyReport;
+class QAction;
 
 // The shell: builds the two layouts, owns the secondary windows and the subsystem
 // units, and forwards each control to the unit that does the work. Its slots for one
@@ -41,11 +50,14 @@ public:
     bool startupBlocked() const { return m_startupBlocked; }
     QString appDir() const { return m_appDir; }
     DeviceLink* deviceLink() const { return m_link; }
+    Thread_Func* scanner() const { return m_scanner; }
     settings_common* allSettings() const { return m_allSettings; }
     ProgressInfo* progressWindow() const { return m_progress; }
     editReport* reportEditor() const { return m_editReport; }
     Debug_TCP* debugWindow() const { return m_debugTcp; }
     about* aboutWindow() const { return m_about; }
+    BatchSummary* batchSummary() const { return m_batchSummary; }
+    historyReport* historyWindow() const { return m_history; }
     settings* operatorsEditor() const { return m_operators; }
     QLabel* statusLabel() const { return m_statusLabel; }
     QString reportFolderName() const { return m_reportFolderName; }
@@ -56,6 +68,8 @@ public:
     QString selectedName() const { return m_selectedName; }
     QString selectedPath() const { return m_selectedPath; }
     bool pdfPending() const;
+    // Wait between loading a report page and printing it: 1000 ms unless a test shortens it.
+    void setPdfDelay(int ms) { m_pdfDelayMs = ms; }
     // Opens the service command field (Ctrl+Shift+F12 in the working window).
     void openServiceCommand();
 
@@ -63,6 +77,10 @@ signals:
     void nextStageProgress();
     // The PDF of the report job has been written (or failed to be); for tests and benches.
     void pdfWritten(const QString& path, bool ok);
+    // A report production has ended: done, or stopped with the message the user was shown.
+    void productionEnded(bool done, const QString& message);
+    // A batch of reports has ended and its summary is shown.
+    void batchFinished();
 
 public slots:
     // Start-up and layouts
@@ -92,6 +110,9 @@ public slots:
     bool initAbout();
     void showAbout();
     void proc_Clicked_Help();
+    bool initHistory();
+    void showHistory(QString folderN);
+    void proc_Clicked_History();
 
     // Analysis catalogue
     void Analys_LoadType();
@@ -133,11 +154,14 @@ public slots:
     void proc_Save_PDF(QString nameFile);
     void procLoadHTMLFinished();
     void proc_Clicked_Print();
+    void proc_Clicked_NewBatch();
 
     // Device link
     void nw_proc_Disconnect();
     uchar nw_proc_CalcCRC16(QString inputText, uchar offset);
     uchar nw_proc_ASCII_to_HEX(uchar count);
+    bool nw_proc_CheckCRCMessage();
+    void nw_proc_ReadCount(uchar count);
     void nw_proc_SendSpecial(QString s_mess);
     void tmr_refreshInfo();
     void Update_Network();
@@ -150,12 +174,36 @@ private:
     void setupDeviceLink();
     void onLinkStatus(int status);
     void onSocketError(const QString& description, bool showBox);
+    void askStopCalculation();
     void onPageLoadFinished(bool ok);
     void writePdf();
+    void pdfFailed(const QString& text);
+    // Production: the first failed write is kept; writeFailed() then stops the run and tells
+    // the user. reached() is a checkpoint followed by that test.
+    void noteWrite(const FileWrite::Result& result);
+    bool writeFailed();
+    bool reached();
+    // repeats: the same failure would meet every analysis after this one, so a batch stops.
+    void stopProduction(const QString& text, MessageBox::Kind kind, const QString& button,
+                        bool repeats = false);
+    void finishProduction(FileWrite::Pending& pdf);
+    // The report folder's first history entry for the run that is finishing.
+    FileWrite::Result recordProduction();
+    // The report folder of the selected analysis when it holds a finished report; otherwise
+    // tells the user and gives an empty text.
+    QString finishedReportFolder();
     QString reportsIniPath() const;
     QString pdfPathFor(const QString& reportFolderName) const;
-    void applyButtonsForColour(const QColor& colour);
+    // Enables New, Edit, View and Print for a selected folder in this state.
+    void applyButtonsForState(const QColor& state);
     void fillList(const FolderRecords& records);
+    // Batch of reports (report/mainwindow_batch.cpp).
+    void connections_batch();
+    void updateBatchAction();
+    QVector<BatchRun::Entry> pendingBatchEntries() const;
+    void startNextInBatch();
+    void batchProductionEnded(bool done, const QString& message, bool repeats);
+    void endBatch();
 
     Ui::MainWindow* ui;
 
@@ -182,27 +230,39 @@ private:
     QString m_selectedPath;
     unsigned char m_typeCode = 0;
     bool m_newReport = false;
+    bool m_passPredatesMark = false;
     Thread_Func* m_scanner = nullptr;
 
     // Report job
     QString m_reportFolderName;
     ExportData m_export;
-    ExportReader::Problem m_exportProblem = ExportReader::Problem::None;
-    int m_exportProblemLine = -1;
+    ExportReader::Refusal m_exportRefusal;
     QString m_samplePhrase;
     int m_templateType = 1;
     MarkerTable m_markers;
     int m_checkpoint = 0;
     bool m_jobRunning = false;
+    bool m_jobPdfPending = false;
+    FileWrite::Result m_writeFailure;
+    BatchRun m_batch;
+    QAction* m_batchAction = nullptr;
+    BatchSummary* m_batchSummary = nullptr;
+    bool m_batchActionDue = false;
 
     // Device link
     DeviceLink* m_link = nullptr;
+
+    // Charts are drawn here and rendered into their images.
+    std::unique_ptr<QGraphicsScene> m_chartScene;
 
     // PDF export
     QWebView* m_webView = nullptr;
     QTimer* m_htmlTimer = nullptr;
     QTimer* m_loadWaitTimer = nullptr;
     bool m_pageLoading = false;
+    bool m_pageLoadOk = false;
+    int m_pdfDelayMs = 1000;
+    QString m_pdfSource;
     bool m_pdfDue = false;
     QString m_pdfReportFolder;
 
@@ -215,4 +275,6 @@ private:
     settings_common* m_allSettings = nullptr;
     Debug_TCP* m_debugTcp = nullptr;
     about* m_about = nullptr;
+    historyReport* m_history = nullptr;
+    QAction* m_actionHistory = nullptr;
 };

@@ -2,10 +2,7 @@
 
 #include "folderrecord.h"
 
-#include <QColor>
 #include <QString>
-#include <QStringList>
-#include <QVector>
 
 // List logic of the analysis catalogue, free of widgets.
 namespace AnalysisList {
@@ -21,15 +18,8 @@ FolderRecords filterByPrefix(const FolderRecords& records, const QString& prefix
 // shallow: the name alone.
 QString displayText(const FolderRecord& record, bool deep, const QString& dataDir);
 
-// Final colour of each entry when the entries are inserted in order and inserting
-// entry j recolours every entry 0..j whose text begins with text j. Equivalently,
-// entry i ends with the colour of the largest j >= i whose text is a prefix of text i.
-// Sort based, O(n log n) comparisons.
-QVector<QColor> resolvePrefixColours(const QStringList& displayTexts, const QVector<QColor>& colours);
-
 }  // namespace AnalysisList
 
 using AnalysisList::displayText;
 using AnalysisList::filterByPrefix;
-using AnalysisList::resolvePrefixColours;
 using AnalysisList::samePass;

@@ -74,7 +74,11 @@ void MainWindow::Analys_UpdateListAddThread(QString D_Path, QString D_Name, QCol
 
 void MainWindow::Analys_UpdateListThread()
 {
-    if (!AnalysisList::samePass(m_scanBuffer, m_folderList))
+    // A pass that was already under way when an entry was marked as done may have read the
+    // folder before its report was complete; it would turn the entry back for one pass.
+    if (m_passPredatesMark)
+        m_passPredatesMark = false;
+    else if (!AnalysisList::samePass(m_scanBuffer, m_folderList))
         UpdateOperationalList();
     Analys_UpdateList();
 }
@@ -112,7 +116,7 @@ void MainWindow::UpdateOperationalList()
             m_selectedName = record.name;
             m_selectedPath = record.path;
             item->setBackground(Qt::lightGray);
-            applyButtonsForColour(item->foreground().color());
+            applyButtonsForState(record.state);
         } else {
             m_selectedRow = -1;  // its old row now holds another entry
         }
@@ -143,10 +147,10 @@ void MainWindow::Filter_ApplyCustomFilter()
     Filter_ApplyToList(ui->le_filter->text());
 }
 
-void MainWindow::applyButtonsForColour(const QColor& colour)
+void MainWindow::applyButtonsForState(const QColor& state)
 {
-    const bool isNew = colour == QColor(Qt::magenta) || colour == QColor(Qt::darkGreen);
-    const bool done = colour == QColor(Qt::darkGreen);
+    const bool isNew = state == QColor(Qt::magenta) || state == QColor(Qt::darkGreen);
+    const bool done = state == QColor(Qt::darkGreen);
     ui->pb_01->setEnabled(isNew);
     ui->actionMake_new->setEnabled(isNew);
     for (QWidget* w : QList<QWidget*>{ui->pb_02, ui->pb_03, ui->pb_04})
@@ -167,7 +171,7 @@ void MainWindow::proc_ListText_Clicked(QModelIndex indexList)
     m_selectedName = record.name;
     m_selectedPath = record.path;
     item->setBackground(Qt::lightGray);
-    applyButtonsForColour(item->foreground().color());
+    applyButtonsForState(record.state);
 }
 
 void MainWindow::procDeactivateButtons()
@@ -192,6 +196,11 @@ void MainWindow::procActivateButtons()
 
 void MainWindow::SetColorForListDir(QColor color_)
 {
+    // Passes follow each other without a pause: one is always under way, or has ended with its
+    // result still queued, and either read the folder before this mark.
+    m_passPredatesMark = true;
+    // The shown entry changes with its record: its buttons follow the record's state.
+    ListWidgetFill::setState(ui->ListText, m_selectedName, m_selectedPath, color_);
     for (FolderRecord& record : m_folderList) {
         if (record.name == m_selectedName && record.path == m_selectedPath) {
             record.state = color_;
@@ -212,16 +221,19 @@ void MainWindow::proc_Clicked_New()
     procMakeReportPart1();
 }
 
+// Edit and View only look the report folder up: opening a report must never create one.
 void MainWindow::proc_Clicked_Edit()
 {
-    GetFolderNameReport();
-    showEditReport(QStringLiteral("%1/%2").arg(m_reportsDir, m_reportFolderName));
+    const QString folder = finishedReportFolder();
+    if (!folder.isEmpty())
+        showEditReport(QStringLiteral("%1/%2").arg(m_reportsDir, folder));
 }
 
 void MainWindow::proc_Clicked_View()
 {
-    GetFolderNameReport();
-    showViewReport(QStringLiteral("%1/%2").arg(m_reportsDir, m_reportFolderName));
+    const QString folder = finishedReportFolder();
+    if (!folder.isEmpty())
+        showViewReport(QStringLiteral("%1/%2").arg(m_reportsDir, folder));
 }
 
 void MainWindow::proc_Clicked_Refresh()

@@ -4,10 +4,25 @@
 
 #include <QBrush>
 #include <QListWidget>
+#include <QPainter>
 #include <QVariantList>
 
 #include <algorithm>
 #include <numeric>
+
+void StateItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                              const QModelIndex& index) const
+{
+    QStyleOptionViewItem plain(option);
+    plain.state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
+    QStyledItemDelegate::paint(painter, plain, index);
+    if (option.state & QStyle::State_HasFocus) {
+        painter->save();
+        painter->setPen(QPen(option.palette.color(QPalette::Text), 1, Qt::DotLine));
+        painter->drawRect(option.rect.adjusted(0, 0, -1, -1));
+        painter->restore();
+    }
+}
 
 namespace ListWidgetFill {
 
@@ -17,13 +32,8 @@ void fill(QListWidget* list, const FolderRecords& records, bool deep, const QStr
         return;
     QStringList texts;
     texts.reserve(records.size());
-    QVector<QColor> colours;
-    colours.reserve(records.size());
-    for (const FolderRecord& r : records) {
+    for (const FolderRecord& r : records)
         texts.append(AnalysisList::displayText(r, deep, dataDir));
-        colours.append(r.state);
-    }
-    const QVector<QColor> finalColours = AnalysisList::resolvePrefixColours(texts, colours);
 
     // The widget sorts by QString::localeAwareCompare of the display text. Inserting
     // into a sorting list, or sorting it afterwards, costs far more than ordering the
@@ -41,8 +51,8 @@ void fill(QListWidget* list, const FolderRecords& records, bool deep, const QStr
     list->setUniformItemSizes(true);
     for (int i : order) {
         auto* item = new QListWidgetItem(texts[i]);
-        item->setForeground(QBrush(finalColours[i], Qt::SolidPattern));
         const FolderRecord& r = records[i];
+        item->setForeground(QBrush(r.state, Qt::SolidPattern));
         item->setData(RecordRole, QVariantList{r.path, r.name, r.state});
         list->addItem(item);
     }
@@ -62,6 +72,20 @@ FolderRecord recordOf(const QListWidgetItem* item)
     r.name = v[1].toString();
     r.state = v[2].value<QColor>();
     return r;
+}
+
+bool setState(QListWidget* list, const QString& name, const QString& path, const QColor& state)
+{
+    for (int row = 0; list && row < list->count(); ++row) {
+        QListWidgetItem* item = list->item(row);
+        const FolderRecord r = recordOf(item);
+        if (r.name == name && r.path == path) {
+            item->setForeground(QBrush(state, Qt::SolidPattern));
+            item->setData(RecordRole, QVariantList{r.path, r.name, state});
+            return true;
+        }
+    }
+    return false;
 }
 
 int rowOfText(const QListWidget* list, const QString& text)

@@ -3,10 +3,23 @@
 #include "folderrecord.h"
 
 #include <QString>
+#include <QStyledItemDelegate>
 #include <Qt>
 
 class QListWidget;
 class QListWidgetItem;
+
+// Paints list entries in their own colours whatever the view's selection: the entry the
+// buttons act on is marked by its light grey background, and a selection highlight would
+// hide both that and the state colour of its text. The keyboard's current entry gets a
+// dotted frame only.
+class StateItemDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+};
 
 // Filling the analysis list widget. Each item carries its folder record, so the
 // selection is read from the item instead of being parsed back out of its text.
@@ -15,11 +28,16 @@ namespace ListWidgetFill {
 constexpr int RecordRole = Qt::UserRole + 1;
 
 // Clears the list and adds one item per record: display text, a solid foreground
-// brush of the resolved colour, the record in RecordRole. The list sorts ascending.
+// brush of the record's own state colour, the record in RecordRole. The list sorts
+// ascending.
 void fill(QListWidget* list, const FolderRecords& records, bool deep, const QString& dataDir);
 
 // The record stored in an item by fill(); an empty record for other items.
 FolderRecord recordOf(const QListWidgetItem* item);
+
+// Gives the item of this folder (name and path) a new state: text colour and record.
+// Returns false when no item shows that folder.
+bool setState(QListWidget* list, const QString& name, const QString& path, const QColor& state);
 
 // First row whose text equals text exactly, or -1.
 int rowOfText(const QListWidget* list, const QString& text);

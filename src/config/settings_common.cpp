@@ -123,7 +123,14 @@ void settings_common::SaveSettings()
     // The file takes the selected language; the member follows at the next load.
     SettingsValues toFile = next;
     toFile.currentLanguage = form.currentLanguage;
-    SettingsStore::save(m_appDir, toFile);
+    m_saved = SettingsStore::save(m_appDir, toFile);
+    if (!m_saved) {
+        // The program keeps working with what the file still holds.
+        MessageBox::warning(SettingsStore::warningTitle(m_lang),
+                            SettingsStore::notSavedMessage(m_saved, m_lang),
+                            SettingsStore::okButton(m_lang));
+        return;
+    }
     m_values = next;
 }
 
@@ -144,7 +151,14 @@ void settings_common::SaveListOperators(QStringList newOpList)
     ui->op_lt_OperatorsList->clear();
     ui->op_lt_OperatorsList->addItems(newOpList);
     resetOperatorEditing();
-    m_values.operators = SettingsStore::saveOperators(m_appDir, newOpList);
+    QStringList written;
+    const FileWrite::Result saved = SettingsStore::saveOperators(m_appDir, newOpList, &written);
+    // The names serve this session either way; the user learns they were not kept.
+    m_values.operators = written;
+    if (!saved)
+        MessageBox::warning(SettingsStore::warningTitle(m_lang),
+                            SettingsStore::notSavedMessage(saved, m_lang),
+                            SettingsStore::okButton(m_lang));
 }
 
 QString settings_common::is_nw_IP()
@@ -231,6 +245,8 @@ void settings_common::on_pb_ok_clicked()
     if (!CheckSettings())
         return;
     SaveSettings();
+    if (!m_saved)
+        return; // stays open with what the user typed
     emit NewPath();
     emit NewIp();
     close();

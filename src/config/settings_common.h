@@ -66,5 +66,6 @@ private:
     Ui::settings_common* ui;
     QString m_appDir;
     SettingsValues m_values;
+    FileWrite::Result m_saved; // outcome of the last full save
     uchar m_lang = 1; // the form is built with Russian texts
 };

@@ -1,7 +1,5 @@
 #include "settingsstore.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 
@@ -77,6 +75,20 @@ bool fileExists(const QString& appDir)
     return QFileInfo::exists(filePath(appDir));
 }
 
+unsigned char languageIndex(const QVariant& stored)
+{
+    const unsigned char low = static_cast<unsigned char>(stored.toString().toInt());
+    return low == 1 ? 1 : 0;
+}
+
+unsigned char storedLanguage(const QString& appDir)
+{
+    if (!fileExists(appDir))
+        return 0;
+    QSettings ini(filePath(appDir), QSettings::IniFormat);
+    return languageIndex(ini.value(kLanguage + QLatin1Char('/') + kCurrent));
+}
+
 SettingsValues defaults()
 {
     SettingsValues v;
@@ -112,65 +124,65 @@ SettingsValues load(const QString& appDir)
     v.languages = readList(ini, kLanguage, kLang);
 
     ini.beginGroup(kLanguage);
-    v.currentLanguage = static_cast<unsigned char>(ini.value(kCurrent, 0).toInt());
+    v.currentLanguage = languageIndex(ini.value(kCurrent));
     ini.endGroup();
     return v;
 }
 
-bool save(const QString& appDir, const SettingsValues& values)
+FileWrite::Result save(const QString& appDir, const SettingsValues& values)
 {
     const QString path = filePath(appDir);
-    QFile::remove(path);
-    QDir().mkpath(QFileInfo(path).absolutePath());
+    const FileWrite::Result folder = FileWrite::makePath(QFileInfo(path).absolutePath());
+    if (!folder)
+        return folder;
+    // A whole new file replaces the old one only once it is complete.
+    return FileWrite::ini(path, [&values](QSettings& ini) {
+        ini.beginGroup(kNetwork);
+        ini.setValue(kIp, values.ip);
+        ini.setValue(kLocal, values.localVersion);
+        if (!values.localVersion) {
+            ini.setValue(kId, values.userId);
+            ini.setValue(kPort, values.port);
+        }
+        ini.endGroup();
 
-    QSettings ini(path, QSettings::IniFormat);
-    ini.beginGroup(kNetwork);
-    ini.setValue(kIp, values.ip);
-    ini.setValue(kLocal, values.localVersion);
-    if (!values.localVersion) {
-        ini.setValue(kId, values.userId);
-        ini.setValue(kPort, values.port);
-    }
-    ini.endGroup();
+        ini.beginGroup(kPaths);
+        ini.setValue(kDirectory, values.directory);
+        ini.setValue(kDeep, values.deepSearch);
+        ini.endGroup();
 
-    ini.beginGroup(kPaths);
-    ini.setValue(kDirectory, values.directory);
-    ini.setValue(kDeep, values.deepSearch);
-    ini.endGroup();
+        ini.beginGroup(kOperators);
+        ini.setValue(kCount, values.operators.size());
+        for (int i = 0; i < values.operators.size(); ++i)
+            ini.setValue(kOperator.arg(i), values.operators.at(i));
+        ini.endGroup();
 
-    ini.beginGroup(kOperators);
-    ini.setValue(kCount, values.operators.size());
-    for (int i = 0; i < values.operators.size(); ++i)
-        ini.setValue(kOperator.arg(i), values.operators.at(i));
-    ini.endGroup();
-
-    ini.beginGroup(kLanguage);
-    ini.setValue(kCount, values.languages.size());
-    ini.setValue(kCurrent, values.currentLanguage);
-    for (int i = 0; i < values.languages.size(); ++i)
-        ini.setValue(kLang.arg(i), values.languages.at(i));
-    ini.endGroup();
-
-    ini.sync();
-    return ini.status() == QSettings::NoError;
+        ini.beginGroup(kLanguage);
+        ini.setValue(kCount, values.languages.size());
+        ini.setValue(kCurrent, values.currentLanguage);
+        for (int i = 0; i < values.languages.size(); ++i)
+            ini.setValue(kLang.arg(i), values.languages.at(i));
+        ini.endGroup();
+    }, FileWrite::IniMode::Replace);
 }
 
-QStringList saveOperators(const QString& appDir, const QStringList& names)
+FileWrite::Result saveOperators(const QString& appDir, const QStringList& names, QStringList* written)
 {
     const QString path = filePath(appDir);
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QSettings ini(path, QSettings::IniFormat);
-    ini.beginGroup(kOperators);
+    const FileWrite::Result folder = FileWrite::makePath(QFileInfo(path).absolutePath());
+    if (!folder)
+        return folder;
     const unsigned char count = static_cast<unsigned char>(names.size());
-    ini.setValue(kCount, count);
-    QStringList written;
-    for (int i = 0; i < count; ++i) {
-        ini.setValue(kOperator.arg(i), names.at(i));
-        written.append(names.at(i));
-    }
-    ini.endGroup();
-    ini.sync();
-    return written;
+    written->clear();
+    for (int i = 0; i < count; ++i)
+        written->append(names.at(i));
+    return FileWrite::ini(path, [&](QSettings& ini) {
+        ini.beginGroup(kOperators);
+        ini.setValue(kCount, count);
+        for (int i = 0; i < count; ++i)
+            ini.setValue(kOperator.arg(i), names.at(i));
+        ini.endGroup();
+    });
 }
 
 QString displayAddress(const QString& stored)
@@ -284,6 +296,12 @@ QString renameQuestion(const QString& oldName, const QString& newName, unsigned 
 {
     return pick(lang, "Replace \"%1\" with \"%2\"?", "Заменить \"%1\" на \"%2\"?")
         .arg(oldName, newName);
+}
+
+QString notSavedMessage(const FileWrite::Result& result, unsigned char lang)
+{
+    return FileWrite::message(result, isRussian(lang) ? 1 : 0) % QLatin1Char('\n')
+        % pick(lang, "The settings were not saved.", "Настройки не сохранены.");
 }
 
 QString operatorsFullMessage(unsigned char lang)

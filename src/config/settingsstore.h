@@ -2,6 +2,9 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVariant>
+
+#include "report/filewrite.h"
 
 // The values kept in "<appDir>/settings/settings.ini".
 struct SettingsValues {
@@ -42,6 +45,13 @@ constexpr int MaxOperators = 255;
 QString filePath(const QString& appDir);
 bool fileExists(const QString& appDir);
 
+// The interface language a stored Language/Current value selects: its low byte, where
+// 1 is Russian and any other value (also a missing or non-numeric one) English. Every
+// window and the store read the language through this, so they never disagree.
+unsigned char languageIndex(const QVariant& stored);
+// languageIndex() of the file's Language/Current; English without a file. Only reads.
+unsigned char storedLanguage(const QString& appDir);
+
 // Values of a freshly created file (user ID and port are not part of it).
 SettingsValues defaults();
 
@@ -51,12 +61,11 @@ SettingsValues load(const QString& appDir);
 
 // Rewrites the whole file. The address is written as given (normalise it first);
 // NetworkID and NetworkPort are written only when the local version is off.
-// Returns false when the file could not be written.
-bool save(const QString& appDir, const SettingsValues& values);
+FileWrite::Result save(const QString& appDir, const SettingsValues& values);
 
 // Touches only the OperatorsSettings group: Count = number of names modulo 256,
-// followed by that many names. Returns the names that were written.
-QStringList saveOperators(const QString& appDir, const QStringList& names);
+// followed by that many names; *written receives them.
+FileWrite::Result saveOperators(const QString& appDir, const QStringList& names, QStringList* written);
 
 // "192.168.1.1" -> "192.168.001.001"; a text that is not four parts of 0..255 gives
 // the default address in display form.
@@ -79,5 +88,7 @@ QString noButton(unsigned char lang);
 QString renameQuestion(const QString& oldName, const QString& newName, unsigned char lang);
 // Warning shown when a further name would exceed MaxOperators.
 QString operatorsFullMessage(unsigned char lang);
+// Warning shown when the settings file could not be written.
+QString notSavedMessage(const FileWrite::Result& result, unsigned char lang);
 
 } // namespace SettingsStore

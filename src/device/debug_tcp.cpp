@@ -10,6 +10,9 @@ Debug_TCP::Debug_TCP(QWidget* parent) : QWidget(parent), ui(new Ui::Debug_TCP)
     ui->setupUi(this);
     // The log can grow to many thousands of lines; an undo history of it is pure cost.
     ui->textEdit->document()->setUndoRedoEnabled(false);
+    // Every calculation adds some 300 lines; a day of reports must not pile up in memory.
+    // The newest lines, the ones a service engineer reads, stay.
+    ui->textEdit->document()->setMaximumBlockCount(MaxLines);
     m_outgoing.setForeground(QColor(Qt::darkGreen));
     m_incoming.setForeground(QColor(Qt::blue));
     m_batchEnd.setSingleShot(true);

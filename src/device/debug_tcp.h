@@ -16,6 +16,8 @@ class Debug_TCP : public QWidget
     Q_OBJECT
 public:
     explicit Debug_TCP(QWidget* parent = nullptr);
+    // The log keeps this many lines, about ten calculations.
+    static constexpr int MaxLines = 3000;
     ~Debug_TCP() override;
 
 public slots:

@@ -1,3 +1,5 @@
+// The link: connecting, the command each step sends, phase timers, retries and closing.
+// The replies are handled in devicelink_replies.cpp.
 #include "devicelink.h"
 
 #include <QTcpSocket>
@@ -5,13 +7,7 @@
 
 namespace {
 const int LastDataLine = DeviceLink::RawValueCount - 1;   // 69
-const int LastOutputLine = DeviceLink::ResultCount - 1;   // 56
 const quint16 LocalPort = 9761;
-
-bool begins(const QString& line, const char* prefix)
-{
-    return line.startsWith(QLatin1String(prefix));
-}
 }  // namespace
 
 DeviceLink::DeviceLink(QObject* parent)
@@ -134,6 +130,15 @@ void DeviceLink::nw_proc_Disconnect()
         emit calculationFailed(4);   // the pipeline must not wait for results that never come
 }
 
+bool DeviceLink::stopCalculation()
+{
+    if (!calculating())
+        return false;
+    finish();
+    emit calculationFailed(4);
+    return true;
+}
+
 void DeviceLink::finish()
 {
     m_refreshTimer->start();
@@ -194,9 +199,9 @@ void DeviceLink::arm(int ms)
     m_readTimer->start(ms);
 }
 
-void DeviceLink::nw_proc_Send(const QString& text, bool plain)
+void DeviceLink::nw_proc_Send(const QString& text, bool special)
 {
-    const QString frame = Framing::buildFrame(text, plain);
+    const QString frame = Framing::buildFrame(text, special);
     emit lineLogged(Framing::simplified(frame), true);
     nw_proc_SendTCPdata(frame);
 }
@@ -287,196 +292,6 @@ void DeviceLink::nw_proc_TCP_SendCommand()
         nw_proc_Send(m_serviceText, true);
         break;
     }
-}
-
-void DeviceLink::nw_proc_readFortune()
-{
-    const quint64 g = m_generation;
-    const QStringList lines = m_collector.feed(m_socket->readAll());
-    for (const QString& line : lines) {
-        // Every line received shows in the debug log, also those that arrive after the
-        // exchange has ended; only lines of the running exchange are acted on.
-        emit lineLogged(line, false);
-        if (g != m_generation || m_step == Closed)
-            continue;
-        nw_proc_ParsingMessage(line);
-    }
-}
-
-void DeviceLink::nw_proc_ParsingMessage(const QString& line)
-{
-    switch (m_step) {
-    case Identify:
-    case ReadSerial:
-    case ReadVersion:
-        handleCheckReply(line);
-        break;
-    case StartWrite:
-        if (begins(line, "@READY*")) {
-            m_lineCounter = 0;
-            m_step = m_next;
-            nw_proc_TCP_SendCommand();
-        } else {
-            giveUp(0);
-        }
-        break;
-    case WriteLines:
-        handleWriteReply(line);
-        break;
-    case ReadBack:
-        handleReadBackLine(line);
-        break;
-    case Calculate:
-        if (begins(line, "@DONE*")) {
-            m_readTimer->stop();
-            m_step = StartOutput;
-            m_retries = 0;
-            nw_proc_TCP_SendCommand();
-        } else {
-            giveUp(2);
-        }
-        break;
-    case ReadOutput:
-        handleOutputLine(line);
-        break;
-    case ServiceCommand:
-        m_step = Closed;
-        nw_proc_TCP_SendCommand();
-        break;
-    case Closed:
-    case StartReadBack:
-    case StartOutput:
-        break;
-    }
-}
-
-void DeviceLink::handleCheckReply(const QString& line)
-{
-    Status failure = Status::WrongIdentity;
-    if (m_step == Identify) {
-        if (begins(line, "@Quendalivertyx")) {
-            m_available = true;
-            m_errorShown = false;
-            const quint64 g = m_generation;
-            emit statusChanged(Status::Connected);
-            if (g != m_generation)
-                return;
-            m_step = m_next;
-            nw_proc_TCP_SendCommand();
-            return;
-        }
-        m_available = false;
-    } else if (m_step == ReadSerial) {
-        if (begins(line, "@SN,") && Framing::checkReply(line)) {
-            m_serial = Framing::parseSerial(line);
-            m_step = m_next;
-            nw_proc_TCP_SendCommand();
-            return;
-        }
-        failure = Status::BadSerial;
-    } else {
-        if (begins(line, "@CV,") && Framing::checkReply(line)) {
-            m_version = Framing::parseVersion(line);
-            m_step = m_next;
-            nw_proc_TCP_SendCommand();
-            return;
-        }
-        failure = Status::BadVersion;
-    }
-    finish();
-    emit statusChanged(failure);
-}
-
-void DeviceLink::handleWriteReply(const QString& line)
-{
-    arm(m_readBackMs);
-    if (begins(line, "@OK*")) {
-        ++m_lineCounter;
-        nw_proc_TCP_SendCommand();
-    } else if (begins(line, "@DONE*") && m_lineCounter == RawValueCount) {
-        m_readTimer->stop();
-        m_retries = 0;
-        m_step = StartReadBack;
-        nw_proc_TCP_SendCommand();
-    } else {
-        failAttempt(false);
-    }
-}
-
-void DeviceLink::handleReadBackLine(const QString& line)
-{
-    if (begins(line, "@DONE*")) {
-        if (!m_mismatch && m_lineCounter == LastDataLine && m_seen.count(true) == RawValueCount) {
-            m_readTimer->stop();
-            m_step = Calculate;
-            nw_proc_TCP_SendCommand();
-        } else {
-            m_mismatch = true;   // a missing line fails the attempt like a wrong one
-            failAttempt(false);
-        }
-        return;
-    }
-    if (!Framing::checkReply(line)) {
-        m_mismatch = true;
-        return;
-    }
-    const Framing::ReadBackLine r = Framing::parseReadBack(line);
-    if (r.index < 0 || r.index > LastDataLine) {
-        m_mismatch = true;
-        return;
-    }
-    m_lineCounter = r.index;
-    m_seen.setBit(r.index);
-    if (static_cast<qint64>(r.value) != m_raw.at(r.index))
-        m_mismatch = true;
-}
-
-void DeviceLink::handleOutputLine(const QString& line)
-{
-    arm(m_outputMs);
-    if (begins(line, "@DONE*")) {
-        if (m_lineCounter != LastOutputLine)
-            return;   // early: the remaining lines may still come
-        if (m_mismatch || !m_echoSeen || m_seen.count(true) != ResultCount) {
-            failAttempt(false);
-            return;
-        }
-        m_readTimer->stop();
-        // The rest is the identity read of a device check; the calculation is over.
-        m_exchange = Exchange::Check;
-        m_refreshTimer->start();
-        const quint64 g = m_generation;
-        emit resultsReady();
-        if (g != m_generation)
-            return;
-        m_step = ReadSerial;
-        nw_proc_TCP_SendCommand();
-        return;
-    }
-    if (!Framing::checkReply(line))
-        return;
-    if (begins(line, "@TR-")) {
-        m_echoSeen = true;
-        if (Framing::parseTypeEcho(line) != m_typeCode)
-            m_mismatch = true;
-        return;
-    }
-    storeOutput(line);
-}
-
-void DeviceLink::storeOutput(const QString& line)
-{
-    const Framing::OutputLine o = Framing::parseOutput(line);
-    if (!o.wellFormed)
-        return;   // no defined layout: ignored like a line with a bad checksum
-    if (o.index < 0 || o.index > LastOutputLine) {
-        m_mismatch = true;
-        return;
-    }
-    m_lineCounter = o.index;
-    m_seen.setBit(o.index);
-    m_norms[o.index] = o.norm;
-    m_results[o.index] = o.result == -1.0 ? 1000000.0 : o.result;
 }
 
 // A failed attempt of the write, read-back or output phase: on time-out or bad ending.

@@ -72,6 +72,16 @@ public:
     void nw_proc_Disconnect();
     void updateNetwork();
     void startPolling();
+    // The user's way out of a hung calculation: ends it as a lost connection does
+    // (calculationFailed(4)) and closes the link. False when no calculation runs.
+    bool stopCalculation();
+    bool calculating() const { return m_exchange == Exchange::Calculation && m_step != Closed; }
+
+    // The reply line being handled (the receive line buffer): checksum check, and the
+    // payload read by reply kind (2 version, 3 read-back line, 4 output or type echo
+    // line, 5 serial number). Outside the handling of a line there is none.
+    bool nw_proc_CheckCRCMessage() const;
+    void nw_proc_ReadCount(uchar count);
 
     bool deviceAvailable() const { return m_available; }
     void setDeviceAvailable(bool available) { m_available = available; }
@@ -84,7 +94,7 @@ public:
     QTimer* refreshTimer() { return m_refreshTimer; }
     QTimer* readTimeoutTimer() { return m_readTimer; }
 
-    // Silence limits: write and read-back replies, the calculation, each output line.
+    // Silence limits: each write reply and the read back, the calculation, the whole output.
     void setPhaseTimeouts(int readBackMs, int calculateMs, int outputMs);
 
     static const char* unlockWord();
@@ -104,7 +114,7 @@ private:
 
     void nw_proc_Connect(Exchange kind, Step first);
     void nw_proc_TCP_SendCommand();
-    void nw_proc_Send(const QString& text, bool plain);
+    void nw_proc_Send(const QString& text, bool special);
     void nw_proc_SendTCPdata(const QString& s);
     void onConnected();
     void nw_proc_readFortune();
@@ -112,12 +122,12 @@ private:
     void onDisconnected();
     void nw_proc_TimeOut_Read();
     void connectionLost(const QString& description);
-    void nw_proc_ParsingMessage(const QString& line);
-    void handleCheckReply(const QString& line);
-    void handleWriteReply(const QString& line);
-    void handleReadBackLine(const QString& line);
-    void handleOutputLine(const QString& line);
-    void storeOutput(const QString& line);
+    void nw_proc_ParsingMessage();
+    void handleCheckReply();
+    void handleWriteReply();
+    void handleReadBackLine();
+    void handleOutputLine();
+    void storeOutput();
     void failAttempt(bool expired);
     void giveUp(int code);
     void arm(int ms);
@@ -134,6 +144,7 @@ private:
     Step m_next = Closed;
     quint64 m_generation = 0;    // changes whenever an exchange starts or the link closes
     Framing::LineCollector m_collector;
+    QString m_line;
 
     int m_lineCounter = 0;
     bool m_mismatch = false;

@@ -1,6 +1,7 @@
 #include "framing.h"
 
 #include <array>
+#include <cmath>
 
 namespace Framing {
 
@@ -94,6 +95,11 @@ QString simplified(const QString& line)
     return line.simplified();
 }
 
+QString LineCollector::overlongLine()
+{
+    return QStringLiteral("<line over %1 characters>").arg(MaxLineLength);
+}
+
 QStringList LineCollector::feed(const QByteArray& bytes)
 {
     QStringList lines;
@@ -101,8 +107,18 @@ QStringList LineCollector::feed(const QByteArray& bytes)
         if (b == '\r')
             continue;
         if (b == '\n') {
-            lines.append(m_buffer.simplified());
+            if (!m_dropping)
+                lines.append(m_buffer.simplified());
             m_buffer.clear();
+            m_dropping = false;
+            continue;
+        }
+        if (m_dropping)
+            continue;
+        if (m_buffer.size() == MaxLineLength) {
+            lines.append(overlongLine());
+            m_buffer.clear();
+            m_dropping = true;
             continue;
         }
         // Non-ASCII bytes have no meaning on the link; keep them visible as Latin-1.
@@ -161,7 +177,8 @@ OutputLine parseOutput(const QString& line)
         return r;
     bool ok = false;
     const double a = line.mid(4, commaA - 4).toDouble(&ok);  // QString::toDouble is C-locale
-    r.result = ok ? a : 0;
+    // "nan" and "inf" parse, but no marker result is infinite or undefined.
+    r.result = ok && std::isfinite(a) ? a : 0;
     const quint64 b = line.mid(commaA + 1, commaB - commaA - 1).toULongLong(&ok, 16);
     r.norm = ok ? double(b) : 0;
     r.wellFormed = true;

@@ -32,16 +32,27 @@ bool checkReply(const QString& line);
 QString simplified(const QString& line);
 
 // Assembles incoming bytes into lines: LF ends a line, CR is ignored everywhere.
+// A line that grows past MaxLineLength is handed on once as OverlongLine, which no
+// reply check accepts, and the rest of it up to its LF is dropped: a device that
+// never sends LF cannot make the buffer grow without end.
 class LineCollector
 {
 public:
+    static constexpr int MaxLineLength = 4096;
+    static QString overlongLine();
+
     // Appends the bytes and returns the complete lines (simplified) they finished.
     QStringList feed(const QByteArray& bytes);
     const QString& pending() const { return m_buffer; }
-    void clear() { m_buffer.clear(); }
+    void clear()
+    {
+        m_buffer.clear();
+        m_dropping = false;
+    }
 
 private:
     QString m_buffer;
+    bool m_dropping = false;
 };
 
 // Reply payloads. Fields that do not parse are 0; short lines give what exists.
@@ -51,7 +62,7 @@ struct ReadBackLine {
 };
 struct OutputLine {
     int index = 0;
-    double result = 0;   // field A, decimal with "."
+    double result = 0;   // field A, decimal with "."; 0 unless a finite number
     double norm = 0;     // field B, hexadecimal integer
     bool wellFormed = false;  // A and B each followed by a comma
 };

@@ -49,7 +49,8 @@ void MainWindow::onLinkStatus(int status)
 
 void MainWindow::onSocketError(const QString& description, bool showBox)
 {
-    if (showBox)
+    // During a batch a lost device shows as the next calculation's failure, in the summary.
+    if (showBox && !m_batch.active())
         MessageBox::information(QStringLiteral("Connecting error"),
                                 QStringLiteral("Error code: %1.").arg(description),
                                 QStringLiteral("OK"));
@@ -74,6 +75,35 @@ uchar MainWindow::nw_proc_CalcCRC16(QString inputText, uchar offset)
 uchar MainWindow::nw_proc_ASCII_to_HEX(uchar count)
 {
     return Framing::hexDigitValue(QChar(count));
+}
+
+bool MainWindow::nw_proc_CheckCRCMessage()
+{
+    return m_link->nw_proc_CheckCRCMessage();
+}
+
+void MainWindow::nw_proc_ReadCount(uchar count)
+{
+    m_link->nw_proc_ReadCount(count);
+}
+
+// Esc in the progress window. The exchange goes on while the question is open, so it
+// may have ended by the time the answer comes.
+void MainWindow::askStopCalculation()
+{
+    if (!m_link->calculating())
+        return;
+    const bool en = m_lang == 0;
+    const bool yes = MessageBox::question(en ? QStringLiteral("Confirmation") : QStringLiteral("Подтверждение"),
+                                          en ? QStringLiteral("Stop the calculation?")
+                                             : QStringLiteral("Остановить расчет?"),
+                                          en ? QStringLiteral("Yes") : QStringLiteral("Да"),
+                                          en ? QStringLiteral("No") : QStringLiteral("Нет"));
+    if (yes) {
+        if (m_batch.active())
+            m_batch.interrupt();  // in a batch the operator means the whole batch
+        m_link->stopCalculation();
+    }
 }
 
 void MainWindow::tmr_refreshInfo()

@@ -3,6 +3,8 @@
 #include "report/reporthtml.h"
 
 #include <QFontMetricsF>
+#include <QGraphicsScene>
+#include <QGraphicsSimpleTextItem>
 #include <QPainter>
 
 #include <cmath>
@@ -51,10 +53,11 @@ QFont chartFont(int pixelSize)
     return font;
 }
 
+// Adds the chart's items to the scene; coordinates are scene units, which are pixels.
 class Canvas
 {
 public:
-    explicit Canvas(QImage& image) : m_painter(&image)
+    explicit Canvas(QGraphicsScene& scene) : m_scene(scene)
     {
         m_shared.setColor(Qt::black);
         m_shared.setWidthF(1);
@@ -66,14 +69,18 @@ public:
 
     void line(double x1, double y1, double x2, double y2)
     {
-        m_painter.setPen(QPen());
-        m_painter.drawLine(QLineF(x1, y1, x2, y2));
+        m_scene.addLine(QLineF(x1, y1, x2, y2), QPen());
     }
 
-    void gridLine(double x, double y1, double y2)
+    // A dash-dot-dot line from y 40 down with its label left of it at y 26. A line that
+    // falls outside the image is left out with its label.
+    void gridLine(double x, double labelX, int width, const QString& label)
     {
-        m_painter.setPen(m_shared);
-        m_painter.drawLine(QLineF(x, y1, x, y2));
+        if (x < 0 || x > width - 1)
+            return;
+        m_scene.addLine(QLineF(x, 40, x, Height), m_shared);
+        // A label cut at an edge would show another number ("-2100" as "100"): keep it inside.
+        text(std::max(0.0, std::min(labelX, width - textWidth(label))), 26, label);
     }
 
     void bar(const QRectF& rect, const QColor& colour)
@@ -81,29 +88,28 @@ public:
         QPen pen(m_shared);
         pen.setStyle(Qt::SolidLine);
         pen.setColor(colour);
-        m_painter.setPen(pen);
-        m_painter.setBrush(QBrush(colour, Qt::SolidPattern));
-        m_painter.drawRect(rect);
-        m_painter.setBrush(Qt::NoBrush);
+        m_scene.addRect(rect, pen, QBrush(colour, Qt::SolidPattern));
     }
 
     void setFont(int pixelSize)
     {
-        m_painter.setFont(chartFont(pixelSize));
-        m_ascent = QFontMetricsF(m_painter.font()).ascent();
+        m_font = chartFont(pixelSize);
     }
 
-    // Text with its top left corner at (x, y).
+    double textWidth(const QString& s) const { return QFontMetricsF(m_font).horizontalAdvance(s); }
+
+    // Text with its top left corner at (x, y): the item's first line starts at its origin.
     void text(double x, double y, const QString& s)
     {
-        m_painter.setPen(QPen(Qt::black));
-        m_painter.drawText(QPointF(x, y + m_ascent), s);
+        QGraphicsSimpleTextItem* item = m_scene.addSimpleText(s, m_font);
+        item->setBrush(Qt::black);
+        item->setPos(x, y);
     }
 
 private:
-    QPainter m_painter;
+    QGraphicsScene& m_scene;
     QPen m_shared;
-    double m_ascent = 0;
+    QFont m_font;
 };
 
 template <typename RowFn>
@@ -145,8 +151,7 @@ void drawOverview(Canvas& canvas, int w, bool legend, const MarkerTable& table)
     if (maximum > 0 && step > 0) {
         for (int k = 1; k <= 5; ++k) {
             const double offset = k * step * scale;
-            canvas.gridLine(offset + 15, 40, Height);
-            canvas.text(offset + 3, 26, ReportHtml::formatNumber(double(k * step)));
+            canvas.gridLine(offset + 15, offset + 3, w, ReportHtml::formatNumber(double(k * step)));
         }
     }
 
@@ -194,16 +199,15 @@ void drawDifference(Canvas& canvas, int w, const MarkerTable& table)
     if (maxUp > 0 && stepUp > 0) {
         for (int k = 1; k <= 3; ++k) {
             const double offset = k * stepUp * right;
-            canvas.gridLine(300 + offset, 40, Height);
-            canvas.text(offset + 288, 26, ReportHtml::formatNumber(double(k * stepUp)));
+            canvas.gridLine(300 + offset, offset + 288, w, ReportHtml::formatNumber(double(k * stepUp)));
         }
     }
     const long long stepDown = gridStep(maxDown, 3);
     if (maxDown > 0 && stepDown > 0) {
         for (int k = 1; k <= 3; ++k) {
             const double offset = k * stepDown * left;
-            canvas.gridLine(300 - offset, 40, Height);
-            canvas.text(288 - offset, 26, ReportHtml::formatNumber(double(-k * stepDown)));
+            canvas.gridLine(300 - offset, 288 - offset, w,
+                            ReportHtml::formatNumber(double(-k * stepDown)));
         }
     }
 
@@ -230,24 +234,26 @@ int width(int typeImage)
     return typeImage == OverviewWithLegend ? 520 : 550;
 }
 
-QImage draw(int typeImage, const MarkerTable& table)
+QImage draw(QGraphicsScene& scene, int typeImage, const MarkerTable& table)
 {
     const int w = width(typeImage);
-    QImage image(w, Height, QImage::Format_ARGB32);
-    image.fill(Qt::white);
+    scene.clear();
+    scene.setSceneRect(0, 0, w, Height);
     {
-        Canvas canvas(image);
+        Canvas canvas(scene);
         if (typeImage == Difference)
             drawDifference(canvas, w, table);
         else
             drawOverview(canvas, w, typeImage == OverviewWithLegend, table);
     }
+    QImage image(w, Height, QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        scene.render(&painter, QRectF(image.rect()), scene.sceneRect(), Qt::KeepAspectRatio);
+    }
+    scene.clear();
     return image;
-}
-
-bool save(const QImage& image, const QString& path)
-{
-    return image.save(path, "BMP");
 }
 
 QString imagePath(const QString& reportsDir, const QString& reportFolder,

@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QString>
 
+class QGraphicsScene;
+
 // Bar charts beside the report table. Rows are the display positions 0..56, labelled 1..57,
 // grouped in eight fixed vertical bands that match the sections of the report table.
 namespace Charts {
@@ -20,11 +22,10 @@ constexpr int Height = 1207;
 // 520 for the chart with legend, 550 otherwise.
 int width(int typeImage);
 
-// White image of width(typeImage) x Height, drawn from the marker table.
-QImage draw(int typeImage, const MarkerTable& table);
+// Draws the chart of the marker table into the scene and renders it into a white image
+// of width(typeImage) x Height. The scene is left empty for the next chart.
+QImage draw(QGraphicsScene& scene, int typeImage, const MarkerTable& table);
 
-// BMP file, replacing an earlier one.
-bool save(const QImage& image, const QString& path);
 
 // "%1/%2/%3_img_%4.bmp"
 QString imagePath(const QString& reportsDir, const QString& reportFolder,

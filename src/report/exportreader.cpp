@@ -1,6 +1,9 @@
 #include "exportreader.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QTextCodec>
 
 namespace ExportReader {
@@ -69,19 +72,6 @@ QString readSource(const QString& path)
     return text;
 }
 
-bool writeUtf8Copy(const QString& path, const QString& text)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    QString out = text;
-    out.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-    const QByteArray bytes = out.toUtf8();
-    const bool ok = file.write(bytes) == bytes.size();
-    file.close();
-    return ok;
-}
-
 bool hasLanguageMarker(const QString& source)
 {
     const int eol = source.indexOf(QLatin1Char('\n'));
@@ -104,8 +94,18 @@ void splitLines(ExportData& d)
     }
 }
 
-Problem readData(ExportData& d, const QString& folderName, const QString& currentOperator,
-                 int* problemLine)
+bool fitsDevice(const QString& value)
+{
+    bool ok = false;
+    const qint64 v = value.toLongLong(&ok, 10);
+    if (ok)
+        return v >= 0 && v <= MaxRawValue;
+    // Digits too many for 64 bits are a number too, and far out of range.
+    static const QRegularExpression digits(QStringLiteral("^\\s*[+-]?[0-9]+\\s*$"));
+    return !digits.match(value).hasMatch();
+}
+
+Refusal readData(ExportData& d, const QString& folderName, const QString& currentOperator)
 {
     d.reportOperator = currentOperator;
 
@@ -136,57 +136,72 @@ Problem readData(ExportData& d, const QString& folderName, const QString& curren
 
     d.rawValues.clear();
     const int lineCount = qMin(d.sourceLines.size(), d.trimmedLines.size());
-    auto fail = [&](Problem p, int line) {
+    auto refuse = [&](Problem p, int line, const QString& value = QString()) {
+        Refusal r{p, line, value};   // before the clear: value may be one of the raw values
         d.rawValues.clear();
-        if (problemLine)
-            *problemLine = line;
-        return p;
+        return r;
     };
-    for (int i = FirstDataLine;; ++i) {
-        if (i >= lineCount)
-            return fail(Problem::NoTableEnd, lineCount);
+    // The closing line first: without it every row check would name the wrong fault.
+    int end = FirstDataLine + 1;
+    while (end < lineCount && !d.trimmedLines.at(end).startsWith(TableEnd))
+        ++end;
+    if (end >= lineCount)
+        return refuse(Problem::NoTableEnd, qMax(lineCount, 1));
+    for (int i = FirstDataLine; i < end; ++i) {
         const QString& row = d.sourceLines.at(i);
         if (row.size() <= ValueColumn)
-            return fail(Problem::ShortRow, i + 1);
+            return refuse(Problem::ShortRow, i + 1);
         d.rawValues.append(valueAtColumn(row));
-        if (i + 1 >= lineCount)
-            return fail(Problem::NoTableEnd, lineCount);
-        if (d.trimmedLines.at(i + 1).startsWith(TableEnd))
-            break;
     }
     if (d.rawValues.size() < MinDataRows)
-        return fail(Problem::TooFewRows, FirstDataLine + d.rawValues.size() + 1);
-    if (problemLine)
-        *problemLine = 0;
-    return Problem::None;
+        return refuse(Problem::TooFewRows, end + 1);
+    for (int k = 0; k < MinDataRows; ++k) {
+        if (!fitsDevice(d.rawValues.at(k)))
+            return refuse(Problem::ValueOutOfRange, FirstDataLine + k + 1, d.rawValues.at(k));
+    }
+    return Refusal();
 }
 
-QString problemMessage(Problem p, const QString& filePath, int line, unsigned char language)
+QString problemMessage(const Refusal& r, const QString& filePath, unsigned char language)
 {
     const bool en = language == 0;
-    switch (p) {
+    const QString folder = QFileInfo(filePath).dir().dirName();
+    const QString line = QString::number(r.line);
+    QString text;
+    switch (r.problem) {
     case Problem::None:
         return QString();
     case Problem::TooFewRows:
-        return (en ? QStringLiteral("The export file \"%1\" has fewer than %2 data rows: its "
-                                    "table closes at line %3. Process stopped.")
-                   : QString::fromUtf8("В файле \"%1\" меньше %2 строк данных: таблица "
-                                       "заканчивается в строке %3. Процесс остановлен."))
-            .arg(filePath, QString::number(MinDataRows), QString::number(line));
+        text = (en ? QStringLiteral("Analysis \"%1\": the table of the export has fewer than %2 data rows "
+                                    "(it closes at line %3). Process stopped.")
+                   : QStringLiteral("Анализ \"%1\": в таблице файла экспорта меньше %2 строк данных "
+                                    "(она заканчивается в строке %3). Процесс остановлен."))
+                   .arg(folder, QString::number(MinDataRows), line);
+        break;
     case Problem::ShortRow:
-        return (en ? QStringLiteral("Line %2 of the export file \"%1\" is shorter than %3 "
-                                    "characters and holds no value. Process stopped.")
-                   : QString::fromUtf8("Строка %2 файла \"%1\" короче %3 символов и не "
-                                       "содержит значения. Процесс остановлен."))
-            .arg(filePath, QString::number(line), QString::number(ValueColumn + 1));
+        text = (en ? QStringLiteral("Analysis \"%1\": line %2 of the export is shorter than %3 characters "
+                                    "and holds no value. Process stopped.")
+                   : QStringLiteral("Анализ \"%1\": строка %2 файла экспорта короче %3 символов и не "
+                                    "содержит значения. Процесс остановлен."))
+                   .arg(folder, line, QString::number(ValueColumn + 1));
+        break;
     case Problem::NoTableEnd:
-        return (en ? QStringLiteral("The export file \"%1\" ends at line %2 without the line "
-                                    "of hyphens that closes its table. Process stopped.")
-                   : QString::fromUtf8("Файл \"%1\" заканчивается в строке %2 без строки "
-                                       "дефисов, закрывающей таблицу. Процесс остановлен."))
-            .arg(filePath, QString::number(line));
+        text = (en ? QStringLiteral("Analysis \"%1\": the table of the export has no closing line of "
+                                    "hyphens. Process stopped.")
+                   : QStringLiteral("Анализ \"%1\": у таблицы файла экспорта нет закрывающей строки "
+                                    "дефисов. Процесс остановлен."))
+                   .arg(folder);
+        break;
+    case Problem::ValueOutOfRange:
+        text = (en ? QStringLiteral("Analysis \"%1\": line %2 of the export holds the value %3, which the "
+                                    "device cannot take (it takes 0 to %4). Process stopped.")
+                   : QStringLiteral("Анализ \"%1\": строка %2 файла экспорта содержит значение %3, которое "
+                                    "аппаратная часть не принимает (допустимо от 0 до %4). Процесс остановлен."))
+                   .arg(folder, line, r.value, QString::number(MaxRawValue));
+        break;
     }
-    return QString();
+    // A long path wraps badly inside a sentence; on its own line it stays readable.
+    return text + QStringLiteral("\n\n") + filePath;
 }
 
 }  // namespace ExportReader

@@ -27,26 +27,36 @@ constexpr int FirstDataLine = 20;
 // cannot be opened.
 QString readSource(const QString& path);
 
-// Writes text as UTF-8 without byte order mark, every LF as CR LF. False when the file
-// cannot be written.
-bool writeUtf8Copy(const QString& path, const QString& text);
-
 // True when the first word of the first line is "Quantitation" or "Количественный".
 bool hasLanguageMarker(const QString& source);
 
 // Fills sourceLines (split at LF) and trimmedLines (simplified, followed by CR LF).
 void splitLines(ExportData& d);
 
-enum class Problem { None, TooFewRows, ShortRow, NoTableEnd };
+// The device takes each raw value as eight hexadecimal digits.
+constexpr qint64 MaxRawValue = 0xFFFFFFFFLL;
 
-// Fills operator, probe code, date, patient and raw values from the split lines.
-// On a problem the raw value list is left empty and *problemLine (1-based) names the
-// offending line: the short row, the closing line of a too short table, or the last line
-// of a file without a closing line.
-Problem readData(ExportData& d, const QString& folderName, const QString& currentOperator,
-                 int* problemLine = nullptr);
+enum class Problem { None, TooFewRows, ShortRow, NoTableEnd, ValueOutOfRange };
+
+// Why an export cannot be sent: the problem, the 1-based line it concerns (the short row,
+// the closing line of a too short table, the last line of a file without one, the row of
+// a value out of range) and, for a value out of range, that value.
+struct Refusal {
+    Problem problem = Problem::None;
+    int line = 0;
+    QString value;
+};
+
+// True unless the text is a decimal number outside 0..MaxRawValue; text that is no
+// number at all is sent as 0.
+bool fitsDevice(const QString& value);
+
+// Fills operator, probe code, date, patient and raw values from the split lines. On a
+// refusal the raw value list is left empty.
+Refusal readData(ExportData& d, const QString& folderName, const QString& currentOperator);
 
 // User-facing explanation, English for language 0, Russian otherwise; empty for None.
-QString problemMessage(Problem p, const QString& filePath, int line, unsigned char language);
+// It names the analysis folder first and ends with the file's path on a line of its own.
+QString problemMessage(const Refusal& r, const QString& filePath, unsigned char language);
 
 }  // namespace ExportReader

@@ -3,8 +3,6 @@
 #include "app/mainwindow.h"
 #include "ui_mainwindow.h"
 
-#include <QDateTime>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QPrinter>
@@ -14,7 +12,9 @@
 #include <QWebFrame>
 #include <QWebView>
 
+#include "app/desktop.h"
 #include "app/messagebox.h"
+#include "report/filewrite.h"
 #include "report/reportrecord.h"
 
 QString MainWindow::pdfPathFor(const QString& reportFolderName) const
@@ -31,33 +31,39 @@ bool MainWindow::pdfPending() const
 
 void MainWindow::proc_Save_PDF(QString nameFile)
 {
-    m_htmlTimer->setInterval(1000);
+    m_htmlTimer->setInterval(m_pdfDelayMs);
     m_pdfDue = false;
     m_loadWaitTimer->stop();
     // The PDF is named after the report folder the page lies in.
     m_pdfReportFolder = QFileInfo(nameFile).dir().dirName();
+    m_pdfSource = nameFile;
     m_pageLoading = true;
+    m_pageLoadOk = false;
     m_webView->load(QUrl::fromLocalFile(nameFile));
     m_htmlTimer->start();
 }
 
-void MainWindow::onPageLoadFinished(bool)
+void MainWindow::onPageLoadFinished(bool ok)
 {
     m_pageLoading = false;
-    if (m_pdfDue)
+    m_pageLoadOk = ok;
+    // A production run waits for its PDF before the analysis counts as done; nothing else can
+    // load a page meanwhile, so there is no reason to wait out the rest of the second.
+    if (m_pdfDue || (m_jobPdfPending && m_htmlTimer->isActive())) {
+        m_htmlTimer->stop();
         writePdf();
+    }
 }
 
 void MainWindow::procLoadHTMLFinished()
 {
     m_htmlTimer->stop();
+    m_pdfDue = true;
     if (m_pageLoading) {
         // Never print half a page: wait for the load to end, within a bound.
-        m_pdfDue = true;
         m_loadWaitTimer->start();
         return;
     }
-    m_pdfDue = true;
     writePdf();
 }
 
@@ -65,31 +71,71 @@ void MainWindow::writePdf()
 {
     m_pdfDue = false;
     m_loadWaitTimer->stop();
-    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    QPrinter printer(info, QPrinter::ScreenResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    if (info.isNull())
-        printer.setPageSize(QPageSize(QPageSize::A4));
+    const bool forJob = m_jobPdfPending;
+    m_jobPdfPending = false;
     const QString path = pdfPathFor(m_pdfReportFolder);
-    printer.setOutputFileName(path);
-    printer.setFullPage(true);
-    const QDateTime before = QFileInfo(path).lastModified();
-    m_webView->page()->mainFrame()->print(&printer);
-    // An earlier PDF of the same report must not pass for a new one.
-    const QFileInfo written(path);
-    const bool ok = written.size() > 0 && written.lastModified() != before;
-    emit pdfWritten(path, ok);
-    if (m_newReport) {
-        emit nextStageProgress();
-        m_newReport = false;
+    if (m_pageLoading || !m_pageLoadOk) {
+        // An error page or half a page must never pass for the report.
+        emit pdfWritten(path, false);
+        const QString page = QDir::toNativeSeparators(m_pdfSource);
+        pdfFailed(m_lang == 0
+                      ? QStringLiteral("The report page \"%1\" could not be loaded, so no PDF was made.")
+                            .arg(page)
+                      : QString::fromUtf8("Не удалось загрузить страницу отчета \"%1\", поэтому PDF не "
+                                          "создан.")
+                            .arg(page));
+        return;
     }
+
+    FileWrite::Result result;
+    if (!QFileInfo(m_pdfDir).isDir())
+        result = FileWrite::makePath(m_pdfDir);
+    FileWrite::Pending pdf;
+    if (result) {
+        result = FileWrite::prepare(path, [this](const QString& temp) {
+            const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+            QPrinter printer(info, QPrinter::ScreenResolution);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            if (info.isNull())
+                printer.setPageSize(QPageSize(QPageSize::A4));
+            printer.setOutputFileName(temp);
+            printer.setFullPage(true);
+            m_webView->page()->mainFrame()->print(&printer);
+            return printer.printerState() != QPrinter::Error;
+        }, &pdf);
+    }
+    if (result && forJob && m_jobRunning) {
+        finishProduction(pdf);
+        return;
+    }
+    if (result)
+        result = pdf.commit();
+    emit pdfWritten(path, bool(result));
+    if (!result)
+        pdfFailed(FileWrite::message(result, m_lang));
+}
+
+void MainWindow::pdfFailed(const QString& text)
+{
+    if (m_jobRunning) {
+        // The run stops here: its report is not complete without the PDF.
+        stopProduction(text % QLatin1Char('\n')
+                           % (m_lang == 0
+                                  ? QStringLiteral("The report was not completed and is not marked as done.")
+                                  : QString::fromUtf8("Отчет не сформирован и не отмечен как готовый.")),
+                       MessageBox::Warning, ReadLocale(LocaleText::Ok), true);
+        return;
+    }
+    MessageBox::warning(ReadLocale(LocaleText::Attention), text, ReadLocale(LocaleText::Ok));
 }
 
 void MainWindow::proc_Clicked_Print()
 {
-    GetFolderNameReport();
+    const QString folder = finishedReportFolder();
+    if (folder.isEmpty())
+        return;
     QString path = QStringLiteral("%1/%2_report.pdf")
-                       .arg(m_pdfDir, ReportRecord::readProbeNamePdf(reportsIniPath()));
+                       .arg(m_pdfDir, ReportRecord::readProbeNamePdf(ReportRecord::iniPath(m_reportsDir, folder)));
     path.replace(QStringLiteral(".D_"), QStringLiteral("_"));
     if (!QFileInfo::exists(path)) {
         MessageBox::warning(ReadLocale(LocaleText::Attention),
@@ -100,7 +146,7 @@ void MainWindow::proc_Clicked_Print()
                             ReadLocale(LocaleText::Ok));
         return;
     }
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+    if (!Desktop::openUrl(QUrl::fromLocalFile(path)))
         MessageBox::warning(ReadLocale(LocaleText::Attention),
                             m_lang == 0 ? QStringLiteral("No program to open PDF files was found.")
                                         : QString::fromUtf8("Не найдена программа для открытия PDF."),

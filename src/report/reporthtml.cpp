@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QHash>
-#include <QSaveFile>
 #include <QVector>
 
 #include <algorithm>
@@ -156,28 +155,6 @@ QString readTemplate(const QString& path)
     if (data.startsWith("\xEF\xBB\xBF"))
         data.remove(0, 3);
     return QString::fromUtf8(data);
-}
-
-bool writeUtf8(const QString& path, const QString& text)
-{
-    QString crlf;
-    crlf.reserve(text.size() + text.size() / 16);
-    QChar previous;
-    for (const QChar c : text) {
-        if (c == QLatin1Char('\n') && previous != QLatin1Char('\r'))
-            crlf += QLatin1Char('\r');
-        crlf += c;
-        previous = c;
-    }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = crlf.toUtf8();
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
 }
 
 QString formatNumber(double v)

@@ -11,9 +11,6 @@ namespace ReportHtml {
 // Template text decoded as UTF-8, cut at the first NUL byte; empty when unreadable.
 QString readTemplate(const QString& path);
 
-// Writes UTF-8 without byte order mark, line feeds as CR LF, replacing the file.
-bool writeUtf8(const QString& path, const QString& text);
-
 // C's "%g": 6 significant digits, exponent form outside 1e-5 .. 1e6.
 QString formatNumber(double v);
 

@@ -1,6 +1,5 @@
 #include "reportrecord.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QSettings>
 
@@ -41,57 +40,73 @@ QString iniPath(const QString& reportsDir, const QString& reportFolderName)
     return QStringLiteral("%1/%2/report.ini").arg(reportsDir, reportFolderName);
 }
 
-QString chooseFolder(const QString& reportsDir, const QString& folderName, const QString& folderPath)
+FileWrite::Result chooseFolder(const QString& reportsDir, const QString& folderName,
+                               const QString& folderPath, QString* folder)
 {
     QString candidate = folderName;
     for (qint64 counter = 1;; ++counter) {
         const QString dir = QStringLiteral("%1/%2").arg(reportsDir, candidate);
         const QFileInfo info(dir);
         if (!info.exists()) {
-            QDir().mkpath(dir);
-            return candidate;
+            *folder = candidate;
+            return FileWrite::makePath(dir);
         }
         if (info.isDir()) {
             const QString ini = iniPath(reportsDir, candidate);
-            if (!QFileInfo::exists(ini) || readFolderPath(ini) == folderPath)
-                return candidate;
+            if (!QFileInfo::exists(ini) || readFolderPath(ini) == folderPath) {
+                *folder = candidate;
+                return FileWrite::success();
+            }
         }
         candidate = QStringLiteral("%1_%2").arg(folderName, QString::number(counter));
     }
 }
 
-void writeFolderPathIfMissing(const QString& iniPath, const QString& folderPath)
+QString findFolder(const QString& reportsDir, const QString& folderName, const QString& folderPath)
+{
+    QString candidate = folderName;
+    for (qint64 counter = 1;; ++counter) {
+        const QString dir = QStringLiteral("%1/%2").arg(reportsDir, candidate);
+        if (!QFileInfo(dir).isDir())
+            return QString();
+        const QString ini = iniPath(reportsDir, candidate);
+        if (QFileInfo::exists(ini) && readFolderPath(ini) == folderPath)
+            return candidate;
+        candidate = QStringLiteral("%1_%2").arg(folderName, QString::number(counter));
+    }
+}
+
+FileWrite::Result writeFolderPathIfMissing(const QString& iniPath, const QString& folderPath)
 {
     if (QFileInfo::exists(iniPath))
-        return;
-    QSettings ini(iniPath, QSettings::IniFormat);
-    ini.setValue(FolderPathKey, folderPath);
-    ini.sync();
+        return FileWrite::success();
+    return FileWrite::ini(iniPath, [&](QSettings& ini) { ini.setValue(FolderPathKey, folderPath); });
 }
 
-void saveCalc(const QString& iniPath, const QString& probeCode, const QString& reportFolderName,
-              const QString& samplePhrase, const QString& patient)
+FileWrite::Result saveCalc(const QString& iniPath, const QString& probeCode,
+                           const QString& reportFolderName, const QString& samplePhrase,
+                           const QString& patient)
 {
-    QSettings ini(iniPath, QSettings::IniFormat);
-    ini.beginGroup(DataGroup);
-    ini.setValue(QStringLiteral("ProbeCode"), probeCode);
-    ini.setValue(QStringLiteral("ProbeNamePDF"), reportFolderName);
-    ini.setValue(QStringLiteral("ProbeIDDefault"), probeCode);
-    ini.setValue(QStringLiteral("ProbeIDPrint"), probeCode);
-    ini.setValue(QStringLiteral("ProbeNameDefault"), samplePhrase);
-    ini.setValue(QStringLiteral("ProbeNamePrint"), samplePhrase);
-    ini.setValue(QStringLiteral("PatientDefault"), patient);
-    ini.setValue(QStringLiteral("PatientPrint"), patient);
-    ini.endGroup();
-    ini.sync();
+    return FileWrite::ini(iniPath, [&](QSettings& ini) {
+        ini.beginGroup(DataGroup);
+        ini.setValue(QStringLiteral("ProbeCode"), probeCode);
+        ini.setValue(QStringLiteral("ProbeNamePDF"), reportFolderName);
+        ini.setValue(QStringLiteral("ProbeIDDefault"), probeCode);
+        ini.setValue(QStringLiteral("ProbeIDPrint"), probeCode);
+        ini.setValue(QStringLiteral("ProbeNameDefault"), samplePhrase);
+        ini.setValue(QStringLiteral("ProbeNamePrint"), samplePhrase);
+        ini.setValue(QStringLiteral("PatientDefault"), patient);
+        ini.setValue(QStringLiteral("PatientPrint"), patient);
+        ini.endGroup();
+    }, FileWrite::IniMode::UpdateExisting);
 }
 
-void saveConclusion(const QString& iniPath, const QString& conclusion)
+FileWrite::Result saveConclusion(const QString& iniPath, const QString& conclusion)
 {
-    QSettings ini(iniPath, QSettings::IniFormat);
-    ini.setValue(dataKey("ConclusionDefault"), conclusion);
-    ini.setValue(dataKey("ConclusionPrint"), conclusion);
-    ini.sync();
+    return FileWrite::ini(iniPath, [&](QSettings& ini) {
+        ini.setValue(dataKey("ConclusionDefault"), conclusion);
+        ini.setValue(dataKey("ConclusionPrint"), conclusion);
+    }, FileWrite::IniMode::UpdateExisting);
 }
 
 PrintValues readPrint(const QString& iniPath)
@@ -104,14 +119,17 @@ PrintValues readDefaults(const QString& iniPath)
     return readPair(iniPath, "Default");
 }
 
-void writePrint(const QString& iniPath, const PrintValues& values)
+FileWrite::Result writePrint(const QString& iniPath, const PrintValues& values)
 {
-    QSettings ini(iniPath, QSettings::IniFormat);
-    ini.setValue(dataKey("ProbeNamePrint"), values.probeName);
-    ini.setValue(dataKey("ProbeIDPrint"), values.probeId);
-    ini.setValue(dataKey("PatientPrint"), values.patient);
-    ini.setValue(dataKey("ConclusionPrint"), values.conclusion);
-    ini.sync();
+    return FileWrite::ini(
+        iniPath,
+        [&](QSettings& ini) {
+            ini.setValue(dataKey("ProbeNamePrint"), values.probeName);
+            ini.setValue(dataKey("ProbeIDPrint"), values.probeId);
+            ini.setValue(dataKey("PatientPrint"), values.patient);
+            ini.setValue(dataKey("ConclusionPrint"), values.conclusion);
+        },
+        FileWrite::IniMode::UpdateExisting);
 }
 
 QString readProbeCode(const QString& iniPath)
@@ -124,11 +142,10 @@ QString readProbeNamePdf(const QString& iniPath)
     return QSettings(iniPath, QSettings::IniFormat).value(dataKey("ProbeNamePDF"), QString()).toString();
 }
 
-void setReportExist(const QString& iniPath)
+FileWrite::Result setReportExist(const QString& iniPath, bool exists)
 {
-    QSettings ini(iniPath, QSettings::IniFormat);
-    ini.setValue(ReportExistKey, true);
-    ini.sync();
+    return FileWrite::ini(iniPath, [exists](QSettings& ini) { ini.setValue(ReportExistKey, exists); },
+                          FileWrite::IniMode::UpdateExisting);
 }
 
 QString readFolderPath(const QString& iniPath)
@@ -145,13 +162,13 @@ bool readReportExist(const QString& iniPath)
 
 namespace Breadcrumb {
 
-void save(const QString& appDir, int checkpoint)
+FileWrite::Result save(const QString& appDir, int checkpoint)
 {
-    QSettings ini(QStringLiteral("%1/debug.ini").arg(appDir), QSettings::IniFormat);
-    ini.beginGroup(QStringLiteral("Debug"));
-    ini.setValue(QStringLiteral("DebugStage"), ((checkpoint % 256) + 256) % 256);
-    ini.endGroup();
-    ini.sync();
+    return FileWrite::ini(QStringLiteral("%1/debug.ini").arg(appDir), [&](QSettings& ini) {
+        ini.beginGroup(QStringLiteral("Debug"));
+        ini.setValue(QStringLiteral("DebugStage"), ((checkpoint % 256) + 256) % 256);
+        ini.endGroup();
+    });
 }
 
 }  // namespace Breadcrumb

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "report/filewrite.h"
+
 // report.ini of a report folder. FolderPath and ReportExist are "General/..." keys (stored as
 // "[%General]" by QSettings, as the folder scanner reads them); the rest live in ReportData.
 namespace ReportRecord {
@@ -11,20 +13,27 @@ QString iniPath(const QString& reportsDir, const QString& reportFolderName);
 
 // The report folder of the analysis folder <folderPath>/<folderName>: the folder name, or
 // the name with "_1", "_2", ... appended, whichever first is free, has no report.ini, or
-// records the same FolderPath. A free name is created as a directory. A plain file in the
-// way is skipped, since a report folder can never be made there.
-QString chooseFolder(const QString& reportsDir, const QString& folderName, const QString& folderPath);
+// records the same FolderPath. A free name is created as a directory (with the reports folder
+// when missing); *folder receives the name. A plain file in the way is skipped, since a
+// report folder can never be made there.
+FileWrite::Result chooseFolder(const QString& reportsDir, const QString& folderName,
+                               const QString& folderPath, QString* folder);
+
+// The report folder that records this analysis folder, walking the same names as
+// chooseFolder up to the first that does not exist; empty when there is none. Creates nothing.
+QString findFolder(const QString& reportsDir, const QString& folderName, const QString& folderPath);
 
 // Creates the record with General/FolderPath when the file does not exist yet.
-void writeFolderPathIfMissing(const QString& iniPath, const QString& folderPath);
+FileWrite::Result writeFolderPathIfMissing(const QString& iniPath, const QString& folderPath);
 
 // The produced report data: probe code, report folder name, and the Default/Print pairs of
 // probe code, sample phrase and patient.
-void saveCalc(const QString& iniPath, const QString& probeCode, const QString& reportFolderName,
-              const QString& samplePhrase, const QString& patient);
+FileWrite::Result saveCalc(const QString& iniPath, const QString& probeCode,
+                           const QString& reportFolderName, const QString& samplePhrase,
+                           const QString& patient);
 
 // ConclusionDefault and ConclusionPrint.
-void saveConclusion(const QString& iniPath, const QString& conclusion);
+FileWrite::Result saveConclusion(const QString& iniPath, const QString& conclusion);
 
 struct PrintValues {
     QString probeName, probeId, patient, conclusion;
@@ -34,11 +43,12 @@ struct PrintValues {
 PrintValues readPrint(const QString& iniPath);
 // The four keys ending in Default; empty texts where absent.
 PrintValues readDefaults(const QString& iniPath);
-void writePrint(const QString& iniPath, const PrintValues& values);
+// Only into an existing record: an editor must never create one.
+FileWrite::Result writePrint(const QString& iniPath, const PrintValues& values);
 
 QString readProbeCode(const QString& iniPath);
 QString readProbeNamePdf(const QString& iniPath);
-void setReportExist(const QString& iniPath);
+FileWrite::Result setReportExist(const QString& iniPath, bool exists = true);
 QString readFolderPath(const QString& iniPath);
 bool readReportExist(const QString& iniPath);
 
@@ -48,6 +58,6 @@ bool readReportExist(const QString& iniPath);
 namespace Breadcrumb {
 
 // Writes [Debug] DebugStage = checkpoint modulo 256 into "<appDir>/debug.ini".
-void save(const QString& appDir, int checkpoint);
+FileWrite::Result save(const QString& appDir, int checkpoint);
 
 }  // namespace Breadcrumb

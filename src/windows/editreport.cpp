@@ -1,11 +1,18 @@
 #include "windows/editreport.h"
 
 #include "app/messagebox.h"
+#include "report/filewrite.h"
+#include "report/history.h"
 #include "report/reporthtml.h"
 #include "report/reportrecord.h"
 #include "ui_editreport.h"
 
 #include <QIcon>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextDocument>
+
+#include <limits>
 #include <QPixmap>
 #include <QUrl>
 #include <QWebSettings>
@@ -26,9 +33,18 @@ QString conclusionForEditor(QString stored)
     return stored.replace(kBr, QString(kLf));
 }
 
-QString conclusionForStore(QString typed)
+// toPlainText() would turn non-breaking spaces into plain ones; the raw text keeps every
+// character and only marks paragraph ends, which setPlainText made from line feeds.
+QString conclusionForStore(const QPlainTextEdit* editor)
 {
+    QString typed = editor->document()->toRawText();
+    typed.replace(QChar::ParagraphSeparator, kLf);
     return typed.replace(kLf, kBr);
+}
+
+QString tr2(uchar lang, const char* english, const char* russian)
+{
+    return lang == 0 ? QString::fromUtf8(english) : QString::fromUtf8(russian);
 }
 
 } // namespace
@@ -51,6 +67,12 @@ editReport::editReport(QWidget* parent) : QWidget(parent), ui(new Ui::editReport
 
     connect(ui->pb_Apply, &QPushButton::clicked, this, &editReport::procApply);
     connect(ui->pbDefault, &QPushButton::clicked, this, &editReport::procDefaultNames);
+
+    // A printed value may be longer than a line edit's default limit; cutting it would store
+    // the cut at the next Apply.
+    for (QLineEdit* field : {ui->leProbeNameOld, ui->leProbeCodeOld, ui->lePatientOld,
+                             ui->leProbeNameNew, ui->leProbeCodeNew, ui->lePatientNew})
+        field->setMaxLength(std::numeric_limits<int>::max());
 }
 
 editReport::~editReport()
@@ -67,8 +89,10 @@ void editReport::SetPosition(int g_w, int g_h)
 void editReport::ShowWindow(QString folderName, bool mode)
 {
     reportIniPath = QStringLiteral("%1/report.ini").arg(folderName);
+    m_historyPath = History::path(folderName);
     const QString probeCode = ReportRecord::readProbeCode(reportIniPath);
     const ReportRecord::PrintValues printed = ReportRecord::readPrint(reportIniPath);
+    m_shown = printed;
 
     // Never keep the text of an earlier report: Apply would write it over this one.
     premadeHtml = ReportHtml::readTemplate(
@@ -85,8 +109,7 @@ void editReport::ShowWindow(QString folderName, bool mode)
         ui->leProbeNameOld->setText(printed.probeName);
         ui->leProbeCodeOld->setText(printed.probeId);
         resetFieldRows();
-        ui->plainTextEdit->clear();
-        ui->plainTextEdit->setPlainText(conclusionForEditor(printed.conclusion));
+        showConclusion(printed.conclusion);
         setEditControlsVisible(true);
     } else {
         ui->pb_Exit->setGeometry(850, 755, 101, 31);
@@ -128,37 +151,79 @@ void editReport::procApply()
     if (reportIniPath.isEmpty())
         return; // no report shown yet
 
-    ReportRecord::PrintValues values;
-    values.probeName = ui->cb_NewProbeName->isChecked() ? ui->leProbeNameNew->text()
-                                                        : ui->leProbeNameOld->text();
-    values.probeId = ui->cb_NewProbeID->isChecked() ? ui->leProbeCodeNew->text()
-                                                    : ui->leProbeCodeOld->text();
-    values.patient = ui->cb_NewPatient->isChecked() ? ui->lePatientNew->text()
-                                                    : ui->lePatientOld->text();
-    values.conclusion = conclusionForStore(ui->plainTextEdit->toPlainText());
-    ReportRecord::writePrint(reportIniPath, values);
-
-    if (premadeLoaded) {
-        const ReportHtml::IdentityValues identity{values.probeName, values.probeId,
-                                                  values.patient, values.conclusion};
-        ReportHtml::writeUtf8(reportHtmlPath, ReportHtml::fillIdentity(premadeHtml, identity));
-        emit signalSavePDF(reportHtmlPath);
-    } else {
-        warnNoPremade();
+    // A record that cannot be read or parsed would be written back without what it held.
+    const FileWrite::Result readable = FileWrite::checkIniReadable(reportIniPath, true);
+    if (!readable) {
+        warnNothingSaved(readable);
+        return;
     }
+
+    // Unchanged fields keep the value as it was stored, whatever a widget would make of it.
+    ReportRecord::PrintValues values;
+    values.probeName = ui->cb_NewProbeName->isChecked() ? ui->leProbeNameNew->text() : m_shown.probeName;
+    values.probeId = ui->cb_NewProbeID->isChecked() ? ui->leProbeCodeNew->text() : m_shown.probeId;
+    values.patient = ui->cb_NewPatient->isChecked() ? ui->lePatientNew->text() : m_shown.patient;
+    const QString typed = conclusionForStore(ui->plainTextEdit);
+    values.conclusion = typed == m_shownConclusion ? m_shown.conclusion : typed;
+    // A change the history cannot record is not made.
+    const FileWrite::Result recorded = History::append(
+        m_historyPath, History::changes(QDateTime::currentDateTime(), m_operator,
+                                        ReportRecord::readPrint(reportIniPath), values));
+    if (!recorded) {
+        warnNothingSaved(recorded);
+        return;
+    }
+    const FileWrite::Result stored = ReportRecord::writePrint(reportIniPath, values);
+    if (!stored) {
+        warnNothingSaved(stored);
+        return;
+    }
+
+    if (!premadeLoaded) {
+        warnNoPremade();
+        ui->webView->reload();
+        return;
+    }
+    const ReportHtml::IdentityValues identity{values.probeName, values.probeId, values.patient,
+                                              values.conclusion};
+    const FileWrite::Result page = FileWrite::text(reportHtmlPath, ReportHtml::fillIdentity(premadeHtml, identity));
+    if (!page) {
+        // Rebuilding the PDF now would print the old page under the new values.
+        warn(FileWrite::message(page, m_language) % QLatin1Char('\n')
+             % tr2(m_language,
+                   "The new values were saved in report.ini, but the report page and its PDF were "
+                   "left unchanged. Press Apply again once the cause is removed.",
+                   "Новые значения сохранены в report.ini, но страница отчета и его PDF не "
+                   "изменены. Нажмите «Применить» еще раз, когда причина будет устранена."));
+        ui->webView->reload();
+        return;
+    }
+    emit signalSavePDF(reportHtmlPath);
     ui->webView->reload();
 }
 
 void editReport::procDefaultNames()
 {
+    const FileWrite::Result readable = FileWrite::checkIniReadable(reportIniPath, true);
+    if (!readable) {
+        procApply(); // refuses with the same message
+        return;
+    }
     const ReportRecord::PrintValues defaults = ReportRecord::readDefaults(reportIniPath);
+    m_shown = defaults;
     ui->leProbeNameOld->setText(defaults.probeName);
     ui->leProbeCodeOld->setText(defaults.probeId);
     ui->lePatientOld->setText(defaults.patient);
-    ui->plainTextEdit->clear();
-    ui->plainTextEdit->setPlainText(conclusionForEditor(defaults.conclusion));
+    showConclusion(defaults.conclusion);
     resetFieldRows();
     procApply();
+}
+
+void editReport::showConclusion(const QString& stored)
+{
+    ui->plainTextEdit->clear();
+    ui->plainTextEdit->setPlainText(conclusionForEditor(stored));
+    m_shownConclusion = conclusionForStore(ui->plainTextEdit);
 }
 
 void editReport::on_pb_CopyProbeName_clicked()
@@ -206,19 +271,20 @@ void editReport::setEditControlsVisible(bool visible)
 
 void editReport::warnNoPremade()
 {
-    if (m_language == 0) {
-        MessageBox::warning(
-            QStringLiteral("Attention"),
-            QStringLiteral("The prepared report of this analysis could not be read. The new "
-                           "values were saved in report.ini, but the report page and its PDF "
-                           "were left unchanged."),
-            QStringLiteral("Ok"));
-    } else {
-        MessageBox::warning(
-            QString::fromUtf8("Внимание"),
-            QString::fromUtf8("Не удалось прочитать заготовку отчета этого анализа. Новые "
-                              "значения сохранены в report.ini, но страница отчета и его PDF "
-                              "не изменены."),
-            QString::fromUtf8("Ок"));
-    }
+    warn(tr2(m_language,
+             "The prepared report of this analysis could not be read. The new values were saved "
+             "in report.ini, but the report page and its PDF were left unchanged.",
+             "Не удалось прочитать заготовку отчета этого анализа. Новые значения сохранены в "
+             "report.ini, но страница отчета и его PDF не изменены."));
+}
+
+void editReport::warnNothingSaved(const FileWrite::Result& failure)
+{
+    warn(FileWrite::message(failure, m_language) % QLatin1Char('\n')
+         % tr2(m_language, "Nothing was saved.", "Ничего не сохранено."));
+}
+
+void editReport::warn(const QString& text)
+{
+    MessageBox::warning(tr2(m_language, "Attention", "Внимание"), text, tr2(m_language, "Ok", "Ок"));
 }

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QWidget>
 
+#include "report/reportrecord.h"
+
 namespace Ui {
 class editReport;
 }
@@ -24,6 +26,8 @@ public:
     const QString& iniPath() const { return reportIniPath; }
     const QString& htmlPath() const { return reportHtmlPath; }
     uchar language() const { return m_language; }
+    // The signed-in operator, whom the history names for every change.
+    void setOperator(const QString& name) { m_operator = name; }
 
 signals:
     void signalSavePDF(QString);
@@ -45,13 +49,22 @@ private:
     void resetFieldRows();
     void setEditControlsVisible(bool visible);
     void warnNoPremade();
+    void warn(const QString& text);
+    void warnNothingSaved(const FileWrite::Result& failure);
+    void showConclusion(const QString& stored);
 
     Ui::editReport* ui;
     QString premadeHtml;
     QString reportIniPath;
     QString reportHtmlPath;
+    QString m_historyPath;
+    QString m_operator;
     // False when the premade report of the shown folder could not be read (or was empty):
     // the final page must then not be rebuilt from premadeHtml.
     bool premadeLoaded = false;
+    // The printed values as read (or as Default put them): Apply stores these for the fields
+    // the user did not change, so no widget can alter them on the way.
+    ReportRecord::PrintValues m_shown;
+    QString m_shownConclusion;  // the conclusion as the editor gives it back untouched
     uchar m_language = 1;
 };

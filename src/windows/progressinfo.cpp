@@ -1,8 +1,10 @@
 #include "windows/progressinfo.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 
 namespace {
 
@@ -110,4 +112,58 @@ void ProgressInfo::closeEvent(QCloseEvent* e)
         e->accept();
     else
         e->ignore();
+}
+
+void ProgressInfo::setBatch(int position, int count, const QString& name)
+{
+    if (!m_batchLine) {
+        m_batchLine = new QLabel(this);
+        m_batchLine->setObjectName(QStringLiteral("batchLine"));
+        m_batchLine->setGeometry(10, 0, 151, 20);
+        m_batchLine->setAlignment(Qt::AlignCenter);
+        m_stop = new QPushButton(this);
+        m_stop->setObjectName(QStringLiteral("pb_stop"));
+        m_stop->setGeometry(42, 68, 85, 25);
+        connect(m_stop, &QPushButton::clicked, this, [this] {
+            m_stop->setEnabled(false);
+            m_stop->setText(m_language == 0 ? QStringLiteral("Stopping")
+                                            : QString::fromUtf8("Остановка"));
+            emit batchStopRequested();
+        });
+    }
+    if (!m_inBatch) {
+        m_inBatch = true;
+        m_stop->setEnabled(true);
+        m_stop->setText(m_language == 0 ? QStringLiteral("Stop") : QString::fromUtf8("Стоп"));
+    }
+    const QString line = QStringLiteral("%1 / %2  %3").arg(position).arg(count).arg(name);
+    m_batchLine->setText(m_batchLine->fontMetrics().elidedText(line, Qt::ElideMiddle, 151));
+    m_batchLine->setToolTip(line);
+    m_batchLine->show();
+    m_stop->show();
+    m_label->setGeometry(10, 20, 151, 20);
+    m_progressBar->setGeometry(10, 40, 161, 23);
+    setFixedSize(169, 100);
+}
+
+void ProgressInfo::clearBatch()
+{
+    if (!m_inBatch)
+        return;
+    m_inBatch = false;
+    m_batchLine->hide();
+    m_stop->hide();
+    m_label->setGeometry(10, 0, 151, 20);
+    m_progressBar->setGeometry(10, 20, 161, 23);
+    setFixedSize(169, 52);
+}
+
+void ProgressInfo::keyPressEvent(QKeyEvent* e)
+{
+    if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
+        e->accept();
+        emit stopRequested();
+        return;
+    }
+    QWidget::keyPressEvent(e);
 }

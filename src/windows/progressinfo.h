@@ -3,8 +3,10 @@
 #include <QWidget>
 
 class QCloseEvent;
+class QKeyEvent;
 class QLabel;
 class QProgressBar;
+class QPushButton;
 
 // Small modal window naming the current stage of report production.
 // Stages 0..7 are shown; moving past 7 closes the window.
@@ -26,8 +28,19 @@ public:
     // stage * 12.5 rounded toward zero, kept within 0..100.
     static int barValue(int stage);
 
+    // Batch of reports: a line above the stage text names the analysis ("3 / 12  BL0412.D")
+    // and a Stop button asks to end the batch once the report in progress is done; the
+    // window grows to hold them. clearBatch() brings back the single-report form.
+    void setBatch(int position, int count, const QString& name);
+    void clearBatch();
+    bool inBatch() const { return m_inBatch; }
+
 signals:
     void finished();
+    // Esc was pressed; whoever runs the work decides whether it can be stopped.
+    void stopRequested();
+    // The Stop button of a batch: end the batch after the report in progress.
+    void batchStopRequested();
 
 public slots:
     void initStage(uint startstage);
@@ -38,6 +51,7 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     void closeSelf();
@@ -47,4 +61,7 @@ private:
     uchar m_language = 1;
     QLabel* m_label = nullptr;
     QProgressBar* m_progressBar = nullptr;
+    QLabel* m_batchLine = nullptr;
+    QPushButton* m_stop = nullptr;
+    bool m_inBatch = false;
 };

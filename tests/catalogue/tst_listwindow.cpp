@@ -1,190 +1,171 @@
-// The working window's analysis list: filters, display texts, selection and buttons,
-// driven through the main window over folders on disk.
+// The working window's analysis list, driven as a user drives it over folders on disk:
+// filters, states and their buttons, what the buttons open, and a list that stays put.
 #include <QComboBox>
-#include <QDir>
 #include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
 #include <QtTest>
 
-#include "app/mainwindow.h"
-#include "app/messagebox.h"
-#include "apptestdir.h"
-#include "catalogue/mainwindow_listwidget.h"
-#include "demodata/demodata.h"
+#include "app/desktop.h"
+#include "catalogue/sampletypes.h"
+#include "catalogue/thread_func.h"
+#include "device/devicelink.h"
+#include "report/markertable.h"
+#include "windows/editreport.h"
+#include "workingwindow.h"
+
+static const QStringList NewControls{"pb_01", "actionMake_new"};
+static const QStringList DoneControls{"pb_02", "pb_03", "pb_04", "actionEdit_current",
+                                      "actionView_current", "actionPrint_current"};
 
 class TestListWindow : public QObject
 {
     Q_OBJECT
 
-    struct Fixture {
-        AppTestDir app;
-        QString data;
-        std::unique_ptr<MainWindow> window;
-        QListWidget* list() const { return window->findChild<QListWidget*>("ListText"); }
-        QComboBox* types() const { return window->findChild<QComboBox*>("cb_01"); }
-        bool enabled(const char* name) const { return window->findChild<QWidget*>(name)->isEnabled(); }
-    };
-
-    // Analyses are "relative/path.D"; a trailing "!" leaves out the export (red), a
-    // trailing "+" adds a finished report (dark green).
-    bool start(Fixture& f, const QStringList& analyses, bool deep)
-    {
-        if (!f.app.copyTemplates())
-            return false;
-        f.data = f.app.file(QStringLiteral("data"));
-        for (QString entry : analyses) {
-            const bool noExport = entry.endsWith('!');
-            const bool done = entry.endsWith('+');
-            if (noExport || done)
-                entry.chop(1);
-            const QFileInfo info(QDir(f.data).filePath(entry));
-            if (!QDir().mkpath(noExport ? info.filePath() : info.path()))
-                return false;
-            if (!noExport && !DemoData::writeAnalysis(info.path(), info.fileName(), {}))
-                return false;
-            if (done && !DemoData::writeReportRecord(f.app.file("reports"), info.fileName(),
-                                                     info.path(), true))
-                return false;
-        }
-        AppTestDir::Settings s;
-        s.dataDir = f.data;
-        s.deep = deep;
-        s.port = QStringLiteral("1");  // no device: the list does not need one
-        if (!f.app.writeSettings(s))
-            return false;
-        f.app.enter();
-        f.window = std::make_unique<MainWindow>();
-        f.window->show();
-        f.window->login_procedure();
-        return true;
-    }
-
-    QStringList texts(const Fixture& f) const
-    {
-        QStringList t;
-        for (int row = 0; row < f.list()->count(); ++row)
-            t << f.list()->item(row)->text();
-        return t;
-    }
-
-    // Waits until the list shows exactly these texts (scanner passes come once a second).
-    bool waitForTexts(const Fixture& f, const QStringList& expected)
-    {
-        QElapsedTimer t;
-        t.start();
-        while (texts(f) != expected && t.elapsed() < 8000)
-            QTest::qWait(20);
-        return texts(f) == expected;
-    }
-
-    void activate(Fixture& f, int row)
-    {
-        emit f.list()->activated(f.list()->model()->index(row, 0));
-    }
-
 private slots:
-    void init()
+    void calculationType_data()
     {
-        MessageBox::setAutoAnswer(true);
-        MessageBox::clearShown();
+        QTest::addColumn<QStringList>("expected");  // Russian combo text, template type, sample words
+        const char* const rows[21][4] = {
+            {"Аспират из матки (AS)", "3", "in uterus aspirat", "в аспирате из матки"},
+            {"Биоптат тканей (BT)", "3", "in tissue biopsy", "в биоптате тканей"},
+            {"Бронх. лаваж (BA)", "1", "in bronchoalveolar lavage", "в бронхоальвеолярном лаваже"},
+            {"Вагинальное содержимое (VA)", "3", "in vaginal contents", "в вагинальном содержимом"},
+            {"Дренаж (SD)", "1", "in drainage", "в дренаже"},
+            {"Кровь (BL)", "3", "in blood", "в крови"},
+            {"Ликвор (LF)", "2", "in liquor", "в ликворе"},
+            {"Мазок из зева (ZE)", "3", "in throat swab", "в мазке из зева"},
+            {"Мазок из уретры (MU)", "2", "in urethra swab", "в мазке из уретры"},
+            {"Мазок из уха (EA)", "1", "in ear swab", "в мазке из уха"},
+            {"Моча (UR)", "2", "in urina", "в моче"},
+            {"Отделяемое глаза (GF)", "1", "in eye discharge", "в отделяемом глаза"},
+            {"Отделяемое носа (NO)", "1", "in nose discharge", "в отделяемом носа"},
+            {"Раневое отделяемое (WD)", "1", "in wound discharge", "в раневом отделяемом"},
+            {"Секрет простаты (PF)", "2", "in prostate fluid", "в секрете простаты"},
+            {"Слюна (SL)", "3", "in saliva", "в слюне"},
+            {"Смыв трахеи (TA)", "1", "in tracheal wash", "в смыве трахеи"},
+            {"Соскоб кожи (SK)", "1", "in skin scraping", "в соскобе кожи"},
+            {"Фекалии (FK)", "2", "in feces", "в фекалиях"},
+            {"Цериквальный канал (CE)", "3", "in cervical swab", "в цериквальном канале"},
+            {"Эякулят (SF)", "1", "in semen fluid", "в эякуляте"}};
+        for (int code = 0; code < 21; ++code)
+            QTest::addRow("%d", code) << QStringList{QString::fromUtf8(rows[code][0]), rows[code][1],
+                                                     QString::fromUtf8(rows[code][2]), QString::fromUtf8(rows[code][3])};
+    }
+    void calculationType()
+    {
+        const uchar code = uchar(QByteArray(QTest::currentDataTag()).toInt());
+        QTEST(QStringList({SampleTypes::name(code, 1), QString::number(Markers::templateType(code)),
+                           Markers::samplePhrase(code, 0), Markers::samplePhrase(code, 1)}), "expected");
     }
 
-    void sampleCode_filtersInAnyLetterCase()
+    // Names that begin with another entry's name, created in both orders so that some
+    // longer name is listed before its prefix whatever order the directory gives.
+    void entriesShowOwnState_buttonsOpenTheRightReport()
     {
-        Fixture f;
-        QVERIFY(start(f, {"BL_1.D", "bl_2.D", "UR_3.D", "xBL.D"}, false));
-        f.types()->setCurrentIndex(5);  // Blood (BL)
-        QVERIFY(waitForTexts(f, {"BL_1.D", "bl_2.D"}));
+        WorkingWindow f;
+        QVERIFY(f.start({"AB.D!", "AB.D_x.D+", "AB.D_y.D+", "AB.D_z.D", "M.D_1.D!", "M.D_2.D", "M.D+"}));
+        f.child<QComboBox>("cb_01")->setCurrentIndex(21);
+        QVERIFY(f.waitForTexts({"AB.D", "AB.D_x.D", "AB.D_y.D", "AB.D_z.D", "M.D", "M.D_1.D", "M.D_2.D"}));
+        const QList<QColor> states{Qt::red, Qt::darkGreen, Qt::darkGreen, Qt::magenta, Qt::darkGreen, Qt::red, Qt::magenta};
+        for (int row = 0; row < states.size(); ++row)
+            QVERIFY2(f.list()->item(row)->foreground().color() == states[row], qPrintable(f.texts()[row]));
+
+        f.activate(1);  // AB.D_x.D: done
+        QVERIFY(f.enabled(NewControls + DoneControls));
+        // As the user sees it: its dark green text on light grey, no selection highlight.
+        const QImage shot = f.list()->viewport()->grab(f.list()->visualItemRect(f.list()->item(1))).toImage();
+        int grey = 0, green = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x) {
+                const QColor c = shot.pixelColor(x, y);
+                grey += c == QColor(Qt::lightGray);
+                green += c.green() > c.red() + 40 && c.green() > c.blue() + 40;
+            }
+        QVERIFY2(grey > shot.width() * shot.height() / 2 && green > 10, qPrintable(QString("%1 %2").arg(grey).arg(green)));
+
+        editReport* editor = f.window->reportEditor();
+        for (const char* control : {"pb_03", "pb_02", "actionView_current", "actionEdit_current"}) {
+            editor->hide();
+            f.press(control);
+            const bool edit = QByteArray(control).contains("Edit") || QByteArray(control) == "pb_02";
+            QVERIFY2(editor->isVisible() && editor->findChild<QWidget*>("pb_Apply")->isVisible() == edit, control);
+            QCOMPARE(editor->iniPath(), f.app.file("reports/AB.D_x.D/report.ini"));
+        }
+
+        // Print opens the PDF named after the report with ".D_" made "_".
+        const QString pdf = f.app.file("reportsPDF/AB_x_report.pdf");
+        f.press("pb_04");
+        QVERIFY(shownTexts().contains("The PDF of this report does not exist yet:\n" + pdf));
+        QFile(pdf).open(QIODevice::WriteOnly);
+        QList<QUrl> opened;
+        bool opens = true;
+        Desktop::setOpener([&](const QUrl& url) { opened << url; return opens; });
+        f.press("actionPrint_current");
+        opens = false;
+        f.press("pb_04");
+        Desktop::setOpener({});
+        QCOMPARE(opened, QList<QUrl>({QUrl::fromLocalFile(pdf), QUrl::fromLocalFile(pdf)}));
+        QCOMPARE(shownTexts().count("No program to open PDF files was found."), 1);
+
+        f.activate(0);  // AB.D: no export
+        QVERIFY(!f.enabled({"pb_01"}) && !f.enabled({"actionMake_new"}) && !f.enabled({"pb_03"}));
+        f.activate(6);  // M.D_2.D: export, no report
+        QVERIFY(f.enabled(NewControls) && !f.enabled({"pb_02"}) && !f.enabled({"actionPrint_current"}));
+        f.window->deviceLink()->setDeviceAvailable(false);
+        f.press("pb_01");
+        f.press("actionMake_new");
+        QCOMPARE(shownTexts().count("The hardware is not available. Check the connection settings."), 2);
+    }
+
+    // Filters by sample code in any letter case or free text, entries shown with folders; a
+    // selection that survives rebuilds and filtering; passes finding nothing new change nothing.
+    void filters_selection_passes()
+    {
+        WorkingWindow f;
+        AppTestDir::Settings s;
+        s.deep = true;
+        QVERIFY(f.start({"BL_1.D", "bl_2.D", "UR_3.D", "xBL.D", "odd)..dir/A (1).D"}, s));
+        f.child<QComboBox>("cb_01")->setCurrentIndex(5);  // Blood (BL)
+        QVERIFY(f.waitForTexts({"BL_1.D (..)", "bl_2.D (..)"}));
         QCOMPARE(f.window->calculationTypeCode(), 5);
-        QVERIFY(!f.enabled("cb_02"));
-        QVERIFY(!f.enabled("le_filter"));
-    }
-
-    void catchAll_usesFreeFilter()
-    {
-        Fixture f;
-        QVERIFY(start(f, {"BL_1.D", "ur_2.D", "UR_3.D"}, false));
-        f.types()->setCurrentIndex(21);
-        QVERIFY(waitForTexts(f, {"BL_1.D", "UR_3.D", "ur_2.D"}));
-        QVERIFY(f.enabled("cb_02") && f.enabled("le_filter") && f.enabled("pb_05"));
-        QCOMPARE(f.window->calculationTypeCode(), 0);
-        f.window->findChild<QComboBox*>("cb_02")->setCurrentIndex(18);
-        QCOMPARE(f.window->calculationTypeCode(), 18);
-        f.window->findChild<QLineEdit*>("le_filter")->setText("Ur");
-        f.window->findChild<QPushButton*>("pb_05")->click();
-        QCOMPARE(texts(f), QStringList({"UR_3.D", "ur_2.D"}));
-        // The next rebuild after a changed pass keeps using the field.
-        QVERIFY(DemoData::writeAnalysis(f.data, "UR_4.D", {}));
-        QVERIFY(waitForTexts(f, {"UR_3.D", "UR_4.D", "ur_2.D"}));
-    }
-
-    void deepMode_showsPathsAndSelectsRecord()
-    {
-        Fixture f;
-        QVERIFY(start(f, {"2024/X.D", "A (1).D", "odd)..dir/Y.D"}, true));
-        f.types()->setCurrentIndex(21);
-        QVERIFY(waitForTexts(f, {"A (1).D (..)", "X.D (../2024)", "Y.D (../odd)..dir)"}));
-        activate(f, 0);
-        QCOMPARE(f.window->selectedName(), QStringLiteral("A (1).D"));
-        QCOMPARE(f.window->selectedPath(), f.data);
-        activate(f, 2);
-        QCOMPARE(f.window->selectedName(), QStringLiteral("Y.D"));
-        QCOMPARE(f.window->selectedPath(), f.data + "/odd)..dir");
-    }
-
-    void buttonsFollowState_data()
-    {
-        QTest::addColumn<QString>("entry");
-        QTest::addColumn<bool>("newEnabled");
-        QTest::addColumn<bool>("othersEnabled");
-        QTest::newRow("red") << "R.D!" << false << false;
-        QTest::newRow("magenta") << "M.D" << true << false;
-        QTest::newRow("dark green") << "G.D+" << true << true;
-    }
-
-    void buttonsFollowState()
-    {
-        QFETCH(QString, entry);
-        QFETCH(bool, newEnabled);
-        QFETCH(bool, othersEnabled);
-        Fixture f;
-        QVERIFY(start(f, {entry}, false));
-        f.types()->setCurrentIndex(21);
-        QString name = entry;
-        name.chop(entry.endsWith('D') ? 0 : 1);
-        QVERIFY(waitForTexts(f, {name}));
-        activate(f, 0);
-        QCOMPARE(f.enabled("pb_01"), newEnabled);
-        for (const char* b : {"pb_02", "pb_03", "pb_04"})
-            QCOMPARE(f.enabled(b), othersEnabled);
-        QCOMPARE(f.list()->item(0)->background().color(), QColor(Qt::lightGray));
-    }
-
-    void selection_survivesRebuildAndFilter()
-    {
-        Fixture f;
-        QVERIFY(start(f, {"B.D+", "C.D", "D.D"}, false));
-        f.types()->setCurrentIndex(21);
-        QVERIFY(waitForTexts(f, {"B.D", "C.D", "D.D"}));
-        activate(f, 0);
-        // A folder appears in front of it: the rebuilt list still selects B.D.
-        QVERIFY(DemoData::writeAnalysis(f.data, "A.D", {}));
-        QVERIFY(waitForTexts(f, {"A.D", "B.D", "C.D", "D.D"}));
+        QVERIFY(!f.enabled({"cb_02"}) && !f.enabled({"le_filter"}));
+        f.activate(0);
+        QVERIFY(f.enabled(NewControls) && !f.enabled({"pb_02"}));
+        // A folder appears in front of it and its report is made elsewhere: the rebuilt
+        // list still selects BL_1.D, now done.
+        QVERIFY(f.addAnalysis("BL_0.D") && f.addAnalysis("BL_1.D+"));
+        QVERIFY(f.waitForTexts({"BL_0.D (..)", "BL_1.D (..)", "bl_2.D (..)"}));
+        QTRY_COMPARE(f.list()->item(1)->foreground().color(), QColor(Qt::darkGreen));
         QCOMPARE(f.window->selectedRow(), 1);
         QCOMPARE(f.list()->item(1)->background().color(), QColor(Qt::lightGray));
-        for (const char* b : {"pb_01", "pb_02", "pb_03", "pb_04"})
-            QVERIFY2(f.enabled(b), b);
-        // The free filter moves rows; the selection follows its folder.
-        f.window->findChild<QLineEdit*>("le_filter")->setText("b");
-        f.window->findChild<QPushButton*>("pb_05")->click();
-        QCOMPARE(texts(f), QStringList{"B.D"});
-        QCOMPARE(f.window->selectedRow(), 0);
-        QCOMPARE(f.window->selectedName(), QStringLiteral("B.D"));
-        // Choosing another analysis type clears the selection.
-        f.types()->setCurrentIndex(5);
-        QCOMPARE(f.window->selectedRow(), -1);
-        QVERIFY(!f.enabled("pb_01"));
+        QVERIFY(f.enabled(NewControls + DoneControls));
+
+        QList<QListWidgetItem*> items;
+        for (int row = 0; row < f.list()->count(); ++row)
+            items << f.list()->item(row);
+        QSignalSpy passes(f.window->scanner(), &QThread::finished);
+        QSignalSpy inserted(f.list()->model(), &QAbstractItemModel::rowsInserted);
+        QVERIFY(QTest::qWaitFor([&] { return passes.count() >= 3; }, 8000));
+        QCOMPARE(inserted.count(), 0);
+        for (int row = 0; row < items.size(); ++row)
+            QCOMPARE(f.list()->item(row), items[row]);
+
+        f.child<QComboBox>("cb_01")->setCurrentIndex(21);  // Another (ETC): every folder
+        QCOMPARE(f.texts(), QStringList({"A (1).D (../odd)..dir)", "BL_0.D (..)", "BL_1.D (..)", "UR_3.D (..)",
+                                         "bl_2.D (..)", "xBL.D (..)"}));
+        QVERIFY(f.window->selectedRow() == -1 && !f.enabled({"pb_01"}));
+        QCOMPARE(f.window->calculationTypeCode(), 0);
+        f.child<QComboBox>("cb_02")->setCurrentIndex(18);
+        QCOMPARE(f.window->calculationTypeCode(), 18);
+        f.activate(0);
+        QCOMPARE(f.window->selectedName() + f.window->selectedPath(), "A (1).D" + f.data + "/odd)..dir");
+        f.activate(3);
+        f.child<QLineEdit>("le_filter")->setText("Ur");
+        f.press("pb_05");
+        QCOMPARE(f.texts(), QStringList{"UR_3.D (..)"});
+        QCOMPARE(f.window->selectedRow(), 0);  // the selection follows its folder
+        // The next rebuild after a changed pass keeps using the field.
+        QVERIFY(f.addAnalysis("ur_4.D"));
+        QVERIFY(f.waitForTexts({"UR_3.D (..)", "ur_4.D (..)"}));
     }
 };
 

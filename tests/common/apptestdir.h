@@ -19,7 +19,7 @@ public:
         QString dataDir;
         bool deep = false;
         QStringList operators = {QStringLiteral("Test Operator")};
-        int language = 0;
+        QVariant language = 0;  // as stored in Language/Current
     };
 
     AppTestDir();

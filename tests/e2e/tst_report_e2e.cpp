@@ -1,110 +1,25 @@
 // Report production from the working window to the PDF, over a real loopback socket with
-// the device simulator.
+// the device simulator: what a user gets, and what a user is told when it fails.
 #include <QAction>
-#include <QComboBox>
-#include <QDir>
-#include <QFile>
+#include <QClipboard>
 #include <QLineEdit>
-#include <QListWidget>
-#include <QProcess>
-#include <QPushButton>
-#include <QSettings>
 #include <QTextBlock>
 #include <QTextEdit>
-#include <QtTest>
 
-#include "app/mainwindow.h"
 #include "app/messagebox.h"
 #include "device/debug_tcp.h"
-#include "device/framing.h"
-#include "apptestdir.h"
-#include "catalogue/mainwindow_listwidget.h"
-#include "demodata/demodata.h"
 #include "device/devicelink.h"
-#include "devicesim/devicesimulator.h"
+#include "e2e_fixture.h"
+#include "report/history.h"
 #include "windows/editreport.h"
+#include "windows/historyreport.h"
 #include "windows/progressinfo.h"
 
-namespace {
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-}  // namespace
 
 class TestReportE2E : public QObject
 {
     Q_OBJECT
 
-    struct Fixture {
-        AppTestDir app;
-        DeviceSimulator sim;
-        QString data;
-        std::unique_ptr<MainWindow> window;
-    };
-
-    // An application directory over a data directory holding the given analyses, signed in.
-    bool start(Fixture& f, const QStringList& analyses, bool deep = false,
-               const DemoData::ExportContent& content = DemoData::ExportContent())
-    {
-        if (!f.app.copyTemplates() || !f.sim.listen())
-            return false;
-        f.data = f.app.file(QStringLiteral("data"));
-        for (const QString& relative : analyses) {
-            const QFileInfo info(QDir(f.data).filePath(relative));
-            if (!QDir().mkpath(info.path())
-                || !DemoData::writeAnalysis(info.path(), info.fileName(), content))
-                return false;
-        }
-        AppTestDir::Settings s;
-        s.dataDir = f.data;
-        s.deep = deep;
-        s.port = QString::number(f.sim.port());
-        if (!f.app.writeSettings(s))
-            return false;
-        f.app.enter();
-        f.window = std::make_unique<MainWindow>();
-        f.window->show();
-        f.window->login_procedure();
-        // "Another (ETC)" lists every folder.
-        f.window->findChild<QComboBox*>("cb_01")->setCurrentIndex(21);
-        return true;
-    }
-
-    QListWidget* list(Fixture& f) { return f.window->findChild<QListWidget*>("ListText"); }
-
-    // Activates the entry of the given folder, the way a double click does.
-    bool select(Fixture& f, const QString& name, const QString& path)
-    {
-        QListWidget* l = list(f);
-        for (int row = 0; row < l->count(); ++row) {
-            const FolderRecord r = ListWidgetFill::recordOf(l->item(row));
-            if (r.name == name && r.path == path) {
-                emit l->activated(l->model()->index(row, 0));
-                return true;
-            }
-        }
-        return false;
-    }
-
-    bool waitForEntries(Fixture& f, int count)
-    {
-        QElapsedTimer t;
-        t.start();
-        while (list(f)->count() < count && t.elapsed() < 10000)
-            QTest::qWait(20);
-        return list(f)->count() >= count;
-    }
-
-    int debugStage(Fixture& f)
-    {
-        return QSettings(f.app.file("debug.ini"), QSettings::IniFormat)
-            .value("Debug/DebugStage", -1)
-            .toInt();
-    }
 
 private slots:
     void init()
@@ -115,175 +30,142 @@ private slots:
 
     void newReport_producesEveryFile_data()
     {
-        QTest::addColumn<int>("typeRow");  // row of "Another (ETC)"'s calculation combo
+        QTest::addColumn<int>("typeRow");  // row of the calculation type combo
         QTest::addColumn<QStringList>("charts");
-        QTest::newRow("blood, type 3") << 5 << QStringList{"_img_0.bmp", "_img_2.bmp"};
-        QTest::newRow("urine, type 2") << 10 << QStringList{"_img_1.bmp"};
-        QTest::newRow("ear swab, type 1") << 9 << QStringList{"_img_0.bmp"};
+        QTest::addColumn<QString>("marker");  // a name printed for that calculation type
+        QTest::newRow("blood, type 3") << 5 << QStringList{"_img_0.bmp", "_img_2.bmp"} << "Streptococcus spp.";
+        QTest::newRow("urine, type 2") << 10 << QStringList{"_img_1.bmp"} << "Clostridium propionicum";
+        QTest::newRow("ear swab, type 1") << 9 << QStringList{"_img_0.bmp"} << "Sebum, 15:1";
     }
-
     void newReport_producesEveryFile()
     {
         QFETCH(int, typeRow);
         QFETCH(QStringList, charts);
+        QFETCH(QString, marker);
         Fixture f;
-        QVERIFY(start(f, {QStringLiteral("XY_0412.D")}));
-        QVERIFY(waitForEntries(f, 1));
+        QVERIFY(f.start({QStringLiteral("XY_0412.D")}));
         f.window->findChild<QComboBox*>("cb_02")->setCurrentIndex(typeRow);
-        QVERIFY(select(f, "XY_0412.D", f.data));
-        auto* newButton = f.window->findChild<QPushButton*>("pb_01");
-        QVERIFY(newButton->isEnabled());
-
         QSignalSpy stages(f.window.get(), &MainWindow::nextStageProgress);
-        QSignalSpy pdf(f.window.get(), &MainWindow::pdfWritten);
-        newButton->click();
-        QVERIFY(pdf.wait(20000));
-        QVERIFY(pdf.first().at(1).toBool());
-        // Eight stages, and one more from the PDF step that finds the window closed.
-        QCOMPARE(stages.count(), 9);
+        QVERIFY(f.produce(QStringLiteral("XY_0412.D")));
+        // Stages 1 to 7, then the one that closes the progress window.
+        QCOMPARE(stages.count(), 8);
         QVERIFY(!f.window->progressWindow()->isVisible());
         QVERIFY(f.window->reportEditor()->isVisible());
         QVERIFY(MessageBox::shown().isEmpty());
+        QCOMPARE(f.debugStage(), 19);
 
         const QString folder = f.app.file("reports/XY_0412.D");
-        for (const QString& name : {QStringLiteral("report.ini"), QStringLiteral("RawData.txt"),
-                                    QStringLiteral("XY_0412_report.html"),
-                                    QStringLiteral("XY_0412_report_premade.html"),
-                                    QStringLiteral("XY_0412_report_premade_debug.html")})
-            QVERIFY2(QFile::exists(folder + "/" + name), qPrintable(name));
-        for (const QString& suffix : {QStringLiteral("_img_0.bmp"), QStringLiteral("_img_1.bmp"),
-                                      QStringLiteral("_img_2.bmp")})
-            QCOMPARE(QFile::exists(folder + "/XY_0412" + suffix), charts.contains(suffix));
-        const QString pdfPath = f.app.file("reportsPDF/XY_0412_report.pdf");
-        QCOMPARE(pdf.first().at(0).toString(), pdfPath);
-        QVERIFY(fileBytes(pdfPath).startsWith("%PDF"));
-        QCOMPARE(debugStage(f), 19);
+        for (const char* name : {"report.ini", "RawData.txt", "XY_0412_report.html",
+                                 "XY_0412_report_premade.html", "XY_0412_report_premade_debug.html"})
+            QVERIFY2(QFile::exists(folder + "/" + name), name);
+        for (const char* suffix : {"_img_0.bmp", "_img_1.bmp", "_img_2.bmp"})
+            QCOMPARE(QFile::exists(folder + "/XY_0412" + suffix), charts.contains(QLatin1String(suffix)));
+        QCOMPARE(f.record("XY_0412.D", "General/ReportExist").toBool(), true);
+        QCOMPARE(f.record("XY_0412.D", "General/FolderPath").toString(), f.data);
+        QCOMPARE(f.record("XY_0412.D", "ReportData/ProbeCode").toString(), QStringLiteral("XY_0412"));
+        const QList<History::Entry> history = History::read(folder + "/history.txt");
+        QVERIFY(history.size() == 1 && history.first().kind == History::Entry::Kind::Produced);
+        const History::Entry& e = history.first();
+        QVERIFY(qAbs(e.when.secsTo(QDateTime::currentDateTime())) < 60);
+        QCOMPARE(QStringList({e.operatorName, e.typeCode, e.serial, e.version, e.folderPath, e.folderName}),
+                 QStringList({"Test Operator", QString::number(typeRow), QString::number(DeviceSimulator::SerialNumber), "0x35", f.data, "XY_0412.D"}));
 
-        QSettings ini(folder + "/report.ini", QSettings::IniFormat);
-        QCOMPARE(ini.value("General/ReportExist").toBool(), true);
-        QCOMPARE(ini.value("General/FolderPath").toString(), f.data);
-        QCOMPARE(ini.value("ReportData/ProbeCode").toString(), QStringLiteral("XY_0412"));
-        // No placeholder is left in the final report.
+        // The signed-in operator and the export's date are printed; no placeholder is left.
         const QString html = QString::fromUtf8(fileBytes(folder + "/XY_0412_report.html"));
-        QVERIFY(!html.contains(QStringLiteral("$Res")));
-        QVERIFY(!html.contains(QStringLiteral("$PatientID")));
+        QVERIFY(html.contains(QStringLiteral("Test Operator 07.03.2019")));
+        QVERIFY(!html.contains(QLatin1Char('$')));
+        const QString text = pdfText(f.app.file("reportsPDF/XY_0412_report.pdf"));
+        QVERIFY2(text.contains(marker) && text.contains(QStringLiteral("XY_0412")), qPrintable(text.left(300)));
 
-        QListWidgetItem* item = list(f)->item(0);
-        QCOMPARE(item->foreground().color(), QColor(Qt::darkGreen));
+        QCOMPARE(f.entry("XY_0412.D", f.data)->foreground().color(), QColor(Qt::darkGreen));
         for (const char* name : {"pb_01", "pb_02", "pb_03", "pb_04"})
-            QVERIFY2(f.window->findChild<QPushButton*>(name)->isEnabled(), name);
+            QVERIFY2(f.button(name)->isEnabled(), name);
     }
 
-    void pdf_holdsRealText()
+    void refusedExport_stopsBeforeTheDevice_data()
     {
-        if (QStandardPaths::findExecutable("pdftotext").isEmpty())
-            QSKIP("pdftotext is not installed");
+        QTest::addColumn<QString>("title");  // line 1 of the export
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("stage");
+        QTest::newRow("foreign export") << "Peak report" << 70
+                                        << "Encoding source file failed. Process stopped." << 5;
+        QTest::newRow("too few rows") << "" << 60 << "epatemp.txt" << 7;
+    }
+    void refusedExport_stopsBeforeTheDevice()
+    {
+        QFETCH(QString, title);
+        QFETCH(int, rows);
+        QFETCH(QString, message);
+        QFETCH(int, stage);
+        DemoData::ExportContent content;
+        content.title = title;
+        content.values.resize(rows);
         Fixture f;
-        QVERIFY(start(f, {QStringLiteral("BL_77.D")}));
-        QVERIFY(waitForEntries(f, 1));
-        f.window->findChild<QComboBox*>("cb_02")->setCurrentIndex(5);
-        QVERIFY(select(f, "BL_77.D", f.data));
-        QSignalSpy pdf(f.window.get(), &MainWindow::pdfWritten);
-        f.window->findChild<QPushButton*>("pb_01")->click();
-        QVERIFY(pdf.wait(20000));
-        QProcess p;
-        p.start("pdftotext", {pdf.first().at(0).toString(), "-"});
-        QVERIFY(p.waitForFinished(20000));
-        const QString text = QString::fromUtf8(p.readAllStandardOutput());
-        QVERIFY2(text.contains(QStringLiteral("Streptococcus")), qPrintable(text.left(400)));
-        QVERIFY(text.contains(QStringLiteral("BL_77")));
+        QVERIFY(f.start({QStringLiteral("SK_3.D")}, false, content));
+        const int connections = f.sim.connectionCount();
+        QVERIFY(!f.produce(QStringLiteral("SK_3.D")));
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QVERIFY(MessageBox::shown()[0].text.contains(message));
+        QCOMPARE(MessageBox::shown()[0].buttons, QStringList{"Exit"});
+        QVERIFY(!f.window->progressWindow()->isVisible());
+        QCOMPARE(f.debugStage(), stage);
+        QTest::qWait(100);
+        QCOMPARE(f.sim.connectionCount(), connections);
     }
 
     void deviceFailure_leavesFilesAndStage10()
     {
         Fixture f;
-        QVERIFY(start(f, {QStringLiteral("UR_1.D")}));
-        QVERIFY(waitForEntries(f, 1));
+        QVERIFY(f.start({QStringLiteral("UR_1.D")}));
         DeviceSimulator::Faults faults;
         faults.calcFails = true;
         f.sim.setFaults(faults);
-        QVERIFY(select(f, "UR_1.D", f.data));
-        f.window->findChild<QPushButton*>("pb_01")->click();
-        QTRY_COMPARE_WITH_TIMEOUT(MessageBox::shown().size(), 1, 10000);
+        QVERIFY(!f.produce(QStringLiteral("UR_1.D")));
+        QCOMPARE(MessageBox::shown().size(), 1);
         QCOMPARE(MessageBox::shown()[0].text, QString::fromUtf8("Ошибка выполенения расчета."));
-        QCOMPARE(debugStage(f), 10);
+        QCOMPARE(f.debugStage(), 10);
         QVERIFY(!f.window->progressWindow()->isVisible());
-        const QString folder = f.app.file("reports/UR_1.D");
-        QVERIFY(!QFile::exists(folder + "/UR_1_report.html"));
-        QCOMPARE(QSettings(folder + "/report.ini", QSettings::IniFormat).allKeys(),
+        QVERIFY(!QFile::exists(f.app.file("reports/UR_1.D/UR_1_report.html")));
+        QCOMPARE(QSettings(f.app.file("reports/UR_1.D/report.ini"), QSettings::IniFormat).allKeys(),
                  QStringList{"General/FolderPath"});
-        QCOMPARE(list(f)->item(0)->foreground().color(), QColor(Qt::magenta));
+        QCOMPARE(f.entry("UR_1.D", f.data)->foreground().color(), QColor(Qt::magenta));
 
         // The program stays usable: the next run with a healthy device succeeds.
         f.sim.setFaults({});
-        MessageBox::clearShown();
-        QSignalSpy pdf(f.window.get(), &MainWindow::pdfWritten);
-        QVERIFY(select(f, "UR_1.D", f.data));
-        f.window->findChild<QPushButton*>("pb_01")->click();
-        QVERIFY(pdf.wait(20000));
-        QCOMPARE(debugStage(f), 19);
-    }
-
-    void incompleteExport_isRefused()
-    {
-        Fixture f;
-        DemoData::ExportContent shortExport;
-        shortExport.values.resize(60);
-        QVERIFY(start(f, {QStringLiteral("SK_3.D")}, false, shortExport));
-        QVERIFY(waitForEntries(f, 1));
-        QVERIFY(select(f, "SK_3.D", f.data));
-        const int before = f.sim.connectionCount();
-        f.window->findChild<QPushButton*>("pb_01")->click();
-        QCOMPARE(MessageBox::shown().size(), 1);
-        QVERIFY(MessageBox::shown()[0].text.contains(QStringLiteral("epatemp.txt")));
-        QVERIFY(!f.window->progressWindow()->isVisible());
-        QCOMPARE(debugStage(f), 7);
-        QTest::qWait(100);
-        QCOMPARE(f.sim.connectionCount(), before);
+        QVERIFY(f.produce(QStringLiteral("UR_1.D")));
+        QCOMPARE(f.debugStage(), 19);
     }
 
     void sameNameFolders_getSeparateReports()
     {
         Fixture f;
-        QVERIFY(start(f, {QStringLiteral("a/FK_9.D"), QStringLiteral("b/FK_9.D")}, true));
-        QVERIFY(waitForEntries(f, 2));
-        const QString pathA = f.data + "/a";
-        const QString pathB = f.data + "/b";
-        for (const QString& path : {pathA, pathB, pathA}) {
-            QVERIFY(select(f, "FK_9.D", path));
-            QSignalSpy pdf(f.window.get(), &MainWindow::pdfWritten);
-            f.window->findChild<QPushButton*>("pb_01")->click();
-            QVERIFY(pdf.wait(20000));
+        QVERIFY(f.start({QStringLiteral("a/FK_9.D"), QStringLiteral("b/FK_9.D")}, true));
+        for (const char* sub : {"/a", "/b", "/a"}) {
+            QVERIFY(f.produce(QStringLiteral("FK_9.D"), f.data + sub));
+            f.window->reportEditor()->close();
         }
-        auto folderPath = [&](const QString& name) {
-            return QSettings(f.app.file("reports/" + name + "/report.ini"), QSettings::IniFormat)
-                .value("General/FolderPath")
-                .toString();
-        };
-        QCOMPARE(folderPath("FK_9.D"), pathA);
-        QCOMPARE(folderPath("FK_9.D_1"), pathB);
+        QCOMPARE(f.record("FK_9.D", "General/FolderPath").toString(), f.data + "/a");
+        QCOMPARE(f.record("FK_9.D_1", "General/FolderPath").toString(), f.data + "/b");
+        QCOMPARE(f.record("FK_9.D_1", "ReportData/ProbeNamePDF").toString(), QStringLiteral("FK_9.D_1"));
         QVERIFY(!QFile::exists(f.app.file("reports/FK_9.D_2")));
         QVERIFY(QFile::exists(f.app.file("reportsPDF/FK_9_1_report.pdf")));
-        QCOMPARE(QSettings(f.app.file("reports/FK_9.D_1/report.ini"), QSettings::IniFormat)
-                     .value("ReportData/ProbeNamePDF")
-                     .toString(),
-                 QStringLiteral("FK_9.D_1"));
+        // Each report folder keeps its own history; producing again adds to it.
+        QCOMPARE(History::read(f.app.file("reports/FK_9.D/history.txt")).size(), 2);
+        const QList<History::Entry> second = History::read(f.app.file("reports/FK_9.D_1/history.txt"));
+        QVERIFY(second.size() == 1 && second.first().folderPath == f.data + "/b");
     }
 
     void debugWindow_logsTheCalculationInColours()
     {
         Fixture f;
-        QVERIFY(start(f, {QStringLiteral("ZE_5.D")}));
-        QVERIFY(waitForEntries(f, 1));
+        QVERIFY(f.start({QStringLiteral("ZE_5.D")}));
         QAction* debugAction = f.window->findChild<QAction*>("action_TCP_debug");
         QVERIFY(!debugAction->isVisible());
         f.window->nw_proc_SendSpecial(QStringLiteral("vitro"));
         QVERIFY(debugAction->isVisible());
 
-        QVERIFY(select(f, "ZE_5.D", f.data));
-        QSignalSpy pdf(f.window.get(), &MainWindow::pdfWritten);
-        f.window->findChild<QPushButton*>("pb_01")->click();
-        QVERIFY(pdf.wait(20000));
+        QVERIFY(f.produce(QStringLiteral("ZE_5.D")));
         // Logged although the window was never shown.
         auto* log = f.window->debugWindow()->findChild<QTextEdit*>("textEdit");
         auto colourOf = [&](const QString& line) {
@@ -294,49 +176,78 @@ private slots:
         };
         QCOMPARE(colourOf(QStringLiteral("$MIW*")), QColor(Qt::darkGreen));
         QCOMPARE(colourOf(QStringLiteral("@READY*")), QColor(Qt::blue));
-        // "Another (ETC)" without a calculation type chosen: code 0.
-        QCOMPARE(colourOf(Framing::buildFrame(QStringLiteral("$MC,00"), false).trimmed()),
-                 QColor(Qt::darkGreen));
+        // "Another (ETC)" without a calculation type chosen: code 0; D1 is CRC-8/MAXIM of "MC,00".
+        QCOMPARE(colourOf(QStringLiteral("$MC,00,D1*")), QColor(Qt::darkGreen));
         QCOMPARE(colourOf(QStringLiteral("@OK*")), QColor(Qt::blue));
-        QCOMPARE(colourOf(QStringLiteral("@DONE*")), QColor(Qt::blue));
     }
 
-    void editorApply_rewritesPdfWithoutProgress()
+    // An edit after production is recorded under the signed-in operator; File > History lists
+    // it first and copies the list.
+    void history_listsProductionAndEdits()
     {
         Fixture f;
-        QVERIFY(start(f, {QStringLiteral("SL_8.D")}));
-        QVERIFY(waitForEntries(f, 1));
-        QVERIFY(select(f, "SL_8.D", f.data));
-        {
-            QSignalSpy pdf(f.window.get(), &MainWindow::pdfWritten);
-            f.window->findChild<QPushButton*>("pb_01")->click();
-            QVERIFY(pdf.wait(20000));
-        }
+        QVERIFY(f.start({QStringLiteral("SL_8.D")}));
+        QVERIFY(f.produce(QStringLiteral("SL_8.D")));
         editReport* editor = f.window->reportEditor();
         QVERIFY(editor->isVisible());
-        auto* toggle = editor->findChild<QPushButton*>("cb_NewPatient");
-        toggle->click();
+        editor->findChild<QPushButton*>("cb_NewPatient")->click();
         editor->findChild<QLineEdit*>("lePatientNew")->setText(QStringLiteral("Edited Name"));
-        QSignalSpy stages(f.window.get(), &MainWindow::nextStageProgress);
         QSignalSpy pdf(f.window.get(), &MainWindow::pdfWritten);
         editor->findChild<QPushButton*>("pb_Apply")->click();
         QVERIFY(pdf.wait(10000));
-        QVERIFY(pdf.first().at(1).toBool());
-        QCOMPARE(stages.count(), 0);
-        QVERIFY(!f.window->progressWindow()->isVisible());
-        const QString html = QString::fromUtf8(
-            fileBytes(f.app.file("reports/SL_8.D/SL_8_report.html")));
-        QVERIFY(html.contains(QStringLiteral("Edited Name")));
+        editor->close();
+        QAction* action = f.window->findChild<QAction*>("actionHistory");
+        QTRY_VERIFY(action->isEnabled());
+        action->trigger();
+        QVERIFY(f.window->historyWindow()->isVisible());
+        f.window->historyWindow()->findChild<QPushButton*>("pb_Copy")->click();
+        const QStringList lines = QGuiApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 3);
+        QVERIFY2(lines[1].contains("\tTest Operator\tPatient name\t") && lines[1].contains(QString::fromUtf8("→ «Edited Name»")),
+                 qPrintable(lines[1]));
+        QVERIFY2(lines[2].contains("Report produced") && lines[2].contains("device 20231117, version 0x35"), qPrintable(lines[2]));
+    }
+
+    // The page is printed only once it has loaded, and only the later of two requests.
+    void pdf_comesFromTheLastFullyLoadedPage()
+    {
+        Fixture f;
+        QVERIFY(f.start({QStringLiteral("VA_6.D")}));
+        QVERIFY(f.produce(QStringLiteral("VA_6.D")));
+        const QString folder = f.app.file("reports/VA_6.D");
+        QVERIFY(QFile::copy(folder + "/VA_6_report.html", folder + "/other.html"));
+        QFile page(folder + "/other.html");
+        QVERIFY(page.open(QIODevice::Append));
+        page.write(QByteArray("<p>LATER PAGE</p>").repeated(2000));
+        page.close();
+
+        f.window->setPdfDelay(0);  // the timer fires before the page can have loaded
+        QSignalSpy pdf(f.window.get(), &MainWindow::pdfWritten);
+        f.window->proc_Save_PDF(folder + "/VA_6_report.html");
+        f.window->proc_Save_PDF(folder + "/other.html");
+        QVERIFY(pdf.wait(10000));
+        QTest::qWait(200);
+        QCOMPARE(pdf.count(), 1);
+        QVERIFY(pdfText(pdf.first().at(0).toString()).contains(QStringLiteral("LATER PAGE")));
+
+        // A page that cannot be loaded is never printed over the report.
+        const QByteArray before = fileBytes(pdf.first().at(0).toString());
+        f.window->proc_Save_PDF(folder + "/missing.html");
+        QVERIFY(pdf.wait(10000));
+        QVERIFY(!pdf.last().at(1).toBool());
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QVERIFY(MessageBox::shown()[0].text.contains(QStringLiteral("could not be loaded")));
+        QCOMPARE(fileBytes(pdf.first().at(0).toString()), before);
     }
 
     void newWhileDeviceUnavailable_onlyWarns()
     {
         Fixture f;
-        QVERIFY(start(f, {QStringLiteral("VA_2.D")}));
-        QVERIFY(waitForEntries(f, 1));
-        QVERIFY(select(f, "VA_2.D", f.data));
+        QVERIFY(f.start({QStringLiteral("VA_2.D")}));
+        QVERIFY(f.select(QStringLiteral("VA_2.D")));
+        QVERIFY(!f.window->findChild<QAction*>("actionHistory")->isEnabled());
         f.window->deviceLink()->setDeviceAvailable(false);
-        f.window->findChild<QPushButton*>("pb_01")->click();
+        f.button("pb_01")->click();
         QCOMPARE(MessageBox::shown().size(), 1);
         QCOMPARE(MessageBox::shown()[0].text,
                  QStringLiteral("The hardware is not available. Check the connection settings."));

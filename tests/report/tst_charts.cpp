@@ -1,7 +1,8 @@
 #include "report/charts.h"
 
+#include <QFontMetricsF>
+#include <QGraphicsScene>
 #include <QImage>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <cmath>
@@ -15,12 +16,10 @@ double centreOf(int position)
     const B bands[] = {{0, 6, 43, 125.0 / 7},     {7, 29, 190, 411.0 / 23}, {30, 36, 623, 125.0 / 7},
                        {37, 40, 769, 18},         {41, 47, 861, 125.0 / 7}, {48, 52, 1006, 18},
                        {53, 55, 1117, 53.0 / 3}};
-    if (position == 56)
-        return 1199;
     for (const B& b : bands)
         if (position >= b.first && position <= b.last)
             return b.start + (position - b.first) * b.pitch + b.pitch / 2;
-    return -1;
+    return position == 56 ? 1199 : -1;
 }
 
 // Rows shown at display positions 0, 10, 20 and 56.
@@ -44,41 +43,25 @@ int count(const QImage& img, const QRect& area, bool (*pred)(QRgb))
 int run(const QImage& img, int x, int y, int dx, bool (*pred)(QRgb))
 {
     int n = 0;
-    while (x >= 0 && x < img.width() && pred(img.pixel(x, y))) {
+    for (; x >= 0 && x < img.width() && pred(img.pixel(x, y)); x += dx)
         ++n;
-        x += dx;
-    }
     return n;
 }
 
-// Centres of the vertical lines crossing the middle of the chart within [fromX, toX).
-QList<double> verticalLines(const QImage& img, int fromX, int toX)
+// Runs of columns of `area` with more than `ink` dark pixels, gaps narrower than `gap`
+// joined: first and last column of each.
+QList<QPair<int, int>> columnRuns(const QImage& img, const QRect& area, int ink, int gap)
 {
-    QList<double> centres;
-    int start = -1;
-    for (int x = fromX; x <= toX; ++x) {
-        const bool line = x < toX && count(img, QRect(x, 250, 1, 900), isDark) > 100;
-        if (line && start < 0)
-            start = x;
-        if (!line && start >= 0) {
-            centres << (start + x - 1) / 2.0;
-            start = -1;
-        }
+    QList<QPair<int, int>> runs;
+    for (int x = area.left(); x <= area.right(); ++x) {
+        if (count(img, QRect(x, area.top(), 1, area.height()), isDark) <= ink)
+            continue;
+        if (!runs.isEmpty() && x - runs.last().second < gap)
+            runs.last().second = x;
+        else
+            runs << qMakePair(x, x);
     }
-    return centres;
-}
-
-bool solidColumn(const QImage& img, int x) { return count(img, QRect(x, 40, 1, 1167), isDark) == 1167; }
-
-// Grid lines within a pixel of where they belong.
-bool linesAt(const QList<double>& lines, const QList<double>& expected)
-{
-    bool same = lines.size() == expected.size();
-    for (int i = 0; same && i < lines.size(); ++i)
-        same = std::abs(lines.at(i) - expected.at(i)) <= 1.0;
-    if (!same)
-        qWarning() << "grid lines" << lines << "expected" << expected;
-    return same;
+    return runs;
 }
 
 }  // namespace
@@ -86,168 +69,100 @@ bool linesAt(const QList<double>& lines, const QList<double>& expected)
 class TestCharts : public QObject
 {
     Q_OBJECT
+    QGraphicsScene m_scene;
 
 private slots:
-    void gridStep_data()
-    {
-        QTest::addColumn<qlonglong>("maximum");
-        QTest::addColumn<int>("divisions");
-        QTest::addColumn<qlonglong>("step");
-        const qlonglong cases[][3] = {{1234, 5, 200}, {120, 5, 20}, {1250, 5, 300}, {1249, 5, 200},
-                                      {25, 5, 10},    {24, 5, 0},   {0, 5, 0},      {700, 3, 200}};
-        for (const auto& c : cases)
-            QTest::addRow("%lld/%lld", c[0], c[1]) << c[0] << int(c[1]) << c[2];
-    }
-    void gridStep()
-    {
-        QFETCH(qlonglong, maximum);
-        QFETCH(int, divisions);
-        QTEST(Charts::gridStep(maximum, divisions), "step");
-    }
-
-    void gridLinesOnImage_data()
+    // Grid steps of a fifth or a third of the largest value in hundreds or else tens, each line
+    // with its whole label: a label cut at the image edge shows another number ("-2100": "100").
+    void gridLinesAndLabels_data()
     {
         QTest::addColumn<int>("type");
-        QTest::addColumn<double>("maximum");  // negative: set as the norm
-        QTest::addColumn<double>("step");
-        QTest::newRow("1234") << 1 << 1234.0 << 200.0;
-        QTest::newRow("120 with legend") << 0 << 120.0 << 20.0;
-        QTest::newRow("norm sets the maximum") << 1 << -120.0 << 20.0;
+        QTest::addColumn<double>("up");    // result at position 0 (difference: above a zero norm)
+        QTest::addColumn<double>("down");  // norm at position 10 (difference: shortfall)
+        QTest::addColumn<QList<int>>("labels");
+        QTest::newRow("1234") << 1 << 1234.0 << 0.0 << QList<int>{200, 400, 600, 800, 1000};
+        QTest::newRow("norm sets the maximum") << 1 << 0.0 << 120.0 << QList<int>{20, 40, 60, 80, 100};
+        QTest::newRow("overview 1900") << 1 << 1900.0 << 0.0 << QList<int>{400, 800, 1200, 1600};
+        QTest::newRow("with legend 1900") << 0 << 0.0 << 1900.0 << QList<int>{400, 800, 1200, 1600};
+        QTest::newRow("difference 300 each way") << 2 << 300.0 << 300.0 << QList<int>{-300, -200, -100, 100, 200, 300};
+        QTest::newRow("difference 1987 down, 1800 up") << 2 << 1800.0 << 1987.0
+                                                       << QList<int>{-1400, -700, 600, 1200, 1800};
+        QTest::newRow("line near the left edge") << 2 << 0.0 << 2020.0 << QList<int>{-2100, -1400, -700};
+        QTest::newRow("one-sided difference") << 2 << 57.0 << 0.0 << QList<int>{20, 40, 60};
+        QTest::newRow("1250, halves round up") << 1 << 1250.0 << 0.0 << QList<int>{300, 600, 900, 1200};
+        QTest::newRow("25, steps of ten") << 1 << 25.0 << 0.0 << QList<int>{10, 20};
+        QTest::newRow("24, no step") << 0 << 24.0 << 0.0 << QList<int>();
+        for (int type : {0, 1, 2})
+            QTest::addRow("empty table, type %d", type) << type << 0.0 << 0.0 << QList<int>();
     }
-    void gridLinesOnImage()
+    void gridLinesAndLabels()
     {
         QFETCH(int, type);
-        QFETCH(double, maximum);
-        QFETCH(double, step);
+        QFETCH(double, up);
+        QFETCH(double, down);
+        QFETCH(QList<int>, labels);
         MarkerTable table(MarkerTableSize);
-        (maximum > 0 ? table[RowAtPosition0].result : table[RowAtPosition0].norm) = std::abs(maximum);
-        const QImage img = Charts::draw(type, table);
-        const double scale = (img.width() - 35) / std::abs(maximum);
-        QList<double> expected;
-        for (int k = 1; k <= 5; ++k) {
-            expected << 15 + k * step * scale;
-            // its label sits above the line, between y 26 and 40
-            QVERIFY(count(img, QRect(int(expected.last()) - 12, 26, 22, 14), isDark) > 5);
-        }
-        QVERIFY(linesAt(verticalLines(img, 22, img.width()), expected));
-        // nothing written between the first two labels
-        const int gapLeft = int(15 + step * scale + 14);
-        const int gapRight = int(15 + 2 * step * scale - 14);
-        if (gapRight > gapLeft)
-            QCOMPARE(count(img, QRect(gapLeft, 26, gapRight - gapLeft, 14), isDark), 0);
-    }
-
-    void emptyTableDrawsNoBarsOrGrid_data()
-    {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<int>("width");
-        QTest::newRow("with legend") << 0 << 520;
-        QTest::newRow("overview") << 1 << 550;
-        QTest::newRow("difference") << 2 << 550;
-    }
-    void emptyTableDrawsNoBarsOrGrid()
-    {
-        QFETCH(int, type);
-        QFETCH(int, width);
-        const QImage img = Charts::draw(type, MarkerTable(MarkerTableSize));
-        QCOMPARE(img.size(), QSize(width, 1207));
-        QCOMPARE(img.pixel(width - 1, 20) & 0xffffff, 0xffffffu);
-        QCOMPARE(count(img, QRect(0, 30, img.width(), img.height() - 30), isBlue), 0);
-        if (type == 2) {
-            QVERIFY(solidColumn(img, 300));
-            QCOMPARE(verticalLines(img, 0, 280) + verticalLines(img, 325, img.width()), QList<double>());
-        } else {
-            QVERIFY(solidColumn(img, 15));
-            QCOMPARE(verticalLines(img, 22, img.width()), QList<double>());
-        }
-        // legend squares on the first chart only
-        QCOMPARE(count(img, QRect(149, 4, 12, 12), isBlue), type == 0 ? 144 : 0);
-        QCOMPARE(count(img, QRect(269, 4, 12, 12), isGray), type == 0 ? 144 : 0);
+        table[RowAtPosition0].result = up;
+        table[RowAtPosition10].norm = down;
+        const QImage img = Charts::draw(m_scene, type, table);
+        const int w = img.width();
+        QCOMPARE(img.size(), QSize(type == 0 ? 520 : 550, 1207));
+        const int axis = type == 2 ? 300 : 15;
+        QCOMPARE(count(img, QRect(axis, 40, 1, 1167), isDark), 1167);
+        // legend squares on the first chart only; row labels 1 and 57 on every one
+        QCOMPARE(count(img, QRect(149, 4, 12, 12), isBlue) + count(img, QRect(269, 4, 12, 12), isGray), type == 0 ? 288 : 0);
         QCOMPARE(count(img, QRect(165, 3, 50, 16), isDark) > 10, type == 0);
-        // the row labels are still there: label 1 and label 57
-        const int labelX = type == 2 ? 308 : 0;
+        const int labelX = type == 2 ? (up > 0 ? 285 : 308) : 0;  // difference: left of the axis when above
         QVERIFY(count(img, QRect(labelX, int(centreOf(0)) - 4, 12, 9), isDark) > 3);
-        QVERIFY(count(img, QRect(labelX, 1195, 14, 9), isDark) > 3);
+        QCOMPARE(count(img, QRect(type == 2 ? 593 - labelX : 0, int(centreOf(0)) - 4, 12, 9), isDark) > 3, type != 2);
+        QVERIFY(count(img, QRect(type == 2 ? 308 : 0, 1195, 14, 9), isDark) > 3);
+        // bars of the largest values: result (excess) at position 0, norm (shortfall) at 10
+        const double scale = type != 2 ? (w - 35) / std::max({up, down, 1.0}) : 0;
+        const int bar0 = type != 2 ? run(img, 16, int(centreOf(0)) - 3, 1, isBlue) : run(img, 301, int(centreOf(0)), 1, isBlue);
+        const int bar10 = type != 2 ? run(img, 16, int(centreOf(10)) + 3, 1, isGray) : run(img, 299, int(centreOf(10)), -1, isBlue);
+        QVERIFY(std::abs(bar0 - (type != 2 ? up * scale : up > 0 ? 235 : 0)) <= 2);
+        QVERIFY(std::abs(bar10 - (type != 2 ? down * scale : down > 0 ? 285 : 0)) <= 2);
+        QCOMPARE(count(img, QRect(0, 40, 299, 1167), isBlue) > 0, type == 2 ? down > 0 : up > 0);
+        QFont font;
+        font.setFamilies({QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif")});
+        font.setPixelSize(12);
+        // vertical lines across the middle, away from the axis, its ticks and row labels
+        const auto lines = type == 2 ? columnRuns(img, QRect(0, 250, 280, 900), 100, 2) + columnRuns(img, QRect(325, 250, 225, 900), 100, 2)
+                                     : columnRuns(img, QRect(22, 250, w - 22, 900), 100, 2);
+        const auto texts = columnRuns(img, QRect(0, 26, w, 9), 0, 5);
+        QCOMPARE(QList<int>({lines.size(), texts.size()}), QList<int>({labels.size(), labels.size()}));
+        for (int i = 0; i < labels.size(); ++i) {
+            const double v = labels[i];
+            const double x = type != 2 ? 15 + v * (w - 35) / std::max(up, down)
+                                       : 300 + (v > 0 ? v * 235 / up : v * 285 / down);
+            const double whole = QFontMetricsF(font).horizontalAdvance(QString::number(labels[i]));
+            const int width = texts[i].second - texts[i].first + 1;
+            QVERIFY2(std::abs((lines[i].first + lines[i].second) / 2.0 - x) <= 1.0, qPrintable(QString::number(v)));
+            QVERIFY2(width >= whole - 3 && width <= whole + 1 && texts[i].first - 1 <= x && x <= texts[i].second + 2,
+                     qPrintable(QString::number(v)));
+        }
     }
 
-    void barLengthsProportional()
+    // Both bars of a row, the last band's row, the sum row left out; in the difference
+    // chart a row whose result equals its norm has no bar and its label right of the axis.
+    void barsAndRowLabels()
     {
         MarkerTable table(MarkerTableSize);
-        table[RowAtPosition0].result = 1000;
-        table[RowAtPosition0].norm = 250;
-        table[RowAtPosition10].result = 500;
+        table[RowAtPosition0] = {QString(), 250, 1000, false};  // norm, result
         table[RowAtPosition56].norm = 100;
+        table[RowAtPosition20] = {QString(), 50, 50, false};
         table[57].result = 50000;  // the sum row neither counts nor shows
         for (int type : {0, 1}) {
-            const QImage img = Charts::draw(type, table);
+            const QImage img = Charts::draw(m_scene, type, table);
             const double scale = (img.width() - 35) / 1000.0;
-            // result bars above the row centre, norm bars below
-            const struct { int position, dy; bool (*pred)(QRgb); double value; } bars[] = {
-                {0, -3, isBlue, 1000}, {0, 3, isGray, 250}, {10, -3, isBlue, 500}, {56, 3, isGray, 100}};
-            for (const auto& b : bars) {
-                const int length = run(img, 16, int(std::floor(centreOf(b.position))) + b.dy, 1, b.pred);
-                QVERIFY2(std::abs(length - b.value * scale) <= 2.0, qPrintable(QString::number(b.position)));
-            }
-            QCOMPARE(count(img, QRect(16, int(centreOf(10)) + 1, 500, 5), isGray), 0);
-            QCOMPARE(count(img, QRect(16, int(centreOf(56)) - 6, 500, 5), isBlue), 0);
+            QVERIFY(std::abs(run(img, 16, int(centreOf(0)) - 3, 1, isBlue) - 1000 * scale) <= 2);
+            QVERIFY(std::abs(run(img, 16, int(centreOf(0)) + 3, 1, isGray) - 250 * scale) <= 2);
+            QVERIFY(std::abs(run(img, 16, 1202, 1, isGray) - 100 * scale) <= 2);
         }
-    }
-
-    void differenceChart()
-    {
-        MarkerTable table(MarkerTableSize);
-        table[RowAtPosition0].result = 400;  // 300 above: the largest excess
-        table[RowAtPosition0].norm = 100;
-        table[RowAtPosition10].result = 100;  // 300 below: the largest shortfall
-        table[RowAtPosition10].norm = 400;
-        table[RowAtPosition20].result = 50;  // equal
-        table[RowAtPosition20].norm = 50;
-        const QImage img = Charts::draw(2, table);
-
-        const int y0 = int(centreOf(0));
-        QVERIFY(std::abs(run(img, 301, y0, 1, isBlue) - 235) <= 2);  // 235 px for the largest
-        QCOMPARE(count(img, QRect(0, y0 - 3, 299, 7), isBlue), 0);
-        QVERIFY(count(img, QRect(284, y0 - 4, 14, 9), isDark) > 3);   // label left of the axis
-        QCOMPARE(count(img, QRect(308, y0 - 4, 14, 9), isDark), 0);
-
-        const int y10 = int(centreOf(10));
-        QVERIFY(std::abs(run(img, 299, y10, -1, isBlue) - 285) <= 2);
-        QCOMPARE(count(img, QRect(301, y10 - 3, 249, 7), isBlue), 0);
-
+        const QImage img = Charts::draw(m_scene, 2, table);
         const int y20 = int(centreOf(20));
+        QVERIFY(count(img, QRect(308, y20 - 4, 14, 9), isDark) > 3 && count(img, QRect(284, y20 - 4, 14, 9), isDark) == 0);
         QCOMPARE(count(img, QRect(0, y20 - 5, img.width(), 10), isBlue), 0);
-        QVERIFY(count(img, QRect(308, y20 - 4, 14, 9), isDark) > 3);  // label right of the axis
-
-        // grid: step 100 on both sides
-        QVERIFY(solidColumn(img, 300));
-        QVERIFY(linesAt(verticalLines(img, 0, 280) + verticalLines(img, 325, img.width()),
-                        {300 - 285, 300 - 190, 300 - 95, 300 + 235 / 3.0, 300 + 470 / 3.0, 300 + 235}));
-    }
-
-    void differenceChartOneSided()
-    {
-        MarkerTable table(MarkerTableSize);
-        for (int r = 0; r < DeviceMarkerCount; ++r)
-            table[r].result = 1 + r;  // every result above its zero norm
-        const QImage img = Charts::draw(2, table);
-        QCOMPARE(count(img, QRect(0, 40, 299, 1167), isBlue), 0);
-        QVERIFY(count(img, QRect(301, 40, 249, 1167), isBlue) > 0);
-        QCOMPARE(verticalLines(img, 0, 280), QList<double>());
-        QCOMPARE(verticalLines(img, 325, img.width()).size(), 3);
-    }
-
-    void savesBmp()
-    {
-        QTemporaryDir dir;
-        const QString path = Charts::imagePath(dir.path(), QStringLiteral("."), QStringLiteral("P9"), 2);
-        MarkerTable table(MarkerTableSize);
-        table[5].result = 700;
-        const QImage img = Charts::draw(2, table);
-        QVERIFY(Charts::save(img, path));
-        QImage back;
-        QVERIFY(back.load(path, "BMP"));
-        QCOMPARE(back.convertToFormat(QImage::Format_RGB32), img.convertToFormat(QImage::Format_RGB32));
-        QVERIFY(!Charts::save(img, dir.filePath(QStringLiteral("missing/x.bmp"))));
     }
 };
 

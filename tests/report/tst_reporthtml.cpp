@@ -1,3 +1,4 @@
+#include "report/markertable.h"
 #include "report/reporthtml.h"
 
 #include <QFile>
@@ -8,227 +9,138 @@ using namespace ReportHtml;
 
 namespace {
 
+// Row 2 is shown at position 00, row 0 at 03, the sum row 57 at 57. Row 2's name needs escaping.
 MarkerTable namedTable()
 {
-    MarkerTable table(MarkerTableSize);
-    for (int r = 0; r < table.size(); ++r)
-        table[r].name = QStringLiteral("M%1").arg(r);
-    table[0].name = QStringLiteral("Streptococcus spp.");
-    table[36].name = QStringLiteral("Staphylococcus aureus");
-    table[3].name = QStringLiteral("two\nlines");
+    MarkerTable table = Markers::buildTable(0, 0);
+    table[2].name = QStringLiteral("A<B & \"C\"");
     return table;
 }
 
+// The operator's name and the probe code hold characters that must not reach the page as markup.
 PremadeParams params(int templateType, unsigned char typeCode = 4)
 {
-    return {QStringLiteral("Ivanova"), QStringLiteral("07"), QStringLiteral("03"), QStringLiteral("2024"),
-            QStringLiteral("P17"), templateType, typeCode, 0};
+    return {QStringLiteral("O'Neil <i>$Name00"), QStringLiteral("07"), QStringLiteral("03"), QStringLiteral("2024"),
+            QStringLiteral("P%1#?&"), templateType, typeCode, 0};
 }
 
-const QString kOpening = QStringLiteral(
-    "Microbial markers, which are beyond the level of clinical significance (more than twice "
-    "higher than reference)");
-const QString kClosing = QStringLiteral(" - are marked with yellow ");
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
+// One marker row set, one template snippet filled.
+struct Fill {
+    bool fullTable;
+    int templateType, typeCode, row;
+    double result, norm;
+    bool preHighlighted;
+    const char *page, *expected;
+};
 
 }  // namespace
+Q_DECLARE_METATYPE(Fill)
 
 class TestReportHtml : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void formatsLikePrintfG_data()
+    void fill_data()
     {
-        QTest::addColumn<double>("value");
-        QTest::addColumn<QString>("expected");
-        const std::pair<double, const char*> cases[] = {
-            {0, "0"}, {999999, "999999"}, {1000000, "1e+06"}, {9999999, "1e+07"}, {1234567, "1.23457e+06"},
-            {123456.7, "123457"}, {0.0001, "0.0001"}, {0.00001, "1e-05"}, {-2500000, "-2.5e+06"}};
-        for (const auto& [value, text] : cases)
-            QTest::addRow("%s", text) << value << QString::fromLatin1(text);
+        QTest::addColumn<Fill>("f");
+        const char* colour = "<td bgcolor=\"$Color03\">";
+        const char* images = "$Image0.bmp $Image1.bmp $_Nor00";
+        const auto add = [](const char* name, const Fill& f) { QTest::newRow(name) << f; };
+        add("display order, operator line",
+            {false, 1, 4, 0, 0, 0, false, "$Name00/$Name03/$Name05/$Name56/$Name57 by $OperatorAndDate",
+             "A&lt;B &amp; &quot;C&quot;/Streptococcus spp./Staphylococcus aureus/Chlamydia trachomatis/Sum by "
+             "O&#39;Neil &lt;i&gt;$Name00 07.03.2024"});
+        add("full table, type 3", {true, 3, 4, 0, 0, 0, false, "$Name00/$Name05/$Name57 $Image0 $Image1",
+                                   "Streptococcus spp./Nocardia  spp./Sum $Image0 P%251%23%3F&amp;_img_2"});
+        // Numbers as C's %g: six significant digits, exponent from one million.
+        add("upper limit", {false, 1, 4, 2, 1e7, 999999, false, "[$Res00|$Nor00]", "[10000000+|999999]"});
+        add("one below limit", {false, 1, 4, 2, 9999999, 1234567, false, "[$Res00|$Nor00]", "[1e+07|1.23457e+06]"});
+        add("small and negative", {false, 3, 4, 2, 0.00001, 1000000, false, "$Res00 $_Nor00", "1e-05 -1e+06"});
+        add("difference", {false, 3, 4, 57, 100, 250, false, "$_Nor57", "-150"});
+        add("images type 1", {false, 1, 4, 2, 0, 0, false, images, "P%251%23%3F&amp;_img_0.bmp $Image1.bmp $_Nor00"});
+        add("images type 2", {false, 2, 4, 2, 0, 0, false, images, "P%251%23%3F&amp;_img_1.bmp $Image1.bmp $_Nor00"});
+        add("images type 3",
+            {false, 3, 4, 2, 5, 7, false, images, "P%251%23%3F&amp;_img_0.bmp P%251%23%3F&amp;_img_2.bmp -2"});
+        add("gold", {false, 1, 4, 0, 200, 100, false, colour, "<td bgcolor=\"Gold\">"});
+        add("feces never gold", {false, 2, 18, 0, 900, 10, false, colour, "<td >"});
+        add("earlier highlight kept", {false, 1, 4, 0, 10, 100, true, colour, "<td bgcolor=\"Gold\">"});
+        add("colour only as attribute", {false, 1, 4, 0, 1000, 0, false, "$Color03 bgcolor='$Color03' bgcolor=\"$Color03 ",
+                                         "$Color03 bgcolor='$Color03' bgcolor=\"$Color03 "});
+        add("sum row never coloured", {false, 1, 4, 57, 5000, 1, false, "<td bgcolor=\"$Color57\">$Res57</td>",
+                                       "<td bgcolor=\"$Color57\">5000</td>"});
     }
-    void formatsLikePrintfG()
+    void fill()
     {
-        QFETCH(double, value);
-        QTEST(formatNumber(value), "expected");
-    }
-
-    // One marker row set, one template snippet filled. Row 2 is shown at position 00,
-    // row 0 at 03, the sum row 57 at 57.
-    void premadeCells_data()
-    {
-        QTest::addColumn<int>("templateType");
-        QTest::addColumn<int>("typeCode");
-        QTest::addColumn<int>("row");
-        QTest::addColumn<double>("result");
-        QTest::addColumn<double>("norm");
-        QTest::addColumn<bool>("preHighlighted");
-        QTest::addColumn<QString>("page");
-        QTest::addColumn<QString>("expected");
-        const QString cells = QStringLiteral("[$Res00|$Nor00]");
-        const QString colour = QStringLiteral("<td bgcolor=\"$Color03\">");
-        const QString gold = QStringLiteral("<td bgcolor=\"Gold\">");
-        QTest::newRow("upper limit") << 1 << 4 << 2 << 1e7 << 1e7 << false << cells << "[10000000+|1e+07]";
-        QTest::newRow("one below limit") << 1 << 4 << 2 << 9999999.0 << 0.0 << false << cells << "[1e+07|0]";
-        QTest::newRow("difference below") << 3 << 4 << 57 << 100.0 << 250.0 << false << "$_Nor57" << "-150";
-        QTest::newRow("difference equal") << 3 << 4 << 57 << 40.0 << 40.0 << false << "$_Nor57" << "0";
-        QTest::newRow("no difference in type 1") << 1 << 4 << 57 << 40.0 << 0.0 << false << "$_Nor57" << "$_Nor57";
-        const QString images = QStringLiteral("$Image0.bmp $Image1.bmp $_Nor00");
-        QTest::newRow("images type 1") << 1 << 4 << 0 << 0.0 << 0.0 << false << images << "P17_img_0.bmp $Image1.bmp $_Nor00";
-        QTest::newRow("images type 2") << 2 << 4 << 0 << 0.0 << 0.0 << false << images << "P17_img_1.bmp $Image1.bmp $_Nor00";
-        QTest::newRow("images type 3") << 3 << 4 << 0 << 0.0 << 0.0 << false << images << "P17_img_0.bmp P17_img_2.bmp 0";
-        QTest::newRow("feces never gold") << 2 << 18 << 0 << 900.0 << 10.0 << false << colour << "<td >";
-        QTest::newRow("earlier highlight kept") << 1 << 4 << 0 << 10.0 << 100.0 << true << colour << gold;
-        QTest::newRow("colour only as attribute") << 1 << 4 << 0 << 1000.0 << 0.0 << false
-                                                  << "$Color03 bgcolor='$Color03' bgcolor=\"$Color03 "
-                                                  << "$Color03 bgcolor='$Color03' bgcolor=\"$Color03 ";
-        QTest::newRow("sum row never coloured") << 1 << 4 << 57 << 5000.0 << 1.0 << false
-                                                << "<td bgcolor=\"$Color57\">$Res57</td>"
-                                                << "<td bgcolor=\"$Color57\">5000</td>";
-    }
-    void premadeCells()
-    {
-        QFETCH(int, templateType);
-        QFETCH(int, typeCode);
-        QFETCH(int, row);
-        QFETCH(QString, page);
+        QFETCH(Fill, f);
         MarkerTable table = namedTable();
-        QFETCH(double, result);
-        QFETCH(double, norm);
-        QFETCH(bool, preHighlighted);
-        table[row].result = result;
-        table[row].norm = norm;
-        table[row].highlighted = preHighlighted;
-        QTEST(fillPremade(page, table, params(templateType, static_cast<unsigned char>(typeCode))), "expected");
-        if (row == SumRow)
-            QVERIFY(!table[SumRow].highlighted);
+        table[f.row].result = f.result;
+        table[f.row].norm = f.norm;
+        table[f.row].highlighted = f.preHighlighted;
+        const PremadeParams p = params(f.templateType, static_cast<unsigned char>(f.typeCode));
+        const QString page = QString::fromUtf8(f.page);
+        QCOMPARE(f.fullTable ? fillFullTable(page, table, p) : fillPremade(page, table, p),
+                 QString::fromUtf8(f.expected));
+        QVERIFY(!table[SumRow].highlighted);
     }
 
-    void displayOrderOperatorLineAndEscaping()
-    {
-        MarkerTable table = namedTable();
-        const QString page =
-            QStringLiteral("$Name00/$Name03/$Name05/$Name56/$Name57 by $OperatorAndDate");
-        QCOMPARE(fillPremade(page, table, params(1)),
-                 QStringLiteral("M2/Streptococcus spp./Staphylococcus aureus/M41/M57 "
-                                "by Ivanova 07.03.2024"));
-        // the full table keeps row order and leaves the first chart alone
-        const QString full = QStringLiteral("$Name00/$Name05/$Name57 $Image0 $Image1");
-        QCOMPARE(fillFullTable(full, table, params(3)),
-                 QStringLiteral("Streptococcus spp./M5/M57 $Image0 P17_img_2"));
-        QCOMPARE(fillFullTable(full, table, params(1)),
-                 QStringLiteral("Streptococcus spp./M5/M57 $Image0 $Image1"));
-
-        table[2].name = QStringLiteral("A<B & \"C\"");
-        PremadeParams p = params(1);
-        p.operatorName = QStringLiteral("<i>Op</i> $Name00");
-        p.probeCode = QStringLiteral("a#b?c%d&e");
-        QCOMPARE(fillPremade(QStringLiteral("$Name00|$OperatorAndDate|$Image0"), table, p),
-                 QStringLiteral("A&lt;B &amp; &quot;C&quot;|&lt;i&gt;Op&lt;/i&gt; $Name00 07.03.2024"
-                                "|a%23b%3Fc%25d&amp;e_img_0"));
-    }
-
+    // The premade filling marks the rows at least twice their norm; the conclusion names them in
+    // row order.
     void conclusionText_data()
     {
-        QTest::addColumn<QList<int>>("highlightedRows");
+        QTest::addColumn<QList<int>>("exceeding");
         QTest::addColumn<int>("typeCode");
         QTest::addColumn<int>("language");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("rows 0 and 36")
-            << QList<int>{36, 0} << 4 << 0
-            << QString(kOpening + QStringLiteral(" Streptococcus spp., Staphylococcus aureus") + kClosing);
-        QTest::newRow("line feed") << QList<int>{3} << 4 << 0 << QString(kOpening + QStringLiteral(" two<br>lines") + kClosing);
-        QTest::newRow("none, Russian")
-            << QList<int>() << 4 << 1
-            << QStringLiteral("Уровень клинической значимости (выше нормы более чем в два раза) "
-                              "имеют  маркеры - отмечены выделением.");
-        QTest::newRow("sum row not listed") << QList<int>{57, 58} << 4 << 0 << QString(kOpening + kClosing);
-        QTest::newRow("feces, English")
-            << QList<int>{0} << 18 << 0
-            << QStringLiteral("There is no strict reference for feces samples due to the fact, that "
-                              "microorganisms community is independent and not homeostatic, and it "
-                              "is not physiologically linked  to the host.");
-        QTest::newRow("feces, Russian")
-            << QList<int>{0} << 18 << 1
-            << QStringLiteral("Строгой нормы по фекалиям нет, поскольку это сообщество "
-                              "микроорганизмов автономно, не гомеостатично и не физиологично по "
-                              "отношению к хозяину.");
+        const QString opening = QStringLiteral("Microbial markers, which are beyond the level of clinical significance "
+                                               "(more than twice higher than reference)");
+        const QString closing = QStringLiteral(" - are marked with yellow ");
+        QTest::newRow("rows 36 and 0") << QList<int>{36, 0} << 4 << 0
+                                       << QString(opening + " Streptococcus spp., Staphylococcus aureus" + closing);
+        QTest::newRow("sum and row 58 never listed") << QList<int>{57, 58} << 4 << 0 << QString(opening + closing);
+        QTest::newRow("none, Russian") << QList<int>() << 4 << 1
+                                       << "Уровень клинической значимости (выше нормы более чем в два раза) "
+                                          "имеют  маркеры - отмечены выделением.";
+        QTest::newRow("feces, English") << QList<int>{0} << 18 << 0
+                                        << "There is no strict reference for feces samples due to the fact, that "
+                                           "microorganisms community is independent and not homeostatic, and it "
+                                           "is not physiologically linked  to the host.";
+        QTest::newRow("feces, Russian") << QList<int>{0} << 18 << 1
+                                        << "Строгой нормы по фекалиям нет, поскольку это сообщество микроорганизмов "
+                                           "автономно, не гомеостатично и не физиологично по отношению к хозяину.";
     }
     void conclusionText()
     {
-        QFETCH(QList<int>, highlightedRows);
+        QFETCH(QList<int>, exceeding);
         QFETCH(int, typeCode);
         QFETCH(int, language);
         MarkerTable table = namedTable();
-        for (int r : highlightedRows)
-            table[r].highlighted = true;
-        QTEST(conclusion(table, static_cast<unsigned char>(typeCode), static_cast<unsigned char>(language)),
-              "expected");
+        for (int r : exceeding)
+            table[r].result = 2;
+        fillPremade(QString(), table, params(1, uchar(typeCode)));
+        QTEST(conclusion(table, uchar(typeCode), uchar(language)), "expected");
     }
 
-    void conclusionFollowsPremadeHighlights()
+    // The final page fills the four identity fields in one pass, escaped but for line breaks, and keeps
+    // every other character.
+    void identityFilledOnce()
     {
-        MarkerTable table = namedTable();
-        for (int r = 0; r < DeviceMarkerCount; ++r)
-            table[r].norm = 100;
-        table[0].result = 200;
-        table[36].result = 900;
-        table[12].result = 199;
-        fillPremade(QString(), table, params(1));
-        QCOMPARE(conclusion(table, 4, 0),
-                 QString(kOpening + QStringLiteral(" Streptococcus spp., Staphylococcus aureus") + kClosing));
+        const QString page = "<p>$TypeProbe|$ProbeID|$PatientID|$Conclusion</p>\n$Name00 $ $$ $Probe €\t$ProbeIDx";
+        const QString patient = "<b>O'Neil & \"Jr\"</b> $ProbeID", note = "first<br>second & <i>third</i> $PatientID";
+        QCOMPARE(fillIdentity(page, {"n", "A-1", patient, note}),
+                 QStringLiteral("<p>n|A-1|&lt;b&gt;O&#39;Neil &amp; &quot;Jr&quot;&lt;/b&gt; $ProbeID|first<br>second "
+                                "&amp; &lt;i&gt;third&lt;/i&gt; $PatientID</p>\n$Name00 $ $$ $Probe €\tA-1x"));
     }
 
-    void identity_data()
-    {
-        QTest::addColumn<QString>("page");
-        QTest::addColumn<QString>("patient");
-        QTest::addColumn<QString>("conclusionText");
-        QTest::addColumn<QString>("expected");
-        const QString pc = QStringLiteral("$PatientID/$Conclusion");
-        QTest::newRow("everything else kept")
-            << "<p>$TypeProbe|$ProbeID|$PatientID|$Conclusion</p>\n$Name00 $ $$ $Probe €\t$ProbeIDx" << "Petrov"
-            << "All clear" << "<p>n|A-1|Petrov|All clear</p>\n$Name00 $ $$ $Probe €\tA-1x";
-        QTest::newRow("markup prints literally") << pc << "<b>O'Neil & \"Jr\"</b>" << "ok"
-                                                 << "&lt;b&gt;O&#39;Neil &amp; &quot;Jr&quot;&lt;/b&gt;/ok";
-        QTest::newRow("line break stays")
-            << pc << "p" << "first<br>second & <i>third</i>" << "p/first<br>second &amp; &lt;i&gt;third&lt;/i&gt;";
-        QTest::newRow("no second substitution") << pc << "$ProbeID $Conclusion" << "$PatientID"
-                                                << "$ProbeID $Conclusion/$PatientID";
-    }
-    void identity()
-    {
-        QFETCH(QString, page);
-        QFETCH(QString, patient);
-        QFETCH(QString, conclusionText);
-        QTEST(fillIdentity(page, {QStringLiteral("n"), QStringLiteral("A-1"), patient, conclusionText}), "expected");
-    }
-
-    void readAndWriteFiles()
+    // A template is read up to its first NUL byte, without a byte order mark; any language but English
+    // takes the Russian one.
+    void readTemplates()
     {
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("t.html"));
-        QVERIFY(writeUtf8(path, QStringLiteral("a\nб\r\nc\n") + QString(300, QLatin1Char('x'))));
-        QCOMPARE(fileBytes(path), QByteArray("a\r\n\xd0\xb1\r\nc\r\n") + QByteArray(300, 'x'));
-        QVERIFY(writeUtf8(path, QStringLiteral("short\n")));  // replaces, no leftovers
-        QCOMPARE(fileBytes(path), QByteArray("short\r\n"));
-        QCOMPARE(readTemplate(path), QStringLiteral("short\n"));
-
         QFile raw(dir.filePath(QStringLiteral("nul.html")));
-        QVERIFY(raw.open(QIODevice::WriteOnly));
-        raw.write(QByteArray("\xEF\xBB\xBFhead \xd0\xb4\0tail", 13));
+        QVERIFY(raw.open(QIODevice::WriteOnly) && raw.write(QByteArray("\xEF\xBB\xBFhead \xd0\xb4\0tail", 13)) == 13);
         raw.close();
         QCOMPARE(readTemplate(raw.fileName()), QStringLiteral("head д"));
-        QCOMPARE(readTemplate(dir.filePath(QStringLiteral("missing.html"))), QString());
-        QVERIFY(!writeUtf8(dir.filePath(QStringLiteral("no/such/dir/x.html")), QStringLiteral("x")));
-
-        // any language but English takes the Russian template
         QCOMPARE(templatePath(QStringLiteral("d"), 2, 7), QStringLiteral("d/Shablon_type_2_rus.html"));
     }
 };

@@ -1,25 +1,26 @@
 #include "report/reportrecord.h"
 
 #include <QDir>
-#include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <algorithm>
+
+using namespace ReportRecord;
+
+namespace {
+QStringList texts(const PrintValues& p)
+{
+    return {p.probeName, p.probeId, p.patient, p.conclusion};
+}
+}
 
 class TestReportRecord : public QObject {
     Q_OBJECT
     QTemporaryDir tmp;
 
     QString reports() const { return tmp.filePath(QStringLiteral("reports")); }
-    static QByteArray fileBytes(const QString& path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    static QStringList values(const ReportRecord::PrintValues& p)
-    {
-        return {p.probeName, p.probeId, p.patient, p.conclusion};
-    }
 
 private slots:
     void init()
@@ -28,123 +29,69 @@ private slots:
         QDir().mkpath(reports());
     }
 
-    void completeRunWritesEveryKey()
+    // A production run's writes in their order over an edited record, with a text the file must escape
+    // and quote. The editor's tests read the Print and Default pairs back through its window.
+    void productionRun()
     {
-        const QString folder = ReportRecord::chooseFolder(reports(), QStringLiteral("001F.D"), QStringLiteral("/data/a"));
-        const QString ini = ReportRecord::iniPath(reports(), folder);
-        QCOMPARE(ini, reports() + QStringLiteral("/001F.D/report.ini"));
-        QCOMPARE(ReportRecord::readFolderPath(ini), QString());
-        QVERIFY(!ReportRecord::readReportExist(ini));
-        QCOMPARE(ReportRecord::readPrint(ini).patient, QString());
-        ReportRecord::writeFolderPathIfMissing(ini, QStringLiteral("/data/a"));
-        ReportRecord::writeFolderPathIfMissing(ini, QStringLiteral("/data/other"));  // kept as is
-        ReportRecord::saveCalc(ini, QStringLiteral("001F"), folder, QStringLiteral("in blood"),
-                               QStringLiteral("Ivanov, Ivan"));
-        ReportRecord::saveConclusion(ini, QStringLiteral("Line one<br>line two, with comma"));
-        ReportRecord::setReportExist(ini);
+        const QString text = QStringLiteral("Иванов, \"Иван\"; =x [y] #z");
+        QString folder;
+        QVERIFY(chooseFolder(reports(), QStringLiteral("001F.D"), QStringLiteral("/data/a"), &folder));
+        const QString ini = iniPath(reports(), folder);
+        QVERIFY(!writePrint(ini, {}) && !QFile::exists(ini));  // the editor never creates a record
+        QVERIFY(!readReportExist(ini));
+        QVERIFY(writeFolderPathIfMissing(ini, text) && writeFolderPathIfMissing(ini, QStringLiteral("/data/other")));
+        QVERIFY(writePrint(ini, {"edited", "edited", "edited", "edited"}));
+        QVERIFY(saveCalc(ini, QStringLiteral("001F"), folder, text, text + "!"));
+        QVERIFY(saveConclusion(ini, "Line one<br>" + text) && setReportExist(ini));
 
         QSettings s(ini, QSettings::IniFormat);
-        QCOMPARE(s.childKeys().size(), 0);
-        QCOMPARE(s.childGroups(), (QStringList{QStringLiteral("General"), QStringLiteral("ReportData")}));
-        s.beginGroup(QStringLiteral("General"));
-        QCOMPARE(s.childKeys(), (QStringList{QStringLiteral("FolderPath"), QStringLiteral("ReportExist")}));
-        s.endGroup();
-        s.beginGroup(QStringLiteral("ReportData"));
-        QStringList keys = s.childKeys();
+        QStringList keys = s.allKeys();
         keys.sort();
-        QCOMPARE(keys.join(QLatin1Char(' ')),
-                 QStringLiteral("ConclusionDefault ConclusionPrint PatientDefault PatientPrint ProbeCode "
-                                "ProbeIDDefault ProbeIDPrint ProbeNameDefault ProbeNamePDF ProbeNamePrint"));
-        s.endGroup();
-        QVERIFY(fileBytes(ini).contains("[%General]"));
-
-        QCOMPARE(ReportRecord::readFolderPath(ini), QStringLiteral("/data/a"));
-        QVERIFY(ReportRecord::readReportExist(ini));
-        QCOMPARE(ReportRecord::readProbeCode(ini), QStringLiteral("001F"));
-        QCOMPARE(ReportRecord::readProbeNamePdf(ini), folder);
-        const QStringList saved{QStringLiteral("in blood"), QStringLiteral("001F"), QStringLiteral("Ivanov, Ivan"),
-                                QStringLiteral("Line one<br>line two, with comma")};
-        QCOMPARE(values(ReportRecord::readPrint(ini)), saved);
-
-        // Edits go to the Print keys only; a new run overwrites them.
-        const QStringList edited{QStringLiteral("name"), QStringLiteral("id"), QStringLiteral("pat"), QStringLiteral("c")};
-        ReportRecord::writePrint(ini, {edited[0], edited[1], edited[2], edited[3]});
-        QCOMPARE(values(ReportRecord::readPrint(ini)), edited);
-        QCOMPARE(values(ReportRecord::readDefaults(ini)), saved);
-        ReportRecord::saveCalc(ini, QStringLiteral("001F"), folder, QStringLiteral("in blood"), QStringLiteral("P"));
-        QCOMPARE(ReportRecord::readPrint(ini).patient, QStringLiteral("P"));
+        QCOMPARE(keys.join(' '), QStringLiteral("General/FolderPath General/ReportExist ReportData/ConclusionDefault "
+                                                "ReportData/ConclusionPrint ReportData/PatientDefault "
+                                                "ReportData/PatientPrint ReportData/ProbeCode ReportData/ProbeIDDefault "
+                                                "ReportData/ProbeIDPrint ReportData/ProbeNameDefault "
+                                                "ReportData/ProbeNamePDF ReportData/ProbeNamePrint"));
+        QFile f(ini);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray raw = f.readAll();
+        QVERIFY(std::all_of(raw.begin(), raw.end(), [](char c) { return uchar(c) < 128; }));  // no codec: escapes
+        QCOMPARE(QStringList({readFolderPath(ini), readProbeCode(ini), readProbeNamePdf(ini)}),
+                 QStringList({text, "001F", folder}));
+        QVERIFY(readReportExist(ini));
+        const QStringList produced{text, "001F", text + "!", "Line one<br>" + text};
+        QCOMPARE(texts(readPrint(ini)), produced);
+        QCOMPARE(texts(readDefaults(ini)), produced);
     }
 
-    void textsSurvive_data()
-    {
-        QTest::addColumn<QString>("value");
-        QTest::newRow("cyrillic") << QString::fromUtf8("Иванов Иван Иванович");
-        QTest::newRow("commas") << QStringLiteral("a, b, c");
-        QTest::newRow("quotes and semicolon") << QStringLiteral("say \"hi\"; =x [y] #z");
-    }
-    void textsSurvive()
-    {
-        QFETCH(QString, value);
-        const QString ini = ReportRecord::iniPath(reports(), QStringLiteral("t"));
-        QDir().mkpath(reports() + QStringLiteral("/t"));
-        ReportRecord::writeFolderPathIfMissing(ini, value);
-        ReportRecord::saveCalc(ini, value, QStringLiteral("t"), value, value);
-        QCOMPARE(ReportRecord::readFolderPath(ini), value);
-        QCOMPARE(ReportRecord::readPrint(ini).patient, value);
-        QCOMPARE(ReportRecord::readDefaults(ini).probeName, value);
-        QCOMPARE(ReportRecord::readProbeCode(ini), value);
-        // Without a codec the file stays ASCII, escapes included.
-        const QByteArray raw = fileBytes(ini);
-        for (char c : raw)
-            QVERIFY(uchar(c) < 128);
-        QSettings fresh(ini, QSettings::IniFormat);
-        QCOMPARE(fresh.value(QStringLiteral("ReportData/PatientPrint")).toString(), value);
-    }
-
-    void chooseFolder()
+    // Production finds or makes the report folder; the editor, View and Print only find it.
+    void chooseAndFindFolder()
     {
         auto produce = [&](const QString& name, const QString& path) {
-            const QString folder = ReportRecord::chooseFolder(reports(), name, path);
-            ReportRecord::writeFolderPathIfMissing(ReportRecord::iniPath(reports(), folder), path);
-            return folder;
+            QString folder;
+            const bool ok = chooseFolder(reports(), name, path, &folder)
+                && writeFolderPathIfMissing(iniPath(reports(), folder), path);
+            return ok ? folder : QStringLiteral("<failed>");
         };
         const QString n = QStringLiteral("S1.D");
+        QCOMPARE(findFolder(reports(), n, QStringLiteral("/data/b")), QString());
         QCOMPARE(produce(n, QStringLiteral("/data/a")), n);
         QCOMPARE(produce(n, QStringLiteral("/data/b")), QStringLiteral("S1.D_1"));
         QCOMPARE(produce(n, QStringLiteral("/data/c")), QStringLiteral("S1.D_2"));
         QCOMPARE(produce(n, QStringLiteral("/data/b")), QStringLiteral("S1.D_1"));
         QCOMPARE(produce(n, QStringLiteral("/data/c/")), QStringLiteral("S1.D_3"));  // paths match exactly
+        QCOMPARE(findFolder(reports(), n, QStringLiteral("/data/c")), QStringLiteral("S1.D_2"));
+        QCOMPARE(findFolder(reports(), n, QStringLiteral("/data/d")), QString());
+        QCOMPARE(QDir(reports()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 4);
 
         // A folder without a record is adopted; a stray file in the way is skipped.
         QDir().mkpath(reports() + QStringLiteral("/Q.D"));
-        QCOMPARE(ReportRecord::chooseFolder(reports(), QStringLiteral("Q.D"), QStringLiteral("/p")), QStringLiteral("Q.D"));
-        ReportRecord::writeFolderPathIfMissing(ReportRecord::iniPath(reports(), QStringLiteral("Q.D")), QStringLiteral("/other"));
+        QCOMPARE(produce(QStringLiteral("Q.D"), QStringLiteral("/other")), QStringLiteral("Q.D"));
         QFile stray(reports() + QStringLiteral("/Q.D_1"));
         QVERIFY(stray.open(QIODevice::WriteOnly));
         stray.close();
-        QCOMPARE(ReportRecord::chooseFolder(reports(), QStringLiteral("Q.D"), QStringLiteral("/p")), QStringLiteral("Q.D_2"));
+        QCOMPARE(produce(QStringLiteral("Q.D"), QStringLiteral("/p")), QStringLiteral("Q.D_2"));
         QVERIFY(QFileInfo(reports() + QStringLiteral("/Q.D_2")).isDir());
-    }
-
-    void breadcrumb_data()
-    {
-        QTest::addColumn<int>("checkpoint");
-        QTest::addColumn<int>("stored");
-        QTest::newRow("255") << 255 << 255;
-        QTest::newRow("256 wraps") << 256 << 0;
-        QTest::newRow("-1") << -1 << 255;
-    }
-    void breadcrumb()
-    {
-        QFETCH(int, checkpoint);
-        QFETCH(int, stored);
-        Breadcrumb::save(tmp.path(), 7);
-        Breadcrumb::save(tmp.path(), checkpoint);
-        const QString path = tmp.filePath(QStringLiteral("debug.ini"));
-        QSettings s(path, QSettings::IniFormat);
-        QCOMPARE(s.childGroups(), QStringList{QStringLiteral("Debug")});
-        QCOMPARE(s.value(QStringLiteral("Debug/DebugStage")).toInt(), stored);
-        QVERIFY(fileBytes(path).contains(QByteArray("DebugStage=") + QByteArray::number(stored)));
     }
 };
 

@@ -1,124 +1,97 @@
+#include "report/filewrite.h"
+#include "report/markertable.h"
 #include "report/reporthtml.h"
 
+#include <QPrinter>
 #include <QRegularExpression>
 #include <QSet>
-#include <QTextCodec>
+#include <QTemporaryDir>
+#include <QWebFrame>
+#include <QWebPage>
 #include <QtTest>
 
-// The shipped report templates in data/docs: every placeholder the filling needs is present,
-// and nothing that would survive the filling as a stray "$" text.
-namespace {
-
-QString nn(int p) { return QStringLiteral("%1").arg(p, 2, 10, QLatin1Char('0')); }
-
-QString docs() { return QStringLiteral(LAB_DATA_DIR "/docs"); }
-
-QString load(const QString& path, bool* validUtf8)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QString();
-    const QByteArray bytes = f.readAll();
-    QTextCodec::ConverterState state;
-    const QString text = QTextCodec::codecForName("UTF-8")->toUnicode(bytes.constData(), bytes.size(), &state);
-    *validUtf8 = state.invalidChars == 0 && !bytes.contains('\0') && !bytes.startsWith("\xEF\xBB\xBF");
-    return text;
-}
-
-}  // namespace
-
+// The shipped templates hold exactly the placeholders the filling knows. Filled with every
+// marker significant and printed as the program prints, the conclusion follows the results:
+// one page, or for type 3 the overview page and the deviation page ending with it.
 class TestTemplates : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void placeholders_data()
+    void filledAndPrinted_data()
     {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<int>("templateType");
-        QTest::addColumn<bool>("fullTable");
-        for (int t = 1; t <= 3; ++t) {
-            for (unsigned char lang : {0, 1}) {
-                const QString path = ReportHtml::templatePath(docs(), t, lang);
-                QTest::newRow(qPrintable(QFileInfo(path).fileName())) << path << t << false;
-            }
-            const QString path = ReportHtml::fullTableTemplatePath(docs(), t);
-            QTest::newRow(qPrintable(QFileInfo(path).fileName())) << path << t << true;
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("language");  // -1: the full-table template, not printed
+        QTest::addColumn<int>("pages");
+        for (int language : {0, 1, -1}) {
+            QTest::addRow("type 1, language %d", language) << 9 << language << 1;
+            QTest::addRow("type 2, language %d", language) << 10 << language << 1;
+            QTest::addRow("type 3, language %d", language) << 5 << language << 2;
         }
     }
-    void placeholders()
+    void filledAndPrinted()
     {
-        QFETCH(QString, path);
-        QFETCH(int, templateType);
-        QFETCH(bool, fullTable);
-        bool valid = false;
-        const QString page = load(path, &valid);
-        QVERIFY2(!page.isEmpty(), qPrintable(path));
-        QVERIFY2(valid, "not clean UTF-8");
-
+        QFETCH(int, code);
+        QFETCH(int, language);
+        const bool fullTable = language < 0;
+        const ReportHtml::PremadeParams params{"Operator", "01", "02", "2024", "P1", Markers::templateType(uchar(code)),
+                                               uchar(code), uchar(qMax(0, language))};
+        const QString docs(LAB_DATA_DIR "/docs");
+        const QString page = ReportHtml::readTemplate(fullTable ? ReportHtml::fullTableTemplatePath(docs, params.templateType)
+                                                                : ReportHtml::templatePath(docs, params.templateType, params.language));
+        QVERIFY(page.contains(QStringLiteral("'Times New Roman', 'Liberation Serif', serif")));
+        auto nn = [](int p) { return QStringLiteral("%1").arg(p, 2, 10, QLatin1Char('0')); };
         QStringList required{QStringLiteral("$OperatorAndDate")};
         if (!fullTable)
-            required << QStringLiteral("$ProbeID") << QStringLiteral("$TypeProbe")
-                     << QStringLiteral("$PatientID") << QStringLiteral("$Conclusion")
-                     << QStringLiteral("$Image0");
-        if (templateType == 3)
+            required << "$ProbeID" << "$TypeProbe" << "$PatientID" << "$Conclusion" << "$Image0";
+        if (params.templateType == 3)
             required << QStringLiteral("$Image1");
         for (int p = 0; p <= 57; ++p) {
-            required << QStringLiteral("$Name") + nn(p) << QStringLiteral("$Res") + nn(p)
-                     << QStringLiteral("$Nor") + nn(p);
-            if (p < 57)
-                required << QStringLiteral("$Color") + nn(p);
-            if (templateType == 3)
-                required << QStringLiteral("$_Nor") + nn(p);
+            required << "$Name" + nn(p) << "$Res" + nn(p) << "$Nor" + nn(p);
+            if (p < 57) {  // the colour of a result is the bgcolor of its own cell
+                required << "$Color" + nn(p);
+                QVERIFY2(page.contains(QRegularExpression(QStringLiteral("<td[^>]*\\sbgcolor=\"\\$Color%1\"[^>]*>\\$Res%1<").arg(nn(p)))), qPrintable(nn(p)));
+            }
+            if (params.templateType == 3)
+                required << "$_Nor" + nn(p);
+            if (!fullTable && p < 57)  // row numbers as in the charts
+                QVERIFY(page.contains(QStringLiteral(">%1</td><td>$Name%2</td>").arg(p + 1).arg(nn(p))));
         }
-        const QSet<QString> allowed(required.begin(), required.end());
-
-        static const QRegularExpression token(QStringLiteral("\\$[A-Za-z_]+[0-9]*"));
         QSet<QString> found;
-        auto it = token.globalMatch(page);
-        while (it.hasNext()) {
-            const QString t = it.next().captured();
-            QVERIFY2(allowed.contains(t), qPrintable(QStringLiteral("unexpected %1").arg(t)));
-            found.insert(t);
-        }
-        QCOMPARE(page.count(QLatin1Char('$')), page.count(token));
-        for (const QString& t : required)
-            QVERIFY2(found.contains(t), qPrintable(QStringLiteral("missing %1").arg(t)));
+        for (auto it = QRegularExpression(QStringLiteral("\\$[A-Za-z_]+[0-9]*")).globalMatch(page); it.hasNext();)
+            found.insert(it.next().captured());
+        QCOMPARE(found, QSet<QString>(required.begin(), required.end()));
 
-        // each colour placeholder is the bgcolor attribute of the cell holding that result
-        for (int p = 0; p < 57; ++p) {
-            const QRegularExpression cell(QStringLiteral("<td[^>]*\\sbgcolor=\"\\$Color%1\"[^>]*>\\$Res%1<").arg(nn(p)));
-            QVERIFY2(page.contains(cell) && page.count(QStringLiteral("$Color") + nn(p)) == 1, qPrintable(nn(p)));
+        MarkerTable table = Markers::buildTable(uchar(code), params.language);
+        for (int r = 0; r < DeviceMarkerCount; ++r) {
+            table[r].norm = 1000 + r;
+            table[r].result = 10000000;  // every marker significant, the widest numbers
         }
-        if (!fullTable) {
-            QVERIFY(page.contains(QStringLiteral("<img src=\"$Image0.bmp\"")));
-            for (int row = 1; row <= 57; ++row)
-                QVERIFY2(page.contains(QStringLiteral(">%1</td><td>$Name%2</td>").arg(row).arg(nn(row - 1))),
-                         qPrintable(QStringLiteral("row number %1").arg(row)));
-        }
-        if (templateType == 3)
-            QVERIFY(page.contains(QStringLiteral("<img src=\"$Image1.bmp\"")));
-        QVERIFY(page.contains(QStringLiteral("charset=utf-8"), Qt::CaseInsensitive));
-        QVERIFY(page.contains(QStringLiteral("'Times New Roman', 'Liberation Serif', serif")));
-        QVERIFY(page.contains(QStringLiteral("page-break-inside: avoid")));
-
-        // filling leaves no placeholder behind
-        MarkerTable table(MarkerTableSize);
-        table[0].name = QStringLiteral("Streptococcus spp.");
-        table[0].norm = 10;
-        table[0].result = 10000000;
-        ReportHtml::PremadeParams params;
-        params.templateType = templateType;
-        QString filled = fullTable ? ReportHtml::fillFullTable(page, table, params)
-                                   : ReportHtml::fillPremade(page, table, params);
-        filled = ReportHtml::fillIdentity(filled, {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"),
-                                                   QStringLiteral("d")});
-        QVERIFY2(!filled.contains(QLatin1Char('$')), qPrintable(filled.mid(filled.indexOf(QLatin1Char('$')), 20)));
-        QVERIFY(filled.contains(QStringLiteral("Streptococcus spp.")));
-        QVERIFY(filled.contains(QStringLiteral("10000000+")));
-        QCOMPARE(filled.count(QStringLiteral("bgcolor=\"Gold\"")), 1);
+        Markers::postCalc(table);
+        QString filled = fullTable ? ReportHtml::fillFullTable(page, table, params) : ReportHtml::fillPremade(page, table, params);
+        filled = ReportHtml::fillIdentity(filled, {"Microbial markers in bronchoalveolar lavage", "BA_2024_0001",
+                                                   "Konstantinopolsky A.A.", ReportHtml::conclusion(table, uchar(code), params.language)});
+        QCOMPARE(filled.count(QStringLiteral("bgcolor=\"Gold\"")), 57);
+        QCOMPARE(filled.count(QLatin1Char('$')), 0);
+        if (fullTable)
+            return;
+        QTemporaryDir dir;
+        QWebPage web;
+        QSignalSpy loaded(&web, &QWebPage::loadFinished);
+        QVERIFY(FileWrite::text(dir.filePath("r.html"), filled));
+        web.mainFrame()->load(QUrl::fromLocalFile(dir.filePath("r.html")));
+        QVERIFY(loaded.wait(10000));
+        QPrinter printer(QPrinter::ScreenResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        printer.setFullPage(true);
+        printer.setOutputFileName(dir.filePath("r.pdf"));
+        web.mainFrame()->print(&printer);
+        QFile pdf(dir.filePath("r.pdf"));
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        QTEST(int(pdf.readAll().count("/Type /Page\n")), "pages");
     }
 };
 
-QTEST_GUILESS_MAIN(TestTemplates)
+QTEST_MAIN(TestTemplates)
 #include "tst_templates.moc"

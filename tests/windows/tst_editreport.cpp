@@ -1,14 +1,83 @@
-#include "editreport_fixture.h"
-
-#include <QImage>
+// The report editor and viewer on report folders as production leaves them.
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QWebFrame>
 #include <QWebSettings>
+#include <QWebView>
+#include <QtTest>
 
-class tst_EditReport : public EditReportFixture
+#include "app/messagebox.h"
+#include "report/history.h"
+#include "reportfolder.h"
+#include "windows/editreport.h"
+
+namespace {
+
+const char kPremade[] =
+    "<html><body><h1>Отчет</h1>\n<p>Name: $TypeProbe</p><p>Code: $ProbeID</p>\n"
+    "<p>Patient: $PatientID</p><p>Again $PatientID</p>\n<p>$Conclusion</p></body></html>\n";
+
+QString u(const char* s)
+{
+    return QString::fromUtf8(s);
+}
+
+// The premade text filled with plain values (no HTML specials).
+QString expectedPage(const QString& name, const QString& id, const QString& patient, const QString& conclusion)
+{
+    return u(kPremade)
+        .replace(QLatin1String("$TypeProbe"), name)
+        .replace(QLatin1String("$ProbeID"), id)
+        .replace(QLatin1String("$PatientID"), patient)
+        .replace(QLatin1String("$Conclusion"), conclusion);
+}
+
+}  // namespace
+
+class TestEditReport : public QObject
 {
     Q_OBJECT
+    QTemporaryDir m_tmp;
+
+    QString report(const QString& name, const QString& code, bool premade = true)
+    {
+        ReportFolder r;
+        r.reportsDir = m_tmp.filePath(QStringLiteral("reports"));
+        r.name = name;
+        r.code = code;
+        r.analysisPath = m_tmp.path();
+        r.premade = premade ? u(kPremade) : QString();
+        return r.write();
+    }
+    static QString page(const QString& folder, const QString& code) { return folder + '/' + code + "_report.html"; }
+    static QString stored(const QString& folder, const char* key)
+    {
+        return QSettings(folder + "/report.ini", QSettings::IniFormat).value(QLatin1String("ReportData/") + key, "<absent>").toString();
+    }
+    // Name, code, patient and conclusion as printed.
+    static QStringList printed(const QString& folder)
+    {
+        return {stored(folder, "ProbeNamePrint"), stored(folder, "ProbeIDPrint"), stored(folder, "PatientPrint"),
+                stored(folder, "ConclusionPrint")};
+    }
+    template <typename T = QPushButton> static T* child(editReport& w, const char* name)
+    {
+        T* c = w.findChild<T*>(QLatin1String(name));
+        if (!c)
+            qFatal("missing child %s", name);
+        return c;
+    }
+    static QLineEdit* edit(editReport& w, const char* name) { return child<QLineEdit>(w, name); }
+    static QPlainTextEdit* conclusion(editReport& w) { return child<QPlainTextEdit>(w, "plainTextEdit"); }
+    static void click(editReport& w, const char* name) { QTest::mouseClick(child(w, name), Qt::LeftButton); }
 
 private slots:
-    void initTestCase() { setUpFixture(); }
+    void initTestCase() { MessageBox::setAutoAnswer(true); }
     void init() { MessageBox::clearShown(); }
 
     void texts_data()
@@ -17,7 +86,7 @@ private slots:
         QTest::addColumn<QString>("russian");
         QTest::addColumn<QString>("english");
         QTest::newRow("label") << "label" << u("Заключение") << "Conclusion";
-        QTest::newRow("label_6") << "label_6" << u("Изменить") << u("Изменить"); // has no English text
+        QTest::newRow("label_6") << "label_6" << u("Изменить") << u("Изменить");  // has no English text
         QTest::newRow("pbDefault") << "pbDefault" << u("По умолчанию") << "Default";
         QTest::newRow("pb_Exit") << "pb_Exit" << u("Выход") << "Exit";
     }
@@ -27,130 +96,295 @@ private slots:
         QFETCH(QString, russian);
         QFETCH(QString, english);
         editReport w;
-        QWidget* c = child<QWidget>(w, name);
+        QWidget* c = child<QWidget>(w, qPrintable(name));
         const auto text = [c] {
             auto* l = qobject_cast<QLabel*>(c);
             return l ? l->text() : qobject_cast<QPushButton*>(c)->text();
         };
-        QCOMPARE(text(), russian);
-        w.SetLang(1);
         QCOMPARE(text(), russian);
         w.SetLang(0);
         QCOMPARE(text(), english);
         QCOMPARE(w.windowTitle(), u("Просмотр отчета"));
     }
 
-    void windowIsSafeAndStartsLocked()
-    {
-        editReport w;
-        // Report pages are local documents; nothing in them may run.
-        QWebSettings* web = child<QWebView>(w, QStringLiteral("webView"))->settings();
-        QVERIFY(!web->testAttribute(QWebSettings::JavascriptEnabled) && !web->testAttribute(QWebSettings::PluginsEnabled));
-        for (const char* old : {"leProbeNameOld", "leProbeCodeOld", "lePatientOld"})
-            QVERIFY(edit(w, old)->isReadOnly() && edit(w, old)->isEnabled());
-        for (const char* fresh : {"leProbeNameNew", "leProbeCodeNew", "lePatientNew"})
-            QVERIFY(!edit(w, fresh)->isEnabled());
-        for (const char* t : {"cb_NewProbeName", "cb_NewProbeID", "cb_NewPatient"})
-            QVERIFY(child(w, t)->isCheckable() && !child(w, t)->isChecked());
-        w.SetPosition(1000, 600);
-        QCOMPARE(w.geometry(), QRect(521, 205, 958, 791));
-        QCOMPARE(w.minimumSize(), w.maximumSize());
-    }
-
-    void loadIcons()
-    {
-        editReport w;
-        const QString app = m_tmp.path() + QLatin1String("/app");
-        QDir().mkpath(app + QLatin1String("/icons"));
-        w.LoadIcons(app); // no images yet
-        QVERIFY(child(w, "pb_CopyPatient")->icon().isNull());
-        QImage img(16, 16, QImage::Format_RGB32);
-        img.fill(Qt::red);
-        QVERIFY(img.save(app + QLatin1String("/icons/copy_value.png")));
-        w.LoadIcons(app);
-        for (const char* c : {"pb_CopyProbeName", "pb_CopyProbeID", "pb_CopyPatient"})
-            QVERIFY(!child(w, c)->icon().isNull());
-        QVERIFY(child(w, "cb_NewPatient")->icon().isNull());
-    }
-
-    void toggles_data()
-    {
-        QTest::addColumn<QString>("toggle");
-        QTest::addColumn<QString>("oldField");
-        QTest::addColumn<QString>("newField");
-        QTest::newRow("name") << "cb_NewProbeName" << "leProbeNameOld" << "leProbeNameNew";
-        QTest::newRow("code") << "cb_NewProbeID" << "leProbeCodeOld" << "leProbeCodeNew";
-        QTest::newRow("patient") << "cb_NewPatient" << "lePatientOld" << "lePatientNew";
-    }
-    void toggles()
-    {
-        QFETCH(QString, toggle);
-        QFETCH(QString, oldField);
-        QFETCH(QString, newField);
-        editReport w;
-        w.ShowWindow(makeReport(QStringLiteral("T.D"), QStringLiteral("T1")), true);
-        auto* o = child<QLineEdit>(w, oldField);
-        auto* n = child<QLineEdit>(w, newField);
-        click(w, toggle);
-        QVERIFY(child(w, toggle)->isChecked() && !o->isEnabled() && n->isEnabled());
-        click(w, toggle);
-        QVERIFY(o->isEnabled() && !n->isEnabled());
-    }
-
-    // Viewing hides every editing control and gives the page more room; editing shows them.
+    // Viewing hides every editing control and gives the page more room; editing shows them,
+    // each toggle switching its row from the old field to the new one.
     void viewThenEdit()
     {
-        const QString folder = makeReport(QStringLiteral("V.D"), QStringLiteral("V7"));
+        const QString folder = report("V.D", "V7");
         const QStringList editControls = QStringLiteral("cb_NewProbeName cb_NewProbeID cb_NewPatient pb_CopyProbeName "
                                                         "pb_CopyProbeID pb_CopyPatient label label_2 label_3 label_4 "
                                                         "label_5 label_6 label_7 label_8 leProbeNameNew leProbeCodeNew "
                                                         "lePatientNew leProbeNameOld leProbeCodeOld lePatientOld "
                                                         "pb_Apply pbDefault line plainTextEdit")
-                                             .split(QLatin1Char(' '));
+                                             .split(' ');
         editReport w;
+        QWebSettings* web = child<QWebView>(w, "webView")->settings();
+        QVERIFY(!web->testAttribute(QWebSettings::JavascriptEnabled) && !web->testAttribute(QWebSettings::PluginsEnabled));
         w.ShowWindow(folder, false);
-        QVERIFY(w.isVisible() && child(w, "pb_Exit")->isVisible());
-        auto* view = child<QWebView>(w, QStringLiteral("webView"));
-        QCOMPARE(view->page()->mainFrame()->requestedUrl(), QUrl::fromLocalFile(reportHtml(folder, QStringLiteral("V7"))));
+        auto* view = child<QWebView>(w, "webView");
+        QCOMPARE(view->page()->mainFrame()->requestedUrl(), QUrl::fromLocalFile(page(folder, "V7")));
         QCOMPARE(view->geometry(), QRect(10, 10, 941, 741));
+        QCOMPARE(child(w, "pb_Exit")->geometry(), QRect(850, 755, 101, 31));
         for (const QString& name : editControls)
-            QVERIFY2(child<QWidget>(w, name)->isHidden(), qPrintable(name));
+            QVERIFY2(child<QWidget>(w, qPrintable(name))->isHidden(), qPrintable(name));
 
         w.ShowWindow(folder, true);
         QCOMPARE(view->geometry(), QRect(10, 10, 941, 601));
         for (const QString& name : editControls)
-            QVERIFY2(child<QWidget>(w, name)->isVisible(), qPrintable(name));
+            QVERIFY2(child<QWidget>(w, qPrintable(name))->isVisible(), qPrintable(name));
         QCOMPARE(QStringList({edit(w, "leProbeNameOld")->text(), edit(w, "leProbeCodeOld")->text(),
                               edit(w, "lePatientOld")->text()}),
-                 QStringList({u("Кровь, венозная"), "V7-p", u("Иванов Иван")}));
-        QCOMPARE(conclusion(w)->toPlainText(), QStringLiteral("first line\nsecond line"));
+                 QStringList({u("в крови"), "V7", u("Иванов И.И.")}));
         QCOMPARE(conclusion(w)->document()->blockCount(), 2);
-        QCOMPARE(w.premadeText(), QString::fromUtf8(kPremade));
-        click(w, "pb_Exit");
-        QVERIFY(!w.isVisible());
-    }
-
-    void reopenResetsRows()
-    {
-        const QString folder = makeReport(QStringLiteral("R.D"), QStringLiteral("R1"));
-        editReport w;
-        w.ShowWindow(folder, true);
-        click(w, "cb_NewPatient");
-        click(w, "cb_NewProbeID");
-        edit(w, "lePatientNew")->setText(QStringLiteral("typed"));
+        for (const auto& row : {std::pair{"cb_NewProbeName", "ProbeName"}, {"cb_NewProbeID", "ProbeCode"}, {"cb_NewPatient", "Patient"}}) {
+            QLineEdit* o = edit(w, qPrintable(QStringLiteral("le%1Old").arg(row.second)));
+            QLineEdit* n = edit(w, qPrintable(QStringLiteral("le%1New").arg(row.second)));
+            click(w, row.first);
+            QVERIFY(!o->isEnabled() && n->isEnabled());
+            n->setText(QStringLiteral("typed"));
+        }
         conclusion(w)->setPlainText(QStringLiteral("unsaved"));
         w.close();
 
+        // Reopening discards what was not applied.
         w.ShowWindow(folder, true);
         for (const char* t : {"cb_NewProbeName", "cb_NewProbeID", "cb_NewPatient"})
             QVERIFY(!child(w, t)->isChecked());
         for (const char* n : {"leProbeNameNew", "leProbeCodeNew", "lePatientNew"})
             QVERIFY(edit(w, n)->text().isEmpty() && !edit(w, n)->isEnabled());
-        for (const char* o : {"leProbeNameOld", "leProbeCodeOld", "lePatientOld"})
-            QVERIFY(edit(w, o)->isEnabled());
         QCOMPARE(conclusion(w)->toPlainText(), QStringLiteral("first line\nsecond line"));
+    }
+
+    // Each Apply rewrites the page from the premade text, not from the previous result;
+    // Default puts the produced values back without asking.
+    void applyTwiceThenDefault()
+    {
+        const QString folder = report("B.D", "B1");
+        editReport w;
+        QSignalSpy pdf(&w, &editReport::signalSavePDF);
+        w.ShowWindow(folder, true);
+        for (const char* t : {"cb_NewProbeName", "cb_NewProbeID", "cb_NewPatient"})
+            click(w, t);
+        for (const QStringList& v : {QStringList{"Urine", "U-1", "Petrov", "first"}, {"Blood", "B-2", "Sidorov", "alpha\nbeta"}}) {
+            edit(w, "leProbeNameNew")->setText(v.at(0));
+            edit(w, "leProbeCodeNew")->setText(v.at(1));
+            edit(w, "lePatientNew")->setText(v.at(2));
+            conclusion(w)->setPlainText(v.at(3));
+            click(w, "pb_Apply");
+        }
+        QCOMPARE(readUtf8(page(folder, "B1")), expectedPage("Blood", "B-2", "Sidorov", "alpha<br>beta"));
+        QCOMPARE(printed(folder), QStringList({"Blood", "B-2", "Sidorov", "alpha<br>beta"}));
+        QCOMPARE(pdf.count(), 2);
+        QCOMPARE(pdf.last().at(0).toString(), page(folder, "B1"));
+
+        click(w, "pbDefault");
+        QVERIFY(MessageBox::shown().isEmpty());
+        QVERIFY(!child(w, "cb_NewPatient")->isChecked() && !edit(w, "lePatientNew")->isEnabled());
+        QCOMPARE(printed(folder), QStringList({u("в крови"), "B1", u("Иванов И.И."), "first line<br>second line"}));
+        QCOMPARE(readUtf8(page(folder, "B1")), expectedPage(u("в крови"), "B1", u("Иванов И.И."), "first line<br>second line"));
+        QCOMPARE(pdf.count(), 3);
+    }
+
+    // Each printed value that Apply or Default changes gets one history entry with the old
+    // and the new value; a value left as it was gets none.
+    void changes_areRecordedInTheHistory_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QStringList>("entries");  // field|old|new
+        QTest::newRow("two values") << "pb_Apply" << QStringList{u("ProbeNamePrint|в крови|Urine"), u("PatientPrint|Иванов И.И.|Petrov")};
+        QTest::newRow("same value typed") << "pb_Apply" << QStringList();
+        QTest::newRow("default") << "pbDefault" << QStringList{"ProbeIDPrint|X-9|H1", "ConclusionPrint|edited|first line<br>second line"};
+    }
+    void changes_areRecordedInTheHistory()
+    {
+        QFETCH(QString, button);
+        QFETCH(QStringList, entries);
+        const QString folder = report(QString::fromLatin1(QTest::currentDataTag()) + ".D", "H1");
+        QSettings(folder + "/report.ini", QSettings::IniFormat).setValue("ReportData/ProbeIDPrint", "X-9");
+        QSettings(folder + "/report.ini", QSettings::IniFormat).setValue("ReportData/ConclusionPrint", "edited");
+        editReport w;
+        w.setOperator(u("Анна"));
+        w.ShowWindow(folder, true);
+        click(w, "cb_NewPatient");
+        click(w, "pb_CopyPatient");
+        if (!entries.isEmpty() && button == "pb_Apply") {
+            click(w, "cb_NewProbeName");
+            edit(w, "leProbeNameNew")->setText("Urine");
+            edit(w, "lePatientNew")->setText("Petrov");
+        }
+        const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
+        click(w, qPrintable(button));
+        QStringList recorded;
+        for (const History::Entry& e : History::read(folder + "/history.txt")) {
+            QVERIFY(e.when >= before && e.when <= QDateTime::currentDateTime().addSecs(1));
+            QCOMPARE(e.operatorName, u("Анна"));
+            recorded << QString(e.field + '|' + e.oldValue + '|' + e.newValue);
+        }
+        QCOMPARE(recorded, entries);
+    }
+
+    // A copied value counts only once its toggle is checked; checked and empty stores empty.
+    void copyCountsOnlyWhenChecked_data()
+    {
+        QTest::addColumn<QString>("row");  // ProbeName, ProbeCode or Patient
+        QTest::addColumn<QString>("key");
+        QTest::newRow("name") << "ProbeName" << "ProbeNamePrint";
+        QTest::newRow("code") << "ProbeID" << "ProbeIDPrint";
+        QTest::newRow("patient") << "Patient" << "PatientPrint";
+    }
+    void copyCountsOnlyWhenChecked()
+    {
+        QFETCH(QString, row);
+        QFETCH(QString, key);
+        const QString field = row == "ProbeID" ? QStringLiteral("ProbeCode") : row;
+        const QString folder = report("C.D", "C1");
+        editReport w;
+        w.ShowWindow(folder, true);
+        auto* n = edit(w, qPrintable("le" + field + "New"));
+        const QString oldText = edit(w, qPrintable("le" + field + "Old"))->text();
+        click(w, qPrintable("pb_Copy" + row));
+        QCOMPARE(n->text(), oldText);
+        n->setText(QStringLiteral("edited copy"));
+        click(w, "pb_Apply");
+        QCOMPARE(stored(folder, qPrintable(key)), oldText);
+
+        click(w, qPrintable("cb_New" + row));
+        click(w, "pb_Apply");
+        QCOMPARE(stored(folder, qPrintable(key)), QStringLiteral("edited copy"));
+        n->clear();
+        click(w, "pb_Apply");
+        QCOMPARE(stored(folder, qPrintable(key)), QString());
+        QVERIFY(!readUtf8(page(folder, "C1")).contains(QLatin1Char('$')));
+    }
+
+    // What a widget cannot hold must not be changed on the way: long texts, non-breaking
+    // spaces, text that only looks like a line break.
+    void untouchedValuesSurviveApplyAndDefault()
+    {
+        const QString folder = report("L.D", "L1");
+        const QString patient = QString(40000, QLatin1Char('p')) + u("\u00A0end");
+        const QString text = u("a\u00A0b<br>c  d\u00A0");
+        {
+            QSettings ini(folder + "/report.ini", QSettings::IniFormat);
+            for (const char* key : {"PatientPrint", "PatientDefault"})
+                ini.setValue(QLatin1String("ReportData/") + key, patient);
+            for (const char* key : {"ConclusionPrint", "ConclusionDefault"})
+                ini.setValue(QLatin1String("ReportData/") + key, text);
+        }
+        editReport w;
+        w.ShowWindow(folder, true);
+        click(w, "pb_Apply");
+        QCOMPARE(stored(folder, "PatientPrint"), patient);
+        QCOMPARE(stored(folder, "ConclusionPrint"), text);
+        click(w, "pbDefault");
+        QCOMPARE(stored(folder, "PatientPrint"), patient);
+        QCOMPARE(stored(folder, "ConclusionPrint"), text);
+        // Typed into the editor, they survive as well.
+        click(w, "cb_NewPatient");
+        click(w, "pb_CopyPatient");
+        conclusion(w)->setPlainText(u("x\u00A0y"));
+        click(w, "pb_Apply");
+        QCOMPARE(stored(folder, "PatientPrint"), patient);
+        QCOMPARE(stored(folder, "ConclusionPrint"), u("x\u00A0y"));
+        QVERIFY(MessageBox::shown().isEmpty());
+    }
+
+    // A record that is damaged, unreadable or missing is never written: Apply and Default
+    // refuse with one message and no report.ini appears where there was none.
+    void unusableRecord_isRefused_data()
+    {
+        QTest::addColumn<QByteArray>("content");  // empty: a folder in the way; "-": no file
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("damaged") << QByteArray("[ReportData]\nPatientPrint=x\n[Broken\nkeep\n") << "damaged";
+        QTest::newRow("unreadable") << QByteArray() << "directory";
+        QTest::newRow("missing") << QByteArray("-") << "No such file";
+    }
+    void unusableRecord_isRefused()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, reason);
+        const QString folder = report(QString::fromLatin1(QTest::currentDataTag()) + ".D", "X1");
+        const QString ini = folder + "/report.ini";
+        QVERIFY(QFile::remove(ini));
+        if (content.isEmpty()) {
+            QVERIFY(QDir().mkpath(ini));
+        } else if (content != "-") {
+            QFile f(ini);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(content) == content.size());
+        }
+        editReport w;
+        w.SetLang(0);
+        QSignalSpy pdf(&w, &editReport::signalSavePDF);
+        w.ShowWindow(folder, true);
+        for (const char* action : {"pb_Apply", "pbDefault"}) {
+            MessageBox::clearShown();
+            click(w, action);
+            QCOMPARE(MessageBox::shown().size(), 1);
+            QVERIFY2(MessageBox::shown()[0].text.contains(reason), qPrintable(MessageBox::shown()[0].text));
+            QVERIFY(MessageBox::shown()[0].text.contains(QStringLiteral("Nothing was saved.")));
+        }
+        QVERIFY(pdf.isEmpty());
+        QCOMPARE(readUtf8(page(folder, "X1")), QStringLiteral("ORIGINAL PAGE"));
+        if (content == "-")
+            QVERIFY(!QFile::exists(ini));
+        else if (!content.isEmpty())
+            QCOMPARE(readUtf8(ini).toUtf8(), content);
+    }
+
+    // This report's premade page is unusable while an earlier one's was fine: the values are
+    // stored, the page and PDF stay as they were, and the user is told so truthfully.
+    void unreadablePremade_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<uchar>("lang");
+        QTest::newRow("missing, russian") << 0 << uchar(1);
+        QTest::newRow("directory, english") << 1 << uchar(0);
+    }
+    void unreadablePremade()
+    {
+        QFETCH(int, kind);
+        QFETCH(uchar, lang);
+        const QString good = report("G.D", "G1");
+        const QString bad = report(QStringLiteral("U%1.D").arg(kind), "U1", false);
+        if (kind == 1)
+            QVERIFY(QDir().mkpath(bad + "/U1_report_premade.html"));
+        editReport w;
+        w.SetLang(lang);
+        QSignalSpy pdf(&w, &editReport::signalSavePDF);
+        w.ShowWindow(good, true);
+        w.ShowWindow(bad, true);
+        QVERIFY(!w.hasPremade() && w.premadeText().isEmpty());
+        click(w, "cb_NewPatient");
+        edit(w, "lePatientNew")->setText(QStringLiteral("Kept"));
+        click(w, "pb_Apply");
+
+        QCOMPARE(stored(bad, "PatientPrint"), QStringLiteral("Kept"));
+        QCOMPARE(readUtf8(page(bad, "U1")), QStringLiteral("ORIGINAL PAGE"));
+        QVERIFY(pdf.isEmpty());
+        QCOMPARE(MessageBox::shown().size(), 1);
+        const MessageBox::Shown box = MessageBox::shown().first();
+        QCOMPARE(QStringList({box.title}) + box.buttons, lang == 0 ? QStringList({"Attention", "Ok"}) : QStringList({u("Внимание"), u("Ок")}));
+        QVERIFY(box.text.contains(lang == 0 ? QStringLiteral("were saved in report.ini") : u("сохранены в report.ini")));
+    }
+
+    void applyReloadsView()
+    {
+        const QString folder = report("W.D", "W1");
+        editReport w;
+        auto* view = child<QWebView>(w, "webView");
+        QSignalSpy loaded(view, &QWebView::loadFinished);
+        w.ShowWindow(folder, true);
+        QTRY_VERIFY_WITH_TIMEOUT(loaded.count() >= 1, 20000);
+        QCOMPARE(view->page()->mainFrame()->toPlainText(), QStringLiteral("ORIGINAL PAGE"));
+        click(w, "cb_NewPatient");
+        edit(w, "lePatientNew")->setText(QStringLiteral("Reloaded Patient"));
+        const int before = loaded.count();
+        click(w, "pb_Apply");
+        QTRY_VERIFY_WITH_TIMEOUT(loaded.count() > before, 20000);
+        QVERIFY(view->page()->mainFrame()->toPlainText().contains(QLatin1String("Reloaded Patient")));
     }
 };
 
-QTEST_MAIN(tst_EditReport)
+QTEST_MAIN(TestEditReport)
 #include "tst_editreport.moc"

@@ -12,113 +12,54 @@ class tst_ProgressInfo : public QObject
     static int bar(ProgressInfo& w) { return w.findChild<QProgressBar*>(QStringLiteral("progressBar"))->value(); }
 
 private slots:
-    void form()
+    // The form; each step from stage 0 shows the next text and bar value; the language applies
+    // at the next change. Past the last stage the window closes and stays as it was.
+    void stages_data()
     {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QStringList>("texts");
+        QTest::newRow("English") << 0 << QStringList{"Read report file", "Connection", "Write raw data",
+            "Checking raw data", "Calculation", "Read results", "Report generation", "Save report to PDF"};
+        QTest::newRow("Russian") << 1 << QStringList{"Чтение файла отчета", "Подсоединение",
+            "Запись исходных данных", "Проверка исходных данных", "Вычисление", "Чтение результата",
+            "Формирование отчета", "Сохранение отчета в PDF"};
+    }
+    void stages()
+    {
+        QFETCH(int, language);
+        QFETCH(QStringList, texts);
+        const QList<int> bars{0, 12, 25, 37, 50, 62, 75, 87};
         ProgressInfo w;
-        QCOMPARE(w.windowTitle(), QString::fromUtf8("Текущий процесс"));
-        QCOMPARE(w.windowModality(), Qt::ApplicationModal);
-        QVERIFY(w.windowFlags().testFlag(Qt::CustomizeWindowHint) && !w.windowFlags().testFlag(Qt::WindowCloseButtonHint));
-        QCOMPARE(text(w), QString::fromUtf8("Формирование отчета"));
-        QCOMPARE(bar(w), 24);
+        QCOMPARE(w.windowTitle() + '|' + text(w) + '|' + QString::number(bar(w)), "Текущий процесс|Формирование отчета|24");
+        QVERIFY(w.windowModality() == Qt::ApplicationModal && !w.windowFlags().testFlag(Qt::WindowCloseButtonHint));
         w.SetCoord(500, 400);
         QCOMPARE(w.geometry(), QRect(483, 270, 169, 52));
         QCOMPARE(w.minimumSize(), w.maximumSize());
-        w.SetCoord(17, 130);
-        QCOMPARE(w.pos(), QPoint(0, 0));
-    }
-
-    // The texts come from one table: the first, a rounded and the last stage stand for all.
-    void stages_data()
-    {
-        QTest::addColumn<int>("stage");
-        QTest::addColumn<QString>("english");
-        QTest::addColumn<QString>("russian");
-        QTest::addColumn<int>("barValue");
-        QTest::newRow("0") << 0 << "Read report file" << QString::fromUtf8("Чтение файла отчета") << 0;
-        QTest::newRow("3") << 3 << "Checking raw data" << QString::fromUtf8("Проверка исходных данных") << 37;
-        QTest::newRow("7") << 7 << "Save report to PDF" << QString::fromUtf8("Сохранение отчета в PDF") << 87;
-    }
-    // A stage is reached either directly (initStage) or by stepping from the one before.
-    void stages()
-    {
-        QFETCH(int, stage);
-        QFETCH(QString, english);
-        QFETCH(QString, russian);
-        QFETCH(int, barValue);
-        ProgressInfo w;
-        w.show();
-        w.initStage(uint(stage));
-        QCOMPARE(text(w), russian);
-        QCOMPARE(bar(w), barValue);
-
-        w.SetLang(0);
-        QCOMPARE(text(w), russian); // language applies at the next change
-        w.initStage(uint(qMax(0, stage - 1)));
-        if (stage > 0)
-            w.nextStage();
-        QCOMPARE(w.stage(), stage);
-        QCOMPARE(text(w), english);
-        QCOMPARE(bar(w), barValue);
-        QVERIFY(w.isVisible());
-
-        w.SetLang(1);
-        w.changeName();
-        QCOMPARE(text(w), russian);
-    }
-
-    // Only the eighth step closes the window; the user never can, not even after that.
-    void eighthStepCloses()
-    {
-        ProgressInfo w;
-        w.SetLang(0);
+        w.SetLang(uchar(language));
         w.show();
         w.initStage(0);
-        for (int i = 1; i <= 7; ++i)
+        QStringList shown{text(w)};
+        QList<int> values{bar(w)};
+        for (int stage = 1; stage <= 7; ++stage) {
             w.nextStage();
-        QVERIFY(!w.close());
-        QCloseEvent ev;
-        QCoreApplication::sendEvent(&w, &ev);
-        QVERIFY(!ev.isAccepted() && w.isVisible());
-        w.nextStage();
-        QVERIFY(!w.isVisible());
-        // Extra steps are absorbed: the window stays closed and nothing changes.
-        w.nextStage();
-        w.nextStage();
-        QVERIFY(!w.isVisible());
-        QCOMPARE(text(w), QStringLiteral("Save report to PDF"));
-        QCOMPARE(bar(w), 87);
-        w.show();
-        QVERIFY(!w.close());
-        // A fresh run after that starts over.
-        w.initStage(0);
-        QVERIFY(w.isVisible() && w.stage() == 0);
-        QCOMPARE(text(w), QStringLiteral("Read report file"));
-    }
-
-    void initPastLastStageCloses()
-    {
-        for (const uint start : {8u, 0xFFFFFFFFu}) {
-            ProgressInfo w;
-            w.show();
-            w.initStage(3);
-            const QString before = text(w);
-            w.initStage(start);
-            QVERIFY(!w.isVisible() && text(w) == before);
-            QCOMPARE(bar(w), 37);
-            w.nextStage();
-            QVERIFY(!w.isVisible() && text(w) == before);
+            QVERIFY(!w.close() && w.isVisible());   // the user cannot close it
+            shown << text(w);
+            values << bar(w);
         }
-    }
-
-    void outOfRangeStageIsClamped()
-    {
-        ProgressInfo w;
-        w.SetLang(0);
-        w.initStage(9);
-        w.changeName(); // past the end: the generation text, bar clamped
-        QCOMPARE(text(w), QStringLiteral("Report generation"));
-        QCOMPARE(bar(w), 100);
-        QCOMPARE(ProgressInfo::barValue(-1), 0);
+        QCOMPARE(shown, texts);
+        QCOMPARE(values, bars);
+        for (int extra = 0; extra < 3; ++extra) {
+            w.nextStage();
+            QVERIFY(!w.isVisible());
+            QCOMPARE(text(w), texts.last());
+        }
+        w.show();
+        w.initStage(3);   // a fresh run starts over; a new language waits for the next change
+        w.SetLang(uchar(1 - language));
+        QVERIFY(w.isVisible() && text(w) == texts.at(3));
+        w.initStage(0xFFFFFFFFu);   // any start past the last stage only closes
+        QVERIFY(!w.isVisible());
+        QCOMPARE(text(w), texts.at(3));
     }
 };
 

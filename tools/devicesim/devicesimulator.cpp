@@ -47,9 +47,11 @@ DeviceSimulator::DeviceSimulator(QObject* parent)
     : QObject(parent),
       m_server(new QTcpServer(this)),
       m_delayTimer(new QTimer(this)),
+      m_noiseTimer(new QTimer(this)),
       m_raw(RawCount, 0)
 {
     m_delayTimer->setSingleShot(true);
+    connect(m_noiseTimer, &QTimer::timeout, this, &DeviceSimulator::sendNoise);
     connect(m_server, &QTcpServer::newConnection, this, &DeviceSimulator::onNewConnection);
     connect(m_delayTimer, &QTimer::timeout, this, &DeviceSimulator::sendDelayed);
 }
@@ -76,6 +78,8 @@ void DeviceSimulator::setFaults(const Faults& faults)
 {
     m_faults = faults;
     m_silent = false;
+    m_rewritten = 0;
+    m_noiseTimer->stop();
     std::fill(std::begin(m_attempts), std::end(m_attempts), 0);
 }
 
@@ -133,6 +137,7 @@ void DeviceSimulator::onNewConnection()
         m_queue.clear();
         m_delayed.clear();
         m_delayTimer->stop();
+        m_noiseTimer->stop();
         m_silent = false;
         m_writing = false;
         connect(incoming, &QTcpSocket::readyRead, this, &DeviceSimulator::onReadyRead);
@@ -189,10 +194,19 @@ void DeviceSimulator::writeReplies()
     m_delayed.clear();
 }
 
+void DeviceSimulator::sendNoise()
+{
+    if (m_socket && m_socket->state() == QAbstractSocket::ConnectedState)
+        m_socket->write(badlyChecked(QStringLiteral("#00,1,1")).toLatin1() + "\r\n");
+    else
+        m_noiseTimer->stop();
+}
+
 void DeviceSimulator::dropConnection()
 {
     m_queue.clear();
     m_delayTimer->stop();
+    m_noiseTimer->stop();
     if (m_socket) {
         QTcpSocket* socket = m_socket;
         m_socket = nullptr;
@@ -244,11 +258,23 @@ QStringList DeviceSimulator::answer(const QString& line)
         dropConnection();
         return {};
     }
+    if (phase == m_faults.noiseIn && !m_noiseTimer->isActive())
+        m_noiseTimer->start(m_faults.noiseMs);
     if (phase == m_faults.silentIn)
         m_silent = true;
     if (m_silent)
         return {};
+    if (phase != Phase::WriteLines)
+        m_writing = false;   // any other command ends a write
+    QStringList replies = answerPhase(phase, line);
+    if (m_faults.rewrite && line.startsWith(m_faults.rewritePrefix)
+        && (m_faults.rewriteTimes < 0 || m_rewritten++ < m_faults.rewriteTimes))
+        m_faults.rewrite(replies);
+    return replies;
+}
 
+QStringList DeviceSimulator::answerPhase(Phase phase, const QString& line)
+{
     switch (phase) {
     case Phase::Identify:
         return {m_faults.wrongIdentity ? QStringLiteral("@Wrongdevice") : QStringLiteral("@Quendalivertyx v2")};
@@ -301,10 +327,10 @@ QStringList DeviceSimulator::answerData(const QString& line)
     if (!indexOk || !valueOk || index < 0 || index >= RawCount)
         return {Err};
     m_raw[index] = value;
+    // A line sent again after the 70th is acknowledged and the write reported done again.
     if (++m_acknowledged < RawCount)
         return {Ok};
-    m_writing = false;
-    if (m_faults.extraOk && faultActive(Phase::StartWrite))
+    if (m_acknowledged == RawCount && m_faults.extraOk && faultActive(Phase::StartWrite))
         return {Ok, Ok, Done};
     return {Ok, Done};
 }

@@ -7,6 +7,7 @@
 #include <QVector>
 
 #include <deque>
+#include <functional>
 
 #include "device/framing.h"
 
@@ -48,6 +49,13 @@ public:
         Phase silentIn = Phase::None;        // never answer once this phase is reached (until a new connection or setFaults())
         Phase dropIn = Phase::None;          // close the connection when this phase is reached
         int replyDelayMs = 0;                // delay before every reply (commands are answered in order)
+        Phase noiseIn = Phase::None;         // from this phase on, a line with a bad checksum every noiseMs
+        int noiseMs = 50;
+        // Last word on the replies to the first rewriteTimes commands (all when negative) that
+        // begin with rewritePrefix, after the faults above (not when silent).
+        QString rewritePrefix;
+        int rewriteTimes = -1;
+        std::function<void(QStringList& replies)> rewrite;
     };
 
     explicit DeviceSimulator(QObject* parent = nullptr);
@@ -90,6 +98,8 @@ private:
     void sendDelayed();
     void writeReplies();
     QStringList answer(const QString& line);
+    QStringList answerPhase(Phase phase, const QString& line);
+    void sendNoise();
     QStringList answerData(const QString& line);
     QStringList readBack();
     QStringList output();
@@ -100,6 +110,7 @@ private:
     QTcpServer* m_server = nullptr;
     QPointer<QTcpSocket> m_socket;
     QTimer* m_delayTimer = nullptr;
+    QTimer* m_noiseTimer = nullptr;
     Faults m_faults;
     QStringList m_received;
     Framing::LineCollector m_collector;
@@ -112,4 +123,5 @@ private:
     QVector<quint32> m_raw;
     unsigned char m_typeCode = 0;
     int m_attempts[10] = {};
+    int m_rewritten = 0;
 };

@@ -70,6 +70,8 @@ bool applyFault(const QString& option, DeviceSimulator::Faults* f)
         return parsePhase(value, &f->silentIn);
     if (name == QLatin1String("dropIn"))
         return parsePhase(value, &f->dropIn);
+    if (name == QLatin1String("noiseIn"))
+        return parsePhase(value, &f->noiseIn);
     return false;
 }
 }  // namespace
@@ -84,7 +86,7 @@ int main(int argc, char* argv[])
         "Simulated calculation device.\nFaults: wrongIdentity, badSerialChecksum, badVersionChecksum, "
         "badReadBackChecksumLine=N, wrongReadBackLine=N, wrongReadBackIndex, wrongTypeEcho, "
         "badOutputChecksumLine=N, notReady, calcFails, extraOk, failingAttempts=N, replyDelayMs=N, "
-        "silentIn=PHASE, dropIn=PHASE (identify, serial, version, startwrite, writelines, readback, "
+        "silentIn=PHASE, dropIn=PHASE, noiseIn=PHASE (identify, serial, version, startwrite, writelines, readback, "
         "calculate, output, service)."));
     parser.addHelpOption();
     const QCommandLineOption hostOption(QStringLiteral("host"), QStringLiteral("Address to listen on."),

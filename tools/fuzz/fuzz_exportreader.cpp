@@ -24,16 +24,15 @@ void parse(const QString& text, const QString& folderName)
     d.sourceText = text;
     ExportReader::hasLanguageMarker(d.sourceText);
     ExportReader::splitLines(d);
-    int line = -1;
-    const ExportReader::Problem p = ExportReader::readData(d, folderName, QStringLiteral("op"), &line);
-    if (p == ExportReader::Problem::None) {
+    const ExportReader::Refusal r = ExportReader::readData(d, folderName, QStringLiteral("op"));
+    if (r.problem == ExportReader::Problem::None) {
         if (d.rawValues.size() < ExportReader::MinDataRows)
             abort();
     } else {
-        if (!d.rawValues.isEmpty() || line < 0)
+        if (!d.rawValues.isEmpty() || r.line < 1)
             abort();
-        ExportReader::problemMessage(p, QStringLiteral("f"), line, 0);
-        ExportReader::problemMessage(p, QStringLiteral("f"), line, 1);
+        ExportReader::problemMessage(r, QStringLiteral("f"), 0);
+        ExportReader::problemMessage(r, QStringLiteral("f"), 1);
     }
     for (const QString& v : qAsConst(d.rawValues)) {
         if (v.isEmpty() || v.size() > ExportReader::ValueColumn + 1)

@@ -1,5 +1,7 @@
-// Draws the button and window icons of the application and writes them into a folder.
-// Usage: make_icons <outdir>
+// Draws the button and window icons of the application and writes them into a folder;
+// with a second folder, also the program's icon as <themedir>/<N>x<N>/apps/markerreport.png
+// in the sizes of the desktop's icon theme.
+// Usage: make_icons <outdir> [<themedir>]
 // Every icon is drawn on a 24 x 24 unit grid and scaled to each output size, so all
 // sizes share one look. Exits with 1 when any file cannot be written.
 
@@ -389,14 +391,32 @@ bool writePng(const QString& path, const Draw& draw)
     return writeFile(path, buf.data());
 }
 
+// The program's icon is the window icon: a report with its bar chart.
+bool writeThemeIcons(const QString& themeDir, QTextStream& err)
+{
+    bool ok = true;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const QString dir = QStringLiteral("%1/%2x%2/apps").arg(themeDir).arg(size);
+        const QString path = dir + QStringLiteral("/markerreport.png");
+        QBuffer buf;
+        buf.open(QIODevice::WriteOnly);
+        if (!QDir().mkpath(dir) || !render(drawDoc, size).save(&buf, "PNG") ||
+            !writeFile(path, buf.data())) {
+            err << "failed to write " << path << '\n';
+            ok = false;
+        }
+    }
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
     QGuiApplication app(argc, argv);
     QTextStream err(stderr);
-    if (argc != 2) {
-        err << "usage: make_icons <outdir>\n";
+    if (argc != 2 && argc != 3) {
+        err << "usage: make_icons <outdir> [<themedir>]\n";
         return 2;
     }
     const QString outDir = QString::fromLocal8Bit(argv[1]);
@@ -433,5 +453,7 @@ int main(int argc, char* argv[])
             ++failures;
         }
     }
+    if (argc == 3 && !writeThemeIcons(QString::fromLocal8Bit(argv[2]), err))
+        ++failures;
     return failures == 0 ? 0 : 1;
 }

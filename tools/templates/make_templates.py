@@ -102,24 +102,31 @@ TEXT = {
     },
 }
 
+# The page is laid out 1160 px wide plus the print padding; printing shrinks that to the
+# A4 width, which gives a page about 1740 px high: room for the header, the 1207 px chart with its
+# table, the notes and a conclusion naming every marker with the signature, so that
+# those follow the results and never start a page alone.
 STYLE = """<style type="text/css">
 @page { size: A4 portrait; margin: 12mm 10mm 12mm 10mm; }
 html, body { margin: 0; padding: 0; background: #ffffff; color: #000000; }
-@media print { body { padding: 40px 44px; } }
-body { font-family: 'Times New Roman', 'Liberation Serif', serif; font-size: 13px; }
-.page { width: 1000px; margin: 0 auto; }
-.head { border-bottom: 2px solid #000000; margin-bottom: 8px; padding-bottom: 4px; }
-.head h1 { font-size: 22px; margin: 0; text-align: center; }
-.head .subtitle { font-size: 15px; text-align: center; }
-table.identity { border-collapse: collapse; margin: 6px 0 10px 0; }
-table.identity th { text-align: left; font-weight: bold; padding: 2px 12px 2px 0; }
-table.identity td { padding: 2px 0; font-size: 15px; }
+/* The page is wider than the body, so the body's right padding would not count. */
+@media print { body { padding: 28px 0 28px 36px; } .page { padding-right: 36px; } }
+body { font-family: 'Times New Roman', 'Liberation Serif', serif; font-size: 15px; }
+.page { width: 1160px; margin: 0 auto; }
+table.head { width: 100%; border-collapse: collapse; border-bottom: 2px solid #000000;
+    margin-bottom: 8px; }
+table.head td { vertical-align: bottom; padding: 0 0 4px 0; }
+table.head h1 { font-size: 26px; margin: 0; }
+table.head .subtitle { font-size: 17px; }
+table.identity { border-collapse: collapse; margin-left: auto; }
+table.identity th { text-align: left; font-weight: bold; padding: 1px 12px 1px 0; }
+table.identity td { padding: 1px 0; font-size: 17px; }
 .block { page-break-inside: avoid; }
 table.layout { border-collapse: collapse; page-break-inside: avoid; }
 table.layout > tbody > tr > td { vertical-align: top; padding: 0; }
 table.results { border-collapse: collapse; page-break-inside: avoid; table-layout: fixed; }
 table.results th, table.results td { border: 1px solid #7f7f7f; padding: 0 4px;
-    font-size: 12px; line-height: 13px; white-space: nowrap; overflow: hidden; }
+    font-size: 14px; line-height: 15px; white-space: nowrap; overflow: hidden; }
 table.results th { background: #dcdcdc; font-weight: bold; }
 table.results td.no { text-align: right; }
 table.results td.num { text-align: right; }
@@ -127,17 +134,18 @@ table.results tr.section td { background: #efefef; font-weight: bold; font-style
 table.results tr.sum td { border-top: 2px solid #000000; font-weight: bold; height: 20px; }
 table.layout > tbody > tr > td.chart { padding: 0 0 0 8px; }
 td.chart img { display: block; }
-.caption { font-size: 12px; margin: 4px 0; }
-.notes { font-size: 12px; margin: 6px 0; }
-.conclusion { page-break-inside: avoid; margin-top: 10px; border: 1px solid #000000; padding: 6px 8px; }
-.conclusion h2 { font-size: 16px; margin: 0 0 4px 0; }
-.conclusion p { font-size: 14px; margin: 0; line-height: 18px; }
-table.sign { width: 100%; margin-top: 14px; page-break-inside: avoid; }
-table.sign td { font-size: 14px; padding: 4px 0; }
-.line { display: inline-block; width: 220px; border-bottom: 1px solid #000000; }
-.disclaimer { font-size: 11px; margin-top: 8px; color: #333333; }
+.caption { font-size: 14px; margin: 2px 0; }
+.notes { font-size: 14px; margin: 2px 0; }
+.closing { page-break-inside: avoid; }
+.conclusion { margin-top: 8px; border: 1px solid #000000; padding: 6px 8px; }
+.conclusion h2 { font-size: 18px; margin: 0 0 4px 0; }
+.conclusion p { font-size: 16px; margin: 0; line-height: 19px; }
+table.sign { width: 100%; margin-top: 8px; }
+table.sign td { font-size: 16px; padding: 4px 0; }
+.line { display: inline-block; width: 240px; border-bottom: 1px solid #000000; }
+.disclaimer { font-size: 13px; margin-top: 6px; color: #333333; }
 .newpage { page-break-before: always; }
-h2.part { font-size: 17px; margin: 0 0 6px 0; }
+h2.part { font-size: 20px; margin: 0 0 6px 0; }
 </style>"""
 
 
@@ -203,23 +211,41 @@ def results_table(t, columns, widths):
     return out
 
 
+def closing(t):
+    """Conclusion, signature and disclaimer: kept together, right after the last results."""
+    return [
+        '<div class="closing">',
+        '<div class="conclusion">',
+        "<h2>%s</h2>" % t["conclusion"],
+        "<p>$Conclusion</p>",
+        "</div>",
+        '<table class="sign"><tr>',
+        "<td>%s: $OperatorAndDate</td>" % t["performed"],
+        '<td style="text-align:right">%s: <span class="line">&nbsp;</span></td>' % t["signature"],
+        "</tr></table>",
+        '<div class="disclaimer">%s</div>' % t["disclaimer"],
+        "</div>",
+    ]
+
+
 def language_template(kind, ttype):
+    """Types 1 and 2: one page. Type 3: the table with the overview chart on page 1,
+    the deviation table and chart with the conclusion on page 2."""
     t = TEXT[kind]
     out = head(t["lang"], t["title"])
     out += [
-        '<div class="head">',
-        "<h1>%s</h1>" % t["title"],
-        '<div class="subtitle">%s</div>' % t["subtitle"],
-        "</div>",
-        '<table class="identity">',
+        '<table class="head"><tr>',
+        '<td><h1>%s</h1><div class="subtitle">%s</div></td>' % (t["title"], t["subtitle"]),
+        '<td><table class="identity">',
         "<tr><th>%s:</th><td><b>$ProbeID</b></td></tr>" % t["code"],
         "<tr><th>%s:</th><td>%s</td></tr>" % (t["sample"], t["sample_value"]),
         "<tr><th>%s:</th><td>$PatientID</td></tr>" % t["patient"],
-        "</table>",
+        "</table></td>",
+        "</tr></table>",
         '<div class="block">',
         '<table class="layout"><tbody><tr><td>',
     ]
-    out += results_table(t, ["res", "nor"], [30, 250, 90, 90])
+    out += results_table(t, ["res", "nor"], [36, 300, 100, 100])
     chart_width = 520 if ttype != 2 else 550
     out += [
         "</td>",
@@ -230,15 +256,6 @@ def language_template(kind, ttype):
         "</div>",
         '<div class="notes">%s<br>%s</div>' % (t["note_noref"] if ttype == 2 else t["note_ref"],
                                              t["note_max"]),
-        '<div class="conclusion">',
-        "<h2>%s</h2>" % t["conclusion"],
-        "<p>$Conclusion</p>",
-        "</div>",
-        '<table class="sign"><tr>',
-        "<td>%s: $OperatorAndDate</td>" % t["performed"],
-        '<td style="text-align:right">%s: <span class="line">&nbsp;</span></td>' % t["signature"],
-        "</tr></table>",
-        '<div class="disclaimer">%s</div>' % t["disclaimer"],
     ]
     if ttype == 3:
         out += [
@@ -246,14 +263,17 @@ def language_template(kind, ttype):
             '<h2 class="part">%s &mdash; $ProbeID</h2>' % t["diff_title"],
             '<table class="layout"><tbody><tr><td>',
         ]
-        out += results_table(t, ["dev"], [30, 250, 130])
+        out += results_table(t, ["dev"], [36, 300, 140])
         out += [
             "</td>",
             '<td class="chart"><img src="$Image1.bmp" width="550" height="1207" alt=""></td>',
             "</tr></tbody></table>",
             '<div class="caption">%s</div>' % t["diff_chart"],
-            "</div>",
         ]
+        out += closing(t)
+        out += ["</div>"]
+    else:
+        out += closing(t)
     out += ["</div>", "</body>", "</html>", ""]
     return "\n".join(out)
 

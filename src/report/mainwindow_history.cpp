@@ -1,0 +1,55 @@
+// MainWindow slots of the report history: the File menu entry, its window, and the entry that
+// a finished production writes.
+#include "app/mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include "device/devicelink.h"
+#include "report/history.h"
+#include "windows/historyreport.h"
+
+bool MainWindow::initHistory()
+{
+    if (m_history)
+        return true;
+    m_history = new historyReport();
+    m_actionHistory = new QAction(
+        m_lang == 0 ? QStringLiteral("History") : QString::fromUtf8("История отчета"), this);
+    m_actionHistory->setObjectName(QStringLiteral("actionHistory"));
+    m_actionHistory->setEnabled(false);
+    // After Print current; the list enables it with Edit, which always goes with it.
+    const QList<QAction*> entries = ui->menuFile->actions();
+    ui->menuFile->insertAction(entries.value(entries.indexOf(ui->actionPrint_current) + 1),
+                               m_actionHistory);
+    connect(ui->actionEdit_current, &QAction::changed, m_actionHistory,
+            [this] { m_actionHistory->setEnabled(ui->actionEdit_current->isEnabled()); });
+    connect(m_actionHistory, &QAction::triggered, this, &MainWindow::proc_Clicked_History);
+    return true;
+}
+
+void MainWindow::showHistory(QString folderN)
+{
+    m_history->ShowWindow(folderN);
+    components_window();
+    m_history->SetPosition(m_screenX, m_screenY);
+    m_history->SetLang(m_lang);
+}
+
+void MainWindow::proc_Clicked_History()
+{
+    const QString folder = finishedReportFolder();
+    if (!folder.isEmpty())
+        showHistory(QStringLiteral("%1/%2").arg(m_reportsDir, folder));
+}
+
+// The device named is the one of the latest identity read that has been answered: within the
+// one-second wait before the PDF, the re-read that follows the results; when that has not been
+// answered yet (a shorter wait, a slow device), the check before the run. Both ask the same
+// configured address.
+FileWrite::Result MainWindow::recordProduction()
+{
+    const History::Entry entry = History::produced(
+        QDateTime::currentDateTime(), m_currentOperator, m_typeCode, m_link->serialNumber(),
+        m_link->version(), m_selectedPath, m_selectedName);
+    const QString folder = QStringLiteral("%1/%2").arg(m_reportsDir, m_reportFolderName);
+    return History::append(History::path(folder), {entry});
+}

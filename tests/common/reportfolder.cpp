@@ -1,0 +1,26 @@
+#include "reportfolder.h"
+
+#include <QFile>
+
+#include "report/filewrite.h"
+#include "report/reportrecord.h"
+
+QString ReportFolder::write() const
+{
+    const QString folder = reportsDir + QLatin1Char('/') + name;
+    const QString ini = ReportRecord::iniPath(reportsDir, name);
+    const bool ok = FileWrite::makePath(folder) && ReportRecord::writeFolderPathIfMissing(ini, analysisPath)
+        && ReportRecord::saveCalc(ini, code, name, samplePhrase, patient)
+        && ReportRecord::saveConclusion(ini, conclusion) && ReportRecord::setReportExist(ini)
+        && (premade.isEmpty() || FileWrite::text(folder + '/' + code + "_report_premade.html", premade))
+        && FileWrite::text(folder + '/' + code + "_report.html", finalPage);
+    return ok ? folder : QString();
+}
+
+QString readUtf8(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QStringLiteral("<unreadable>");
+    return QString::fromUtf8(f.readAll()).replace(QLatin1String("\r\n"), QLatin1String("\n"));
+}
