@@ -55,7 +55,7 @@ struct Result {
 };
 
 // One signed-in program over work/data-<count>; false when it could not be set up.
-bool measure(const QString& work, int count, int idleSeconds, int samples, Result* out)
+bool measure(const QString& work, int count, bool watched, int idleSeconds, int samples, Result* out)
 {
     const QString data = QStringLiteral("%1/data-%2").arg(work).arg(count);
     const QString reports = QStringLiteral("%1/reports-%2").arg(work).arg(count);
@@ -74,6 +74,8 @@ bool measure(const QString& work, int count, int idleSeconds, int samples, Resul
         return false;
     dir.enter();
     MainWindow w;
+    if (!watched)
+        w.scanner()->setWatchLimit(0);  // refuses every watch: passes are paced as on a share
     w.show();
     w.login_procedure();
     w.findChild<QComboBox*>(QStringLiteral("cb_01"))->setCurrentIndex(21);  // every folder listed
@@ -143,10 +145,8 @@ int main(int argc, char* argv[])
         for (bool watched : {true, false}) {
             if (!modes.contains(QLatin1String(watched ? "watched" : "paced")))
                 continue;
-            // 0 refuses every watch: the program paces its passes as on a network share.
-            Thread_Func::setDefaultWatchLimit(watched ? -1 : 0);
             Result r;
-            if (!measure(work, count, idleSeconds, samples, &r)) {
+            if (!measure(work, count, watched, idleSeconds, samples, &r)) {
                 std::printf("cannot set up or measure %d folders\n", count);
                 return 1;
             }

@@ -25,6 +25,13 @@ PassSchedule::PassSchedule(QObject* parent)
     });
 }
 
+void PassSchedule::setSafetyInterval(int ms)
+{
+    m_safetyMs = ms;
+    if (m_holding)
+        arm();  // a waiting request takes the new interval at once
+}
+
 void PassSchedule::passStarted()
 {
     m_timer.stop();

@@ -16,7 +16,7 @@ class PassSchedule : public QObject
 public:
     explicit PassSchedule(QObject* parent = nullptr);
 
-    void setSafetyInterval(int ms) { m_safetyMs = ms; }
+    void setSafetyInterval(int ms);
     void setWatching(bool on) { m_watching = on; }
     bool watching() const { return m_watching; }
 

@@ -25,8 +25,6 @@ bool isAnalysisFolderName(const QString& name)
     return name.endsWith(QLatin1String(".D"), Qt::CaseSensitive);
 }
 
-std::atomic<int> defaultWatchLimit{-1};
-
 }  // namespace
 
 Thread_Func::Thread_Func(QObject* parent)
@@ -39,8 +37,6 @@ Thread_Func::Thread_Func(QObject* parent)
     connect(this, &QThread::finished, this, &Thread_Func::passEnded, Qt::QueuedConnection);
     connect(m_watch, &DirWatch::changed, m_schedule, &PassSchedule::changeNoticed);
     connect(m_schedule, &PassSchedule::due, this, &Thread_Func::startPendingPass);
-    if (defaultWatchLimit.load() >= 0)
-        m_watch->setLimit(defaultWatchLimit.load());
 }
 
 Thread_Func::~Thread_Func()
@@ -125,11 +121,6 @@ void Thread_Func::passEnded()
 void Thread_Func::setSafetyInterval(int ms)
 {
     m_schedule->setSafetyInterval(ms);
-}
-
-void Thread_Func::setDefaultWatchLimit(int directories)
-{
-    defaultWatchLimit.store(directories);
 }
 
 void Thread_Func::setWatchLimit(int directories)

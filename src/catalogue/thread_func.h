@@ -42,9 +42,6 @@ public:
     void setSafetyInterval(int ms);
     // Most directories watched at once; a tree needing more is paced instead.
     void setWatchLimit(int directories);
-    // The watch limit of scanners made afterwards, such as the main window's (benchmarks force
-    // paced passes with 0); -1 keeps the limit derived from the system's.
-    static void setDefaultWatchLimit(int directories);
     // After a pass: true while changes are watched, false while passes are paced.
     bool isWatching() const;
     // True while a start request waits.
