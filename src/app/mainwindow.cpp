@@ -111,8 +111,8 @@ MainWindow::MainWindow(QWidget* parent)
 MainWindow::~MainWindow()
 {
     m_scanner->stopProcess();
-    // The scanner's destructor waits for a running pass; passes stop between entries.
-    delete m_scanner;
+    // Passes stop between entries; one hanging on an unreachable share must not hold the exit.
+    Thread_Func::release(m_scanner);
     delete m_operators;
     delete m_progress;
     delete m_editReport;

@@ -1,10 +1,17 @@
 #include "thread_func.h"
 
-#include <QDir>
+#include "catalogue/dirwatch.h"
+#include "catalogue/passschedule.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QMutexLocker>
 #include <QSettings>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -22,66 +29,108 @@ bool isAnalysisFolderName(const QString& name)
 
 Thread_Func::Thread_Func(QObject* parent)
     : QThread(parent)
+    , m_watch(new DirWatch(this))
+    , m_schedule(new PassSchedule(this))
 {
-    // Queued: finished() is emitted on the scanner thread, the held request is
-    // started from the owning thread once the pass is really over.
-    connect(this, &QThread::finished, this, &Thread_Func::startPendingPass, Qt::QueuedConnection);
+    // Queued: finished() is emitted on the scanner thread; what the pass found is taken up
+    // on the owning thread once the pass is really over.
+    connect(this, &QThread::finished, this, &Thread_Func::passEnded, Qt::QueuedConnection);
+    connect(m_watch, &DirWatch::changed, m_schedule, &PassSchedule::changeNoticed);
+    connect(m_schedule, &PassSchedule::due, this, &Thread_Func::startPendingPass);
 }
 
 Thread_Func::~Thread_Func()
 {
-    {
-        QMutexLocker locker(&m_lock);
-        m_stop.store(true);
-        m_pending = false;
-        m_wake.wakeAll();
-    }
+    stopProcess();
     wait();
+}
+
+bool Thread_Func::release(Thread_Func* scanner, int timeoutMs)
+{
+    scanner->stopProcess();
+    if (scanner->wait(static_cast<unsigned long>(qMax(0, timeoutMs)))) {
+        delete scanner;
+        return true;
+    }
+    // Deleting a running thread would abort the program.
+    scanner->disconnect();
+    return false;
 }
 
 void Thread_Func::startProcess(QString folder_path, QString reports_path, bool deep)
 {
     QMutexLocker locker(&m_lock);
-    if (isRunning()) {
-        m_pending = true;
-        m_pendingFolderPath = folder_path;
-        m_pendingReportsPath = reports_path;
-        m_pendingDeep = deep;
-        return;
-    }
-    m_pending = false;
-    m_folderPath = folder_path;
-    m_reportsPath = reports_path;
-    m_deep = deep;
-    m_stop.store(false);
+    m_pending = true;
+    m_pendingFolderPath = folder_path;
+    m_pendingReportsPath = reports_path;
+    m_pendingDeep = deep;
+    if (isRunning())
+        return;  // passEnded() takes the request up
     locker.unlock();
-    start(QThread::InheritPriority);
+    takeRequest();
+}
+
+void Thread_Func::takeRequest()
+{
+    QMutexLocker locker(&m_lock);
+    if (!m_pending)
+        return;
+    const bool sameTree = m_passes > 0 && m_pendingFolderPath == m_folderPath
+                          && m_pendingReportsPath == m_reportsPath && m_pendingDeep == m_deep;
+    locker.unlock();
+    if (sameTree)
+        m_schedule->hold();
+    else
+        startPendingPass();
 }
 
 void Thread_Func::startPendingPass()
 {
     QMutexLocker locker(&m_lock);
     if (!m_pending || isRunning())
-        return;  // a pass that is running now will come back here when it ends
+        return;
     m_pending = false;
+    if (m_pendingFolderPath != m_folderPath || m_pendingDeep != m_deep
+        || m_pendingReportsPath != m_reportsPath) {
+        m_watchRefused = false;
+        m_lastSawShare = false;
+    }
     m_folderPath = m_pendingFolderPath;
     m_reportsPath = m_pendingReportsPath;
     m_deep = m_pendingDeep;
     m_stop.store(false);
     locker.unlock();
+    m_useWatch = !m_watchRefused && !m_lastSawShare && m_watch->open();
+    m_schedule->passStarted();
+    ++m_passes;
     start(QThread::InheritPriority);
 }
 
-void Thread_Func::setMinimumPassInterval(int ms)
+void Thread_Func::passEnded()
 {
-    m_minInterval.store(qMax(0, ms));
-    QMutexLocker locker(&m_lock);
-    m_wake.wakeAll();  // a waiting pass re-reads the interval
+    if (m_watchFailed)
+        m_watchRefused = true;
+    m_lastSawShare = m_sawShare;
+    const bool watching = m_useWatch && !m_watchFailed && !m_sawShare;
+    if (!watching)
+        m_watch->close();
+    m_schedule->setWatching(watching);
+    takeRequest();
 }
 
-int Thread_Func::minimumPassInterval() const
+void Thread_Func::setSafetyInterval(int ms)
 {
-    return m_minInterval.load();
+    m_schedule->setSafetyInterval(ms);
+}
+
+void Thread_Func::setWatchLimit(int directories)
+{
+    m_watch->setLimit(directories);
+}
+
+bool Thread_Func::isWatching() const
+{
+    return m_schedule->watching();
 }
 
 bool Thread_Func::hasPendingStart() const
@@ -95,61 +144,89 @@ void Thread_Func::stopProcess()
     QMutexLocker locker(&m_lock);
     m_stop.store(true);
     m_pending = false;
-    m_wake.wakeAll();
-}
-
-// Sleeps until the minimum interval since the previous pass start has passed.
-// Returns false when a stop request arrives first.
-bool Thread_Func::waitForPassSlot()
-{
-    QMutexLocker locker(&m_lock);
-    for (;;) {
-        if (m_stop.load())
-            return false;
-        if (!m_lastPassStart.isValid())
-            return true;
-        const qint64 remaining = qint64(m_minInterval.load()) - m_lastPassStart.elapsed();
-        if (remaining <= 0)
-            return true;
-        m_wake.wait(&m_lock, static_cast<unsigned long>(remaining));
-    }
 }
 
 void Thread_Func::run()
 {
-    if (!waitForPassSlot())
-        return;
-    m_lastPassStart.start();
-    m_visited.clear();
-    m_found.clear();
+    m_cache.beginPass();
+    if (m_useWatch)
+        m_watch->beginPass();
+    m_watchFailed = false;
+    m_sawShare = false;
+    m_descent.clear();
     m_reportDirsAge.invalidate();
+    watchNearest(m_reportsPath);
     if (m_deep)
         CyclicSearchProc(m_folderPath);
     else
         SingleSearchProc(m_folderPath);
-    m_visited.clear();
-    // Sent together at the end of the pass, so the interface thread wakes once per pass
-    // rather than once per folder; it only looks at a pass once it has ended anyway.
-    for (const Found& f : qAsConst(m_found)) {
-        if (stopRequested())
-            break;
-        emit ProcData(f.path, f.name, f.state);
-    }
-    m_found.clear();
+    // A data directory made later shows in the folder that will hold it.
+    if (m_useWatch && !QFileInfo::exists(m_folderPath))
+        watchNearest(m_folderPath);
+    const bool complete = !stopRequested();
+    m_cache.endPass(complete);
+    if (m_useWatch)
+        m_watch->endPass(complete);
 }
 
-QStringList Thread_Func::listSubDirs(const QString& dir)
+void Thread_Func::watch(const QString& dir)
 {
-    // QDir gives an empty list for a missing or unreadable directory.
-    return QDir(dir).entryList(QDir::Dirs | QDir::AllDirs | QDir::NoDotAndDotDot, QDir::Unsorted);
+    if (m_useWatch && !m_watchFailed && m_watch->watch(QFile::encodeName(dir)) == DirWatch::Failed)
+        m_watchFailed = true;
 }
 
-// One listing of the reports folder instead of a stat per analysis folder. It is renewed
+void Thread_Func::watchNearest(QString dir)
+{
+    while (m_useWatch && !m_watchFailed) {
+        const DirWatch::Result result = m_watch->watch(QFile::encodeName(dir));
+        m_watchFailed = result == DirWatch::Failed;
+        if (result != DirWatch::Missing)
+            return;
+        const int slash = dir.lastIndexOf(QLatin1Char('/'));
+        if (slash <= 0)
+            return;
+        dir.truncate(slash);
+    }
+}
+
+// The names of dir's sub-directories (links to directories included, hidden ones left out) in
+// the order the file system gives them; false for a missing or unreadable directory. The
+// directory is watched from before its entries are read.
+bool Thread_Func::readDir(const QString& dir, QStringList* names, DirId* id)
+{
+    const QByteArray native = QFile::encodeName(dir);
+    DIR* d = ::opendir(native.constData());
+    if (!d)
+        return false;
+    const int fd = dirfd(d);
+    struct stat st;
+    if (id && ::fstat(fd, &st) == 0)
+        *id = DirId(st.st_dev, st.st_ino);
+    watch(dir);
+    if (DirWatch::isNetworkShare(fd))
+        m_sawShare = true;
+    while (const dirent* e = ::readdir(d)) {
+        if (e->d_name[0] == '.')
+            continue;  // hidden, and the "." and ".." entries
+        bool isDir = e->d_type == DT_DIR;
+        if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
+            struct stat target;
+            isDir = ::fstatat(fd, e->d_name, &target, 0) == 0 && S_ISDIR(target.st_mode);
+        }
+        if (isDir)
+            names->append(QFile::decodeName(e->d_name));
+    }
+    ::closedir(d);
+    return true;
+}
+
+// One listing of the reports folder instead of a look per analysis folder. It is renewed
 // during long passes so that a report produced meanwhile is seen within a fraction of a second.
 bool Thread_Func::hasReportDir(const QString& name)
 {
     if (!m_reportDirsAge.isValid() || m_reportDirsAge.elapsed() > 200) {
-        const QStringList reports = listSubDirs(m_reportsPath);
+        QStringList reports;
+        readDir(m_reportsPath, &reports, nullptr);
         m_reportDirs = QSet<QString>(reports.begin(), reports.end());
         m_reportDirsAge.start();
     }
@@ -158,10 +235,11 @@ bool Thread_Func::hasReportDir(const QString& name)
 
 void Thread_Func::SingleSearchProc(QString folder_path)
 {
-    const QStringList entries = listSubDirs(folder_path);
+    QStringList entries;
+    readDir(folder_path, &entries, nullptr);
     if (entries.isEmpty() || stopRequested())
         return;
-    for (const QString& name : entries) {
+    for (const QString& name : qAsConst(entries)) {
         if (isAnalysisFolderName(name))
             AddObjectToList(folder_path, name);
         if (stopRequested())
@@ -171,46 +249,60 @@ void Thread_Func::SingleSearchProc(QString folder_path)
 
 void Thread_Func::CyclicSearchProc(QString folder_path)
 {
-    // A symbolic link back up the tree would otherwise recurse without end.
-    const QString canonical = QFileInfo(folder_path).canonicalFilePath();
-    if (!canonical.isEmpty()) {
-        if (m_visited.contains(canonical))
-            return;
-        m_visited.insert(canonical);
-    }
-    const QStringList entries = listSubDirs(folder_path);
-    for (const QString& name : entries) {
+    QStringList entries;
+    DirId id;
+    if (!readDir(folder_path, &entries, &id))
+        return;
+    // A link back to a directory on the way down would recurse without end. The same
+    // directory reached another way is searched there too: both paths list its folders.
+    if (m_descent.contains(id))
+        return;
+    m_descent.append(id);
+    for (const QString& name : qAsConst(entries)) {
         if (isAnalysisFolderName(name))
             AddObjectToList(folder_path, name);
         else
             CyclicSearchProc(joinPath(folder_path, name));
         if (stopRequested())
-            return;
+            break;
     }
+    m_descent.removeLast();
 }
 
 void Thread_Func::AddObjectToList(QString folder_path, QString folder_name)
 {
+    // Watched before its export is looked at, so an export written meanwhile is noticed.
+    watch(joinPath(folder_path, folder_name));
     const QColor colour = CheckStateFolder(folder_path, folder_name);
-    m_found.append({folder_path, folder_name, colour});
+    emit ProcData(folder_path, folder_name, colour);
 }
 
 QColor Thread_Func::CheckStateFolder(QString folder_path, QString folder_name)
 {
     QColor colour = QColor(Qt::red);
-    // Opening fails for a missing file as well, so no separate existence test.
+    // Reading fails for a missing export as well, so no separate existence test.
     if (func_CanReadHeader(folder_path, folder_name))
-        colour = func_AnalyseExist(folder_path, folder_name) ? QColor(Qt::darkGreen) : QColor(Qt::magenta);
+        colour = func_AnalyseExist(folder_path, folder_name) ? QColor(Qt::darkGreen)
+                                                             : QColor(Qt::magenta);
     return colour;
 }
 
+// Only a regular file counts: a directory of that name is no export, and opening a pipe
+// would wait for a writer.
 bool Thread_Func::func_CanReadHeader(QString t_folderPath, QString t_folderName)
 {
-    QFile file(QString(joinPath(t_folderPath, t_folderName) % QLatin1String("/epatemp.txt")));
-    if (!file.open(QIODevice::ReadOnly))
+    const QByteArray path = QFile::encodeName(
+        QString(joinPath(t_folderPath, t_folderName) % QLatin1String("/epatemp.txt")));
+    ScanCache::Stamp stamp;
+    if (!ScanCache::stampOf(path, &stamp))
         return false;
-    file.close();
-    return true;
+    if (const ScanCache::Entry* known = m_cache.find(path, stamp))
+        return known->readable;
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd >= 0)
+        ::close(fd);
+    m_cache.store(path, stamp).readable = fd >= 0;
+    return fd >= 0;
 }
 
 bool Thread_Func::func_AnalyseExist(QString t_folderPath, QString t_folderName)
@@ -221,15 +313,34 @@ bool Thread_Func::func_AnalyseExist(QString t_folderPath, QString t_folderName)
         if (!hasReportDir(candidate))
             return false;
         const QString dir = joinPath(m_reportsPath, candidate);
+        watch(dir);
         const QString ini = QString(dir % QLatin1String("/report.ini"));
-        if (QFile::exists(ini) && Analyse_ReadfolderPath(ini) == t_folderPath)
-            return Analyse_ReadAnalyseExist(ini);
+        ScanCache::Entry* record = reportRecord(ini);
+        if (record && record->folderPath == t_folderPath) {
+            if (record->reportExist < 0)
+                record->reportExist = Analyse_ReadAnalyseExist(ini) ? 1 : 0;
+            return record->reportExist > 0;
+        }
         if (stopRequested())
             return false;
         // Two-argument form: a '%' inside the folder name must stay literal.
         candidate = QStringLiteral("%1_%2").arg(t_folderName, QString::number(counter));
         ++counter;
     }
+}
+
+// The record file's FolderPath, read again only when the file changed; null without one.
+ScanCache::Entry* Thread_Func::reportRecord(const QString& ini)
+{
+    const QByteArray native = QFile::encodeName(ini);
+    ScanCache::Stamp stamp;
+    if (!ScanCache::stampOf(native, &stamp))
+        return nullptr;
+    if (ScanCache::Entry* known = m_cache.find(native, stamp))
+        return known;
+    ScanCache::Entry& fresh = m_cache.store(native, stamp);
+    fresh.folderPath = Analyse_ReadfolderPath(ini);
+    return &fresh;
 }
 
 QString Thread_Func::Analyse_ReadfolderPath(QString t_path)

@@ -1,19 +1,27 @@
 #pragma once
 
+#include "catalogue/scancache.h"
+
 #include <QColor>
 #include <QElapsedTimer>
 #include <QMutex>
+#include <QPair>
 #include <QSet>
 #include <QString>
 #include <QThread>
 #include <QVector>
-#include <QWaitCondition>
 
 #include <atomic>
+#include <sys/types.h>
 
-// Background scanner: walks the data directory for analysis folders ("*.D") and
-// reports each with its state colour. One call to startProcess runs one pass;
-// the end of a pass is the inherited finished() signal.
+class DirWatch;
+class PassSchedule;
+
+// Background scanner: walks the data directory for analysis folders ("*.D") and reports each
+// with its state colour. One call to startProcess runs one pass; the end of a pass is the
+// inherited finished() signal. A request for the tree just scanned waits until something in
+// it changes (or, where changes cannot be watched, until the pacing allows), so an idle
+// workstation costs next to nothing.
 class Thread_Func : public QThread {
     Q_OBJECT
 
@@ -21,15 +29,22 @@ public:
     explicit Thread_Func(QObject* parent = nullptr);
     ~Thread_Func() override;
 
-    // Call from the thread that owns this object. While a pass runs the request is
-    // held (the latest one wins) and started as soon as that pass has ended.
+    // Call from the thread that owns this object. A request for another tree or search depth
+    // runs at once (after a running pass has ended); one for the same tree waits for a change.
     void startProcess(QString folder_path, QString reports_path, bool deep);
 
-    // Shortest time between the starts of two passes; 1000 ms by default.
-    void setMinimumPassInterval(int ms);
-    int minimumPassInterval() const;
+    // Stops the scanner and deletes it once its pass has ended, waiting timeoutMs at most.
+    // Returns false when the pass hangs in a call that does not return (an unreachable
+    // share); the object is then cut off and left to the end of the process.
+    static bool release(Thread_Func* scanner, int timeoutMs = 2000);
 
-    // True while a start request waits for the running pass to end.
+    // A full pass at least this often although nothing was noticed; 60 s by default.
+    void setSafetyInterval(int ms);
+    // Most directories watched at once; a tree needing more is paced instead.
+    void setWatchLimit(int directories);
+    // After a pass: true while changes are watched, false while passes are paced.
+    bool isWatching() const;
+    // True while a start request waits.
     bool hasPendingStart() const;
 
 public slots:
@@ -52,37 +67,45 @@ private slots:
     bool Analyse_ReadAnalyseExist(QString t_path);
 
     void startPendingPass();
+    void passEnded();
 
 private:
+    using DirId = QPair<dev_t, ino_t>;
+
     bool stopRequested() const { return m_stop.load(std::memory_order_relaxed); }
-    bool waitForPassSlot();
-    static QStringList listSubDirs(const QString& dir);
+    void takeRequest();
+    bool readDir(const QString& dir, QStringList* names, DirId* id);
+    void watch(const QString& dir);
+    void watchNearest(QString dir);
     bool hasReportDir(const QString& name);
+    ScanCache::Entry* reportRecord(const QString& ini);
 
     mutable QMutex m_lock;
-    QWaitCondition m_wake;
     std::atomic<bool> m_stop{true};
 
-    // Parameters of the running pass; written only while no pass runs.
+    // Parameters of the last pass; written only while no pass runs.
     QString m_folderPath;
     QString m_reportsPath;
     bool m_deep = false;
+    int m_passes = 0;
 
-    // A start request that arrived while a pass was running.
+    // The request waiting for its pass.
     bool m_pending = false;
     QString m_pendingFolderPath;
     QString m_pendingReportsPath;
     bool m_pendingDeep = false;
 
-    std::atomic<int> m_minInterval{1000};
-    QElapsedTimer m_lastPassStart;  // touched by the scanner thread only
-    QSet<QString> m_visited;        // canonical directories of the current deep pass
-    QSet<QString> m_reportDirs;     // report folder names, listed at most 200 ms ago
+    DirWatch* m_watch;
+    PassSchedule* m_schedule;
+    bool m_useWatch = false;     // set before a pass starts
+    bool m_watchRefused = false; // the watch limit or the system said no: pace this tree
+    bool m_watchFailed = false;  // written by the pass
+    bool m_sawShare = false;     // written by the pass: part of the tree is a network share
+    bool m_lastSawShare = false;
+
+    // Touched by the scanner thread only.
+    ScanCache m_cache;
+    QVector<DirId> m_descent;    // directories from the data directory down to this one
+    QSet<QString> m_reportDirs;  // report folder names, listed at most 200 ms ago
     QElapsedTimer m_reportDirsAge;
-    struct Found {
-        QString path;
-        QString name;
-        QColor state;
-    };
-    QVector<Found> m_found;         // results of the current pass, sent when it ends
 };
