@@ -2,10 +2,12 @@
 // filters, states and their buttons, what the buttons open, and a list that stays put.
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QtTest>
 
 #include "app/desktop.h"
 #include "catalogue/sampletypes.h"
+#include "config/settings_common.h"
 #include "catalogue/thread_func.h"
 #include "device/devicelink.h"
 #include "report/markertable.h"
@@ -167,6 +169,24 @@ private slots:
         // The next rebuild after a changed pass keeps using the field.
         QVERIFY(f.addAnalysis("ur_4.D"));
         QVERIFY(f.waitForTexts({"UR_3.D (..)", "ur_4.D (..)"}));
+
+        // Another data directory saved in the settings is listed at once, not after the next
+        // change in the old one.
+        f.window->scanner()->setSafetyInterval(600000);
+        const QString other = f.app.file(QStringLiteral("other"));
+        QVERIFY(QDir().mkpath(other + QStringLiteral("/UR_9.D")));
+        f.press("actionSettingsTest");
+        settings_common* dlg = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            dlg = w->isVisible() && qobject_cast<settings_common*>(w) ? qobject_cast<settings_common*>(w) : dlg;
+        QVERIFY(dlg);
+        dlg->findChild<QLineEdit*>(QStringLiteral("pt_le_path"))->setText(other);
+        dlg->findChild<QPushButton*>(QStringLiteral("pb_ok"))->click();
+        QVERIFY(f.waitForTexts({"UR_9.D (..)"}));
+        // The same folder moved down a level is a changed pass.
+        QVERIFY(QDir().mkpath(other + QStringLiteral("/sub")));
+        QVERIFY(QDir().rename(other + QStringLiteral("/UR_9.D"), other + QStringLiteral("/sub/UR_9.D")));
+        QVERIFY(f.waitForTexts({"UR_9.D (../sub)"}));
     }
 };
 
