@@ -24,6 +24,9 @@
 #include "config/settingsstore.h"
 #include "device/debug_tcp.h"
 #include "device/devicelink.h"
+#include "report/filewrite.h"
+#include "report/reportunit.h"
+#include "report/webpageprinter.h"
 #include "windows/editreport.h"
 #include "windows/historyreport.h"
 #include "windows/progressinfo.h"
@@ -59,8 +62,6 @@ MainWindow::MainWindow(QWidget* parent)
     // Report pages are local documents built from exported and typed texts.
     m_webView->settings()->setAttribute(QWebSettings::JavascriptEnabled, false);
     m_webView->settings()->setAttribute(QWebSettings::PluginsEnabled, false);
-    connect(m_webView, &QWebView::loadStarted, this, [this] { m_pageLoading = true; });
-    connect(m_webView, &QWebView::loadFinished, this, &MainWindow::onPageLoadFinished);
 
     m_templatesDir = QStringLiteral("%1/docs").arg(m_appDir);
     m_reportsDir = QStringLiteral("%1/reports").arg(m_appDir);
@@ -88,6 +89,13 @@ MainWindow::MainWindow(QWidget* parent)
 
     m_chartScene = std::make_unique<QGraphicsScene>();
     m_chartScene->setBackgroundBrush(QBrush(Qt::white, Qt::SolidPattern));
+    m_printer = std::make_unique<WebPagePrinter>(m_webView, m_chartScene.get());
+    m_unit = new ReportUnit(m_appDir, m_printer.get(), this);
+    connect(m_unit, &ReportUnit::stageAdvanced, this, &MainWindow::nextStageProgress);
+    connect(m_unit, &ReportUnit::pdfWritten, this, &MainWindow::pdfWritten);
+    m_editReport->setReportUnit(m_unit);
+    // What a crash left half done is finished (or undone) before anything is shown.
+    m_unit->recoverAll();
 
     m_pdfDir = QStringLiteral("%1/reportsPDF").arg(m_appDir);
     // Not reported here: the PDF step makes the folder again when it needs it and reports
@@ -95,17 +103,6 @@ MainWindow::MainWindow(QWidget* parent)
     if (!QFileInfo(m_pdfDir).isDir())
         FileWrite::makePath(m_pdfDir);
 
-    m_htmlTimer = new QTimer(this);
-    m_htmlTimer->setInterval(1000);
-    connect(m_htmlTimer, &QTimer::timeout, this, &MainWindow::procLoadHTMLFinished);
-    // Upper bound for a page that is still loading when the one-second wait ends.
-    m_loadWaitTimer = new QTimer(this);
-    m_loadWaitTimer->setSingleShot(true);
-    m_loadWaitTimer->setInterval(30000);
-    connect(m_loadWaitTimer, &QTimer::timeout, this, [this] {
-        if (m_pdfDue)
-            writePdf();
-    });
 }
 
 MainWindow::~MainWindow()

@@ -12,9 +12,8 @@
 #include "app/messagebox.h"
 #include "catalogue/folderrecord.h"
 #include "report/batchrun.h"
-#include "report/exportreader.h"
-#include "report/filewrite.h"
 #include "report/markerrow.h"
+#include "report/reportjob.h"
 
 namespace Ui {
 class MainWindow;
@@ -34,6 +33,8 @@ class about;
 class BatchSummary;
 class historyReport;
 class QAction;
+class ReportUnit;
+class WebPagePrinter;
 
 // The shell: builds the two layouts, owns the secondary windows and the subsystem
 // units, and forwards each control to the unit that does the work. Its slots for one
@@ -62,20 +63,18 @@ public:
     QLabel* statusLabel() const { return m_statusLabel; }
     QString reportFolderName() const { return m_reportFolderName; }
     QString currentOperator() const { return m_currentOperator; }
-    const MarkerTable& markerTable() const { return m_markers; }
+    const MarkerTable& markerTable() const;
+    ReportUnit* reportUnit() const { return m_unit; }
     unsigned char calculationTypeCode() const { return m_typeCode; }
     int selectedRow() const { return m_selectedRow; }
     QString selectedName() const { return m_selectedName; }
     QString selectedPath() const { return m_selectedPath; }
-    bool pdfPending() const;
-    // Wait between loading a report page and printing it: 1000 ms unless a test shortens it.
-    void setPdfDelay(int ms) { m_pdfDelayMs = ms; }
     // Opens the service command field (Ctrl+Shift+F12 in the working window).
     void openServiceCommand();
 
 signals:
     void nextStageProgress();
-    // The PDF of the report job has been written (or failed to be); for tests and benches.
+    // A report's PDF has been put in place (or failed to be); for tests and benches.
     void pdfWritten(const QString& path, bool ok);
     // A report production has ended: done, or stopped with the message the user was shown.
     void productionEnded(bool done, const QString& message);
@@ -175,25 +174,15 @@ private:
     void onLinkStatus(int status);
     void onSocketError(const QString& description, bool showBox);
     void askStopCalculation();
-    void onPageLoadFinished(bool ok);
-    void writePdf();
-    void pdfFailed(const QString& text);
-    // Production: the first failed write is kept; writeFailed() then stops the run and tells
-    // the user. reached() is a checkpoint followed by that test.
-    void noteWrite(const FileWrite::Result& result);
-    bool writeFailed();
-    bool reached();
-    // repeats: the same failure would meet every analysis after this one, so a batch stops.
-    void stopProduction(const QString& text, MessageBox::Kind kind, const QString& button,
-                        bool repeats = false);
-    void finishProduction(FileWrite::Pending& pdf);
-    // The report folder's first history entry for the run that is finishing.
-    FileWrite::Result recordProduction();
+    // Ends a production that did not finish: the progress window closes and the operator is
+    // told why, or the batch records it.
+    void stopProduction(const Outcome& outcome);
+    void finishProduction();
+    // New on an analysis that already has a report asks first; false when the operator said no.
+    bool confirmProduceAgain();
     // The report folder of the selected analysis when it holds a finished report; otherwise
     // tells the user and gives an empty text.
     QString finishedReportFolder();
-    QString reportsIniPath() const;
-    QString pdfPathFor(const QString& reportFolderName) const;
     // Enables New, Edit, View and Print for a selected folder in this state.
     void applyButtonsForState(const QColor& state);
     void fillList(const FolderRecords& records);
@@ -202,7 +191,7 @@ private:
     void updateBatchAction();
     QVector<BatchRun::Entry> pendingBatchEntries() const;
     void startNextInBatch();
-    void batchProductionEnded(bool done, const QString& message, bool repeats);
+    void batchProductionEnded(const Outcome& outcome);
     void endBatch();
 
     Ui::MainWindow* ui;
@@ -233,17 +222,12 @@ private:
     bool m_passPredatesMark = false;
     Thread_Func* m_scanner = nullptr;
 
-    // Report job
+    // Report job: the unit holds its state; these say what the window is waiting for.
+    ReportUnit* m_unit = nullptr;
+    std::unique_ptr<WebPagePrinter> m_printer;
     QString m_reportFolderName;
-    ExportData m_export;
-    ExportReader::Refusal m_exportRefusal;
-    QString m_samplePhrase;
-    int m_templateType = 1;
-    MarkerTable m_markers;
     int m_checkpoint = 0;
     bool m_jobRunning = false;
-    bool m_jobPdfPending = false;
-    FileWrite::Result m_writeFailure;
     BatchRun m_batch;
     QAction* m_batchAction = nullptr;
     BatchSummary* m_batchSummary = nullptr;
@@ -255,16 +239,8 @@ private:
     // Charts are drawn here and rendered into their images.
     std::unique_ptr<QGraphicsScene> m_chartScene;
 
-    // PDF export
+    // Lays out report pages for their PDFs; never shown.
     QWebView* m_webView = nullptr;
-    QTimer* m_htmlTimer = nullptr;
-    QTimer* m_loadWaitTimer = nullptr;
-    bool m_pageLoading = false;
-    bool m_pageLoadOk = false;
-    int m_pdfDelayMs = 1000;
-    QString m_pdfSource;
-    bool m_pdfDue = false;
-    QString m_pdfReportFolder;
 
     QLabel* m_statusLabel = nullptr;
 

@@ -218,6 +218,8 @@ void MainWindow::proc_Clicked_New()
     }
     if (m_jobRunning)
         return;  // one report at a time; the progress window blocks input anyway
+    if (!confirmProduceAgain())
+        return;
     procMakeReportPart1();
 }
 

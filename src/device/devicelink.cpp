@@ -126,8 +126,10 @@ void DeviceLink::nw_proc_Disconnect()
 {
     const bool calculating = m_exchange == Exchange::Calculation && m_step != Closed;
     finish();
-    if (calculating)
-        emit calculationFailed(4);   // the pipeline must not wait for results that never come
+    if (calculating) {
+        m_break = Break::Lost;
+        emit calculationFailed(4);
+    }   // the pipeline must not wait for results that never come
 }
 
 bool DeviceLink::stopCalculation()
@@ -135,6 +137,7 @@ bool DeviceLink::stopCalculation()
     if (!calculating())
         return false;
     finish();
+    m_break = Break::Stopped;
     emit calculationFailed(4);
     return true;
 }
@@ -180,6 +183,7 @@ void DeviceLink::nw_proc_Connect(Exchange kind, Step first)
     close();
     if (calculationAborted) {
         const quint64 g = m_generation;
+        m_break = Break::Lost;
         emit calculationFailed(4);
         if (g != m_generation)
             return;
@@ -187,6 +191,9 @@ void DeviceLink::nw_proc_Connect(Exchange kind, Step first)
     m_exchange = kind;
     m_step = first;
     m_next = Closed;
+    m_connected = false;
+    if (kind == Exchange::Calculation)
+        m_break = Break::None;
     const Endpoint e = m_endpoint ? m_endpoint() : Endpoint{QStringLiteral("127.0.0.1"), LocalPort};
     const quint64 g = m_generation;
     m_socket->connectToHost(e.host, e.port, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
@@ -215,6 +222,7 @@ void DeviceLink::onConnected()
 {
     if (m_step == Closed)
         return;
+    m_connected = true;
     m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     nw_proc_TCP_SendCommand();
 }
@@ -373,11 +381,13 @@ void DeviceLink::onDisconnected()
 void DeviceLink::connectionLost(const QString& description)
 {
     const Exchange kind = m_exchange;
+    const bool wasConnected = m_connected;
     finish();
     emit statusChanged(Status::SocketError);
     if (kind == Exchange::Calculation) {
         // The failure message of the calculation stands for the connection box.
         emit socketError(description, false);
+        m_break = wasConnected ? Break::Lost : Break::Unreachable;
         emit calculationFailed(4);
     } else if (kind == Exchange::Service) {
         emit socketError(description, true);

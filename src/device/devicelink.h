@@ -43,6 +43,10 @@ public:
     enum class Status { Connecting, Connected, WrongIdentity, BadSerial, BadVersion, SocketError };
     Q_ENUM(Status)
 
+    // How a calculation that failed with code 4 ended: the device could not be reached at all,
+    // the connection broke during the exchange, or the operator stopped it.
+    enum class Break { None, Unreachable, Lost, Stopped };
+
     struct Endpoint {
         QString host;
         quint16 port = 0;
@@ -76,6 +80,7 @@ public:
     // (calculationFailed(4)) and closes the link. False when no calculation runs.
     bool stopCalculation();
     bool calculating() const { return m_exchange == Exchange::Calculation && m_step != Closed; }
+    Break lastBreak() const { return m_break; }
 
     // The reply line being handled (the receive line buffer): checksum check, and the
     // payload read by reply kind (2 version, 3 read-back line, 4 output or type echo
@@ -158,6 +163,8 @@ private:
     bool m_echoSeen = false;
     QBitArray m_seen;
 
+    bool m_connected = false;   // the socket connected during the exchange under way
+    Break m_break = Break::None;
     qint32 m_serial = 0;
     unsigned char m_version = 0;
     bool m_available = true;

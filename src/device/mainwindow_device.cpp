@@ -24,15 +24,10 @@ void MainWindow::setupDeviceLink()
             [this](DeviceLink::Status s) { onLinkStatus(static_cast<int>(s)); });
     connect(m_link, &DeviceLink::calculationFailed, this,
             [this](int code) { Stop_Calculation(static_cast<uchar>(code)); });
-    connect(m_link, &DeviceLink::resultsReady, this, [this] {
-        const QVector<double>& results = m_link->resultValues();
-        const QVector<double>& norms = m_link->normValues();
-        for (int k = 0; k < DeviceMarkerCount && k < m_markers.size(); ++k) {
-            m_markers[k].result = results.value(k);
-            m_markers[k].norm = norms.value(k);
-        }
-        procMakeReportPart2();
-    });
+    // Queued: the link finishes handling the last line before the report is made, which waits
+    // for its page to load.
+    connect(m_link, &DeviceLink::resultsReady, this, &MainWindow::procMakeReportPart2,
+            Qt::QueuedConnection);
     connect(m_link, &DeviceLink::lineLogged, this, &MainWindow::debug_tcp_add_message);
     connect(m_link, &DeviceLink::socketError, this, &MainWindow::onSocketError);
     connect(m_link, &DeviceLink::serviceUnlocked, this,

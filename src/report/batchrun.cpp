@@ -46,7 +46,12 @@ void BatchRun::recordDone()
         m_entries[m_current].outcome = Outcome::Done;
 }
 
-void BatchRun::recordFailure(const QString& message, bool stopsBatch)
+bool BatchRun::stopsBatch(Failure failure)
+{
+    return failure == Failure::DeviceUnreachable || failure == Failure::WriteFailed;
+}
+
+void BatchRun::recordFailure(const QString& message, Failure failure)
 {
     if (m_current < 0 || m_current >= m_entries.size())
         return;
@@ -57,7 +62,7 @@ void BatchRun::recordFailure(const QString& message, bool stopsBatch)
         return;
     }
     m_entries[m_current].outcome = Outcome::Failed;
-    m_fatal = m_fatal || stopsBatch;
+    m_fatal = m_fatal || stopsBatch(failure);
 }
 
 int BatchRun::countOf(Outcome outcome) const

@@ -4,6 +4,7 @@
 #include <QVector>
 
 #include "catalogue/folderrecord.h"
+#include "report/reportjob.h"
 
 // The queue and the outcome list of one batch of reports: which analyses it holds, which one
 // is being produced, how each one ended. It knows nothing of windows or the device; the main
@@ -33,9 +34,14 @@ public:
     int count() const { return m_entries.size(); }
 
     void recordDone();
-    // The message the analysis got; stopsBatch when the same failure would meet every
-    // analysis that follows (device unreachable, application directory not writable).
-    void recordFailure(const QString& message, bool stopsBatch);
+    // The message the analysis got and why it failed; stopsBatch() decides whether the batch
+    // goes on with the next analysis.
+    void recordFailure(const QString& message, Failure failure);
+    // The batch stops only where the same failure would meet every analysis that follows: the
+    // device cannot be reached at all, or the application directory cannot be written. A
+    // connection that breaks during one analysis is that analysis' failure; the next one gets
+    // a new connection.
+    static bool stopsBatch(Failure failure);
     // Honoured when the report in progress has ended.
     void requestStop() { m_stopRequested = true; }
     // The operator cut the report in progress short as well: its failure reads as stopped.

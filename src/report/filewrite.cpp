@@ -1,45 +1,30 @@
 #include "report/filewrite.h"
 
+#include "report/syscalls.h"
+
+#include <QBuffer>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
-#include <QSaveFile>
+#include <QRandomGenerator>
 #include <QSettings>
-#include <QTemporaryFile>
-#include <QUuid>
+#include <QSysInfo>
 
 #include <cerrno>
-#include <cstdio>
-#include <cstring>
+#include <csignal>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace FileWrite {
 
 namespace {
 
-int g_failAt = 0;
-int g_count = 0;
-
-// Counts a write and says whether the test seam wants this one to fail.
-bool injectedFailure()
-{
-    ++g_count;
-    if (g_failAt <= 0)
-        return false;
-    if (--g_failAt == 0)
-        return true;
-    return false;
-}
-
-Result injected(const QString& path)
-{
-    return failure(path, QString::fromLocal8Bit(std::strerror(EIO)), EIO);
-}
-
 QString systemReason(int error)
 {
-    return QString::fromLocal8Bit(std::strerror(error));
+    return Sys::reason(error);
 }
 
 // Qt reports some failures in its own words; the errno they stand for lets the reason be
@@ -64,67 +49,21 @@ Result fromDevice(const QString& path, const QString& errorString)
     return failure(path, reason, errorFromText(reason));
 }
 
-// Why a file at `path` cannot be written, found by trying to; QSettings does not say.
-Result probe(const QString& path)
+QString folderOf(const QString& path)
+{
+    return QFileInfo(path).absolutePath();
+}
+
+// A folder or a missing parent in the way explains a failed write better than what the
+// temporary file beside the target met.
+Result explainTarget(const QString& path, int error)
 {
     if (QFileInfo(path).isDir())
         return failure(path, systemReason(EISDIR), EISDIR);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fromDevice(path, file.errorString());
-    file.cancelWriting();
-    return failure(path, systemReason(EIO), EIO);
-}
-
-Result save(const QString& path, const std::function<bool(QIODevice&)>& write)
-{
-    if (injectedFailure())
-        return injected(path);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fromDevice(path, file.errorString());
-    if (!write(file)) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return fromDevice(path, reason);
-    }
-    if (!file.commit())
-        return fromDevice(path, file.errorString());
-    return success();
-}
-
-QByteArray crlf(const QString& text)
-{
-    QString out;
-    out.reserve(text.size() + text.size() / 16);
-    QChar previous;
-    for (const QChar c : text) {
-        if (c == QLatin1Char('\n') && previous != QLatin1Char('\r'))
-            out += QLatin1Char('\r');
-        out += c;
-        previous = c;
-    }
-    return out.toUtf8();
-}
-
-QString tempPathBeside(const QString& path)
-{
-    // Same folder (so the rename stays on one file system) and same suffix (which tells the
-    // PDF printer the format).
-    const QFileInfo info(path);
-    return info.absolutePath() % QLatin1String("/.") % info.completeBaseName() % QLatin1Char('-')
-        % QUuid::createUuid().toString(QUuid::Id128).left(12) % QLatin1Char('.') % info.suffix();
-}
-
-// Atomic on one file system: readers see the old file or the new one, never a mixture.
-Result renameOver(const QString& from, const QString& to)
-{
-    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0) {
-        const int e = errno;
-        QFile::remove(from);
-        return failure(to, systemReason(e), e);
-    }
-    return success();
+    const QFileInfo folder(folderOf(path));
+    if (folder.exists() && !folder.isDir())
+        return failure(path, systemReason(ENOTDIR), ENOTDIR);
+    return failure(path, systemReason(error), error);
 }
 
 }  // namespace
@@ -144,28 +83,92 @@ Result failure(const QString& path, const QString& reason, int error)
     return r;
 }
 
+Result fromErrno(const QString& path, int error)
+{
+    return error == 0 ? success() : failure(path, systemReason(error), error);
+}
+
+namespace {
+
+QString hostTag()
+{
+    static const QString host = QSysInfo::machineHostName().replace(QLatin1Char('.'), QLatin1Char('_'))
+                                    .replace(QLatin1Char('/'), QLatin1Char('_'));
+    return host;
+}
+
+}  // namespace
+
+QString tempPathBeside(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.absolutePath() % QLatin1String("/.") % info.fileName() % QLatin1Char('.') % hostTag()
+        % QLatin1Char('-') % QString::number(::getpid()) % QLatin1Char('-')
+        % QString::number(QRandomGenerator::global()->generate64() & 0xFFFFFFFFFFFFull, 36)
+        % QLatin1String(".tmp");
+}
+
+bool isAbandonedTemp(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString name = info.fileName();
+    if (!name.startsWith(QLatin1Char('.')) || !name.endsWith(QLatin1String(".tmp")))
+        return false;
+    const QDateTime modified = info.lastModified();
+    if (modified.isValid() && modified.secsTo(QDateTime::currentDateTime()) > 3600)
+        return true;
+    // ".<name>.<host>-<pid>-<random>.tmp", read from the right: names may hold '.' and '-'.
+    const QString tag = name.left(name.size() - 4).section(QLatin1Char('.'), -1);
+    const QString host = tag.section(QLatin1Char('-'), 0, -3);
+    bool numeric = false;
+    const qint64 pid = tag.section(QLatin1Char('-'), -2, -2).toLongLong(&numeric);
+    if (!numeric || pid <= 0 || host != hostTag())
+        return false;
+    return ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
+}
+
+void removeAbandonedTemps(const QString& dir)
+{
+    const QFileInfoList files =
+        QDir(dir).entryInfoList({QStringLiteral(".*.tmp")}, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QFileInfo& file : files) {
+        if (isAbandonedTemp(file.absoluteFilePath()))
+            QFile::remove(file.absoluteFilePath());
+    }
+}
+
 Result makePath(const QString& dir)
 {
-    if (injectedFailure())
-        return injected(dir);
     const QString absolute = QDir::cleanPath(QFileInfo(dir).absoluteFilePath());
     const QStringList parts = absolute.split(QLatin1Char('/'), Qt::SkipEmptyParts);
     QString current;
     for (const QString& part : parts) {
         current += QLatin1Char('/') + part;
         struct stat st;
-        const QByteArray native = QFile::encodeName(current);
-        if (::stat(native.constData(), &st) == 0) {
+        if (::stat(QFile::encodeName(current).constData(), &st) == 0) {
             if (!S_ISDIR(st.st_mode))
                 return failure(current, systemReason(ENOTDIR), ENOTDIR);
             continue;
         }
-        if (::mkdir(native.constData(), 0777) != 0 && errno != EEXIST) {
-            const int e = errno;
-            return failure(current, systemReason(e), e);
-        }
+        const int e = Sys::mkdir(current);
+        if (e != 0 && e != EEXIST)
+            return fromErrno(current, e);
     }
     return success();
+}
+
+QByteArray crlf(const QString& text)
+{
+    QString out;
+    out.reserve(text.size() + text.size() / 16);
+    QChar previous;
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\n') && previous != QLatin1Char('\r'))
+            out += QLatin1Char('\r');
+        out += c;
+        previous = c;
+    }
+    return out.toUtf8();
 }
 
 Result text(const QString& path, const QString& text)
@@ -175,105 +178,95 @@ Result text(const QString& path, const QString& text)
 
 Result bytes(const QString& path, const QByteArray& data)
 {
-    return save(path, [&data](QIODevice& file) { return file.write(data) == data.size(); });
+    if (QFileInfo(path).isDir())
+        return failure(path, systemReason(EISDIR), EISDIR);
+    const QString temp = tempPathBeside(path);
+    int e = Sys::writeFile(temp, data, true);
+    if (e == 0)
+        e = Sys::rename(temp, path);
+    if (e != 0) {
+        QFile::remove(temp);
+        return explainTarget(path, e);
+    }
+    return fromErrno(folderOf(path), Sys::syncDir(folderOf(path)));
+}
+
+QByteArray encodeImage(const QImage& image, const QString& path)
+{
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
+    buffer.open(QIODevice::WriteOnly);
+    const QByteArray format = QFileInfo(path).suffix().toLatin1();
+    if (!image.save(&buffer, format.constData()))
+        return QByteArray();
+    return encoded;
 }
 
 Result image(const QString& path, const QImage& image)
 {
-    const QByteArray format = QFileInfo(path).suffix().toLatin1();
-    return save(path, [&](QIODevice& file) { return image.save(&file, format.constData()); });
-}
-
-Result prepare(const QString& path, const std::function<bool(const QString&)>& produce,
-               Pending* pending)
-{
-    pending->discard();
-    const QString temp = tempPathBeside(path);
-    const bool produced = produce(temp);
-    const QFileInfo written(temp);
-    if (!produced || !written.exists() || written.size() == 0) {
-        QFile::remove(temp);
-        // The producer's own failure is opaque; creating the file ourselves gives the reason.
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly))
-            return fromDevice(path, file.errorString());
-        file.cancelWriting();
-        return failure(path, systemReason(EIO), EIO);
-    }
-    pending->m_temp = temp;
-    pending->m_target = path;
-    return success();
-}
-
-Result Pending::commit()
-{
-    const QString temp = m_temp;
-    m_temp.clear();
-    if (temp.isEmpty())
-        return failure(m_target, systemReason(ENOENT), ENOENT);
-    if (injectedFailure()) {
-        QFile::remove(temp);
-        return injected(m_target);
-    }
-    return renameOver(temp, m_target);
-}
-
-void Pending::discard()
-{
-    if (!m_temp.isEmpty())
-        QFile::remove(m_temp);
-    m_temp.clear();
-}
-
-Result produce(const QString& path, const std::function<bool(const QString&)>& produce)
-{
-    Pending pending;
-    const Result made = prepare(path, produce, &pending);
-    return made ? pending.commit() : made;
+    const QByteArray encoded = encodeImage(image, path);
+    if (encoded.isEmpty())
+        return failure(path, systemReason(EINVAL), EINVAL);
+    return bytes(path, encoded);
 }
 
 namespace {
 
+QByteArray readAll(const QString& path, Result* error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = fromDevice(path, file.errorString());
+        error->reading = true;
+        return QByteArray();
+    }
+    return file.readAll();
+}
+
 // QSettings reads some keys that it cannot write back (one ending in "/" comes out as a key
 // that escapes its "="), so a file whose rewrite would not read back the same keys counts
 // as damaged too.
-bool rewritesIntact(QSettings& settings, const QStringList& keys)
+bool rewritesIntact(QSettings& settings, const QStringList& keys, const QString& scratch)
 {
-    QTemporaryFile rewrite;
-    if (!rewrite.open())
-        return false;
     {
-        QSettings out(rewrite.fileName(), QSettings::IniFormat);
+        QSettings out(scratch, QSettings::IniFormat);
         for (const QString& key : keys)
             out.setValue(key, settings.value(key));
     }
-    QSettings back(rewrite.fileName(), QSettings::IniFormat);
-    return back.allKeys() == keys && back.status() == QSettings::NoError;
+    QSettings back(scratch, QSettings::IniFormat);
+    const bool intact = back.allKeys() == keys && back.status() == QSettings::NoError;
+    QFile::remove(scratch);
+    return intact;
 }
 
 Result readableIni(const QString& path, bool mustExist)
 {
     const QFileInfo info(path);
-    if (!info.exists()) {
-        if (mustExist)
-            return failure(path, systemReason(ENOENT), ENOENT);
-        return success();
-    }
+    if (!info.exists())
+        return mustExist ? failure(path, systemReason(ENOENT), ENOENT) : success();
     if (info.isDir())
         return failure(path, systemReason(EISDIR), EISDIR);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return fromDevice(path, file.errorString());
-    const QByteArray content = file.readAll();
-    file.close();
-    // QSettings keeps what it parsed of a file and reports a format error only when it
-    // first reads it; a private copy makes it parse the bytes afresh.
-    QTemporaryFile copy;
-    if (!copy.open() || copy.write(content) != content.size() || !copy.flush())
-        return failure(path, systemReason(EIO), EIO);
-    QSettings settings(copy.fileName(), QSettings::IniFormat);
-    const QStringList keys = settings.allKeys();  // sections are parsed on first use
-    if (settings.status() == QSettings::FormatError || !rewritesIntact(settings, keys))
+    Result error;
+    const QByteArray content = readAll(path, &error);
+    if (!error)
+        return error;
+    // QSettings keeps what it parsed of a file and reports a format error only when it first
+    // reads it; a private copy beside the file makes it parse the bytes afresh.
+    const QString copy = tempPathBeside(path);
+    const int e = Sys::writeFile(copy, content, true);
+    if (e != 0) {
+        QFile::remove(copy);
+        return fromErrno(folderOf(path), e);
+    }
+    bool damaged = false;
+    {
+        QSettings settings(copy, QSettings::IniFormat);
+        const QStringList keys = settings.allKeys();  // sections are parsed on first use
+        damaged = settings.status() == QSettings::FormatError
+                  || !rewritesIntact(settings, keys, tempPathBeside(path));
+    }
+    QFile::remove(copy);
+    if (damaged)
         return failure(path, QStringLiteral("the file is damaged and cannot be read"), -1);
     return success();
 }
@@ -283,56 +276,50 @@ Result readableIni(const QString& path, bool mustExist)
 Result checkIniReadable(const QString& path, bool mustExist)
 {
     Result r = readableIni(path, mustExist);
-    r.reading = !r.ok;
+    r.reading = !r.ok && r.path == path;
     return r;
+}
+
+Result iniBytes(const QString& scratchDir, const QByteArray& base,
+                const std::function<void(QSettings&)>& edit, QByteArray* out)
+{
+    const QString scratch = tempPathBeside(scratchDir + QLatin1String("/settings.ini"));
+    int e = base.isEmpty() ? 0 : Sys::writeFile(scratch, base, true);
+    if (e == 0) {
+        QSettings settings(scratch, QSettings::IniFormat);
+        edit(settings);
+        settings.sync();
+        if (settings.status() != QSettings::NoError)
+            e = EIO;
+    }
+    Result read;
+    if (e == 0)
+        *out = QFileInfo::exists(scratch) ? readAll(scratch, &read) : QByteArray();
+    QFile::remove(scratch);
+    if (e != 0)
+        return fromErrno(scratchDir, e);
+    return read;
 }
 
 Result ini(const QString& path, const std::function<void(QSettings&)>& edit, IniMode mode)
 {
-    if (mode == IniMode::Replace) {
-        if (injectedFailure())
-            return injected(path);
-        const QString temp = tempPathBeside(path);
-        {
-            QSettings settings(temp, QSettings::IniFormat);
-            edit(settings);
-            settings.sync();
-            if (settings.status() != QSettings::NoError) {
-                QFile::remove(temp);
-                return probe(path);
-            }
-        }
-        return renameOver(temp, path);
+    QByteArray base;
+    if (mode != IniMode::Replace) {
+        const Result readable = checkIniReadable(path, mode == IniMode::UpdateExisting);
+        if (!readable)
+            return readable;
+        Result error;
+        if (QFileInfo::exists(path))
+            base = readAll(path, &error);
+        if (!error)
+            return error;
     }
-
-    const Result readable = checkIniReadable(path, mode == IniMode::UpdateExisting);
-    if (!readable)
-        return readable;
-    if (injectedFailure())
-        return injected(path);
-    QSettings settings(path, QSettings::IniFormat);
-    edit(settings);
-    settings.sync();
-    if (settings.status() != QSettings::NoError)
-        return probe(path);
-    return success();
-}
-
-Result appendLine(const QString& path, const QString& line)
-{
-    // Small files: the whole file is rewritten with the new line so that a failure never
-    // leaves part of a line behind.
+    if (QFileInfo(path).isDir())
+        return failure(path, systemReason(EISDIR), EISDIR);
     QByteArray content;
-    QFile existing(path);
-    if (existing.exists()) {
-        if (!existing.open(QIODevice::ReadOnly))
-            return fromDevice(path, existing.errorString());
-        content = existing.readAll();
-        existing.close();
-        if (!content.isEmpty() && !content.endsWith('\n'))
-            content += "\r\n";
-    }
-    content += crlf(line + QLatin1Char('\n'));
+    const Result made = iniBytes(folderOf(path), base, edit, &content);
+    if (!made)
+        return explainTarget(path, made.error);
     return bytes(path, content);
 }
 
@@ -372,16 +359,6 @@ QString message(const Result& result, unsigned char language)
     return (result.reading ? QString::fromUtf8("Не удалось прочитать \"%1\": %2.")
                            : QString::fromUtf8("Не удалось записать \"%1\": %2."))
         .arg(path, reasonText(result, 1));
-}
-
-void failWrite(int k)
-{
-    g_failAt = k;
-}
-
-int writeCount()
-{
-    return g_count;
 }
 
 }  // namespace FileWrite

@@ -8,10 +8,12 @@
 class QImage;
 class QSettings;
 
-// Every file the program writes goes through here. Files that are replaced are written to a
-// temporary file beside them and renamed over the old one only when complete, so a full disk
-// or a failed write never leaves half a file. Each call says whether it worked and, if not,
-// which file and why, so that the caller can stop and tell the user.
+// Every file the program writes goes through here. A file that is replaced is written to a
+// temporary file beside it, synced, and renamed over the old one only when complete, and the
+// folder is synced after the rename: a full disk, a refused write or a crash leaves the old
+// file or the new one, never half a file. Each call says whether it worked and, if not, which
+// file and why, so that the caller can stop and tell the user. The system calls go through
+// Sys (syscalls.h), where tests make them fail.
 namespace FileWrite {
 
 struct Result {
@@ -26,6 +28,8 @@ struct Result {
 
 Result success();
 Result failure(const QString& path, const QString& reason, int error = 0);
+// From an errno; success for 0.
+Result fromErrno(const QString& path, int error);
 
 // Creates the folder and any missing parents. Fails when a file is in the way.
 Result makePath(const QString& dir);
@@ -35,34 +39,19 @@ Result text(const QString& path, const QString& text);
 Result bytes(const QString& path, const QByteArray& bytes);
 // Format from the file name's suffix.
 Result image(const QString& path, const QImage& image);
+QByteArray crlf(const QString& text);
+// The encoded image in the format of the file name's suffix; empty when it cannot be encoded.
+QByteArray encodeImage(const QImage& image, const QString& path);
 
-// A file made by another library (the PDF printer) that is complete but not yet in place.
-// commit() puts it in place and counts as the write; a Pending dropped without commit()
-// leaves the old file as it was.
-class Pending
-{
-public:
-    Pending() = default;
-    ~Pending() { discard(); }
-    Pending(const Pending&) = delete;
-    Pending& operator=(const Pending&) = delete;
-
-    Result commit();
-    void discard();
-    QString target() const { return m_target; }
-
-private:
-    friend Result prepare(const QString&, const std::function<bool(const QString&)>&, Pending*);
-    QString m_temp;
-    QString m_target;
-};
-
-// `produce` writes to the temporary path it is given and returns false when it knows it
-// failed; an empty result counts as a failure too.
-Result prepare(const QString& path, const std::function<bool(const QString& tempPath)>& produce,
-               Pending* pending);
-// prepare() and commit() at once.
-Result produce(const QString& path, const std::function<bool(const QString& tempPath)>& produce);
+// "<dir>/.<name>.<host>-<pid>-<random>.tmp": beside the target, so the rename stays on one
+// file system, and recognisable as ours when a crash leaves it behind.
+QString tempPathBeside(const QString& path);
+// A temporary file of that form whose writer is clearly gone: a process of this host that no
+// longer runs, or any writer more than an hour ago. One that another running instance is
+// still writing never qualifies.
+bool isAbandonedTemp(const QString& path);
+// Removes the abandoned temporary files directly in a folder.
+void removeAbandonedTemps(const QString& dir);
 
 enum class IniMode {
     Update,        // change keys of the file, creating it when missing
@@ -75,23 +64,19 @@ enum class IniMode {
 Result ini(const QString& path, const std::function<void(QSettings&)>& edit,
            IniMode mode = IniMode::Update);
 
+// The bytes QSettings would write for the keys `edit` sets on a copy of `base` (empty: none),
+// made in `scratchDir`. Fails like a write into that folder.
+Result iniBytes(const QString& scratchDir, const QByteArray& base,
+                const std::function<void(QSettings&)>& edit, QByteArray* out);
+
 // Reads an INI file for a caller that is about to change it; fails like ini() would, without
 // writing anything.
 Result checkIniReadable(const QString& path, bool mustExist);
-
-// Appends one line (UTF-8, CR LF) to a file, creating it when missing. The file is extended in
-// place; the line is the last thing written and the call fails if any of it is missing.
-Result appendLine(const QString& path, const QString& line);
 
 // "Could not write "<path>": <reason>." ("Could not read" for a refused read) in the interface
 // language (0 English, other Russian).
 QString message(const Result& result, unsigned char language);
 // The reason alone in the interface language; the system's words where there is no translation.
 QString reasonText(const Result& result, unsigned char language);
-
-// Test seam: the k-th write counted from now fails (1-based) as an input/output error would,
-// without touching the disk. 0 switches it off. writeCount() counts every write attempted.
-void failWrite(int k);
-int writeCount();
 
 }  // namespace FileWrite

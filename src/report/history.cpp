@@ -178,7 +178,17 @@ FileWrite::Result append(const QString& path, const QList<Entry>& entries)
     QStringList lines;
     for (const Entry& e : entries)
         lines << format(e);
-    return FileWrite::appendLine(path, lines.join(QLatin1Char('\n')));
+    QByteArray content;
+    QFile existing(path);
+    if (existing.exists()) {
+        if (!existing.open(QIODevice::ReadOnly))
+            return FileWrite::failure(path, existing.errorString());
+        content = existing.readAll();
+        if (!content.isEmpty() && !content.endsWith('\n'))
+            content += "\r\n";
+    }
+    content += FileWrite::crlf(lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+    return FileWrite::bytes(path, content);
 }
 
 QList<Entry> read(const QString& path, FileWrite::Result* error)

@@ -102,7 +102,7 @@ void MainWindow::startNextInBatch()
     }
     if (!m_link->deviceAvailable()) {
         // A check has found another device or none: every analysis would meet the same.
-        m_batch.recordFailure(ReadLocale(LocaleText::HardwareUnavailable), true);
+        m_batch.recordFailure(ReadLocale(LocaleText::HardwareUnavailable), Failure::DeviceUnreachable);
         startNextInBatch();
         return;
     }
@@ -115,7 +115,7 @@ void MainWindow::startNextInBatch()
     if (!item) {
         m_batch.recordFailure(m_lang == 0 ? QStringLiteral("The analysis is no longer in the list.")
                                           : QString::fromUtf8("Анализа больше нет в списке."),
-                              false);
+                              Failure::Cancelled);
         QTimer::singleShot(0, this, &MainWindow::startNextInBatch);
         return;
     }
@@ -127,12 +127,12 @@ void MainWindow::startNextInBatch()
     procMakeReportPart1();
 }
 
-void MainWindow::batchProductionEnded(bool done, const QString& message, bool repeats)
+void MainWindow::batchProductionEnded(const Outcome& outcome)
 {
-    if (done)
+    if (outcome.ok())
         m_batch.recordDone();
     else
-        m_batch.recordFailure(message, repeats);
+        m_batch.recordFailure(outcome.message, outcome.failure);
     // Next turn of the event loop: the ended run's callers unwind first.
     QTimer::singleShot(0, this, &MainWindow::startNextInBatch);
 }

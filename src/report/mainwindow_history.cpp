@@ -40,16 +40,3 @@ void MainWindow::proc_Clicked_History()
     if (!folder.isEmpty())
         showHistory(QStringLiteral("%1/%2").arg(m_reportsDir, folder));
 }
-
-// The device named is the one of the latest identity read that has been answered: within the
-// one-second wait before the PDF, the re-read that follows the results; when that has not been
-// answered yet (a shorter wait, a slow device), the check before the run. Both ask the same
-// configured address.
-FileWrite::Result MainWindow::recordProduction()
-{
-    const History::Entry entry = History::produced(
-        QDateTime::currentDateTime(), m_currentOperator, m_typeCode, m_link->serialNumber(),
-        m_link->version(), m_selectedPath, m_selectedName);
-    const QString folder = QStringLiteral("%1/%2").arg(m_reportsDir, m_reportFolderName);
-    return History::append(History::path(folder), {entry});
-}

@@ -1,35 +1,30 @@
-// MainWindow slots of report production: the two halves of the pipeline, the breadcrumb,
-// and the calls into the export reader, the marker table, the record file and rendering.
+// MainWindow slots of report production. The report unit does the work; these show the
+// progress, talk to the device and tell the operator how a run ended.
 #include "app/mainwindow.h"
 #include "ui_mainwindow.h"
 
-
 #include "app/messagebox.h"
-#include "catalogue/mainwindow_listwidget.h"
+#include "config/settingsstore.h"
 #include "device/devicelink.h"
-#include "report/charts.h"
-#include "report/exportreader.h"
-#include "report/filewrite.h"
-#include "report/markertable.h"
-#include "report/reporthtml.h"
+#include "report/devicefailures.h"
 #include "report/reportrecord.h"
+#include "report/reportunit.h"
 #include "windows/progressinfo.h"
 
-QString MainWindow::reportsIniPath() const
+const MarkerTable& MainWindow::markerTable() const
 {
-    return ReportRecord::iniPath(m_reportsDir, m_reportFolderName);
+    return m_unit->job().markers;
 }
 
 void MainWindow::GetFolderNameReport()
 {
-    noteWrite(ReportRecord::chooseFolder(m_reportsDir, m_selectedName, m_selectedPath,
-                                         &m_reportFolderName));
+    ReportRecord::chooseFolder(m_reportsDir, m_selectedName, m_selectedPath, &m_reportFolderName);
 }
 
 QString MainWindow::finishedReportFolder()
 {
     const QString folder = ReportRecord::findFolder(m_reportsDir, m_selectedName, m_selectedPath);
-    if (!folder.isEmpty() && ReportRecord::readReportExist(ReportRecord::iniPath(m_reportsDir, folder))) {
+    if (m_unit->isFinished(folder)) {
         m_reportFolderName = folder;
         return folder;
     }
@@ -38,6 +33,20 @@ QString MainWindow::finishedReportFolder()
                                     : QString::fromUtf8("Для %1 еще нет готового отчета.").arg(m_selectedName),
                         ReadLocale(LocaleText::Ok));
     return QString();
+}
+
+bool MainWindow::confirmProduceAgain()
+{
+    const QString folder = ReportRecord::findFolder(m_reportsDir, m_selectedName, m_selectedPath);
+    if (!m_unit->isFinished(folder))
+        return true;
+    return MessageBox::question(
+        SettingsStore::confirmTitle(m_lang),
+        m_lang == 0 ? QStringLiteral("This analysis already has a report. Produce it again? Changes made "
+                                     "in the report editor will be replaced.")
+                    : QString::fromUtf8("Для этого анализа уже есть отчет. Создать его заново? Изменения, "
+                                        "сделанные в редакторе отчета, будут заменены."),
+        SettingsStore::yesButton(m_lang), SettingsStore::noButton(m_lang));
 }
 
 void MainWindow::Init_Debug()
@@ -54,304 +63,133 @@ void MainWindow::Inc_Debug()
 
 void MainWindow::Save_Debug()
 {
-    noteWrite(Breadcrumb::save(m_appDir, m_checkpoint));
+    m_unit->setCheckpoint(m_checkpoint);
 }
 
-void MainWindow::noteWrite(const FileWrite::Result& result)
-{
-    if (!result && m_writeFailure)
-        m_writeFailure = result;
-}
-
-bool MainWindow::writeFailed()
-{
-    if (m_writeFailure)
-        return false;
-    const QString text = FileWrite::message(m_writeFailure, m_lang) % QLatin1Char('\n')
-        % (m_lang == 0 ? QStringLiteral("The report was not completed and is not marked as done.")
-                       : QString::fromUtf8("Отчет не сформирован и не отмечен как готовый."));
-    stopProduction(text, MessageBox::Warning, ReadLocale(LocaleText::Ok), true);
-    return true;
-}
-
-bool MainWindow::reached()
-{
-    Inc_Debug();
-    return !writeFailed();
-}
-
-void MainWindow::stopProduction(const QString& text, MessageBox::Kind kind, const QString& button,
-                                bool repeats)
+void MainWindow::stopProduction(const Outcome& outcome)
 {
     m_jobRunning = false;
-    m_jobPdfPending = false;
     m_newReport = false;
+    QString text = outcome.message;
+    if (outcome.failure == Failure::ForeignExport)
+        text = ReadLocale(LocaleText::EncodingFailed);
+    const bool refused = outcome.failure == Failure::ForeignExport
+                         || outcome.failure == Failure::ExportRefused;
     // A batch keeps its progress window and gathers the messages for its summary.
-    const bool inBatch = m_batch.active();
-    if (!inBatch) {
+    if (!m_batch.active()) {
         m_progress->initStage(10);
-        if (kind == MessageBox::Information)
+        const QString button = ReadLocale(refused ? LocaleText::Exit : LocaleText::Ok);
+        if (DeviceFailures::isDeviceFailure(outcome.failure))
             MessageBox::information(ReadLocale(LocaleText::Attention), text, button);
         else
             MessageBox::warning(ReadLocale(LocaleText::Attention), text, button);
     }
     emit productionEnded(false, text);
-    if (inBatch)
-        batchProductionEnded(false, text, repeats);
+    if (m_batch.active()) {
+        Outcome recorded = outcome;
+        recorded.message = text;
+        batchProductionEnded(recorded);
+    }
 }
 
 void MainWindow::procMakeReportPart1()
 {
     m_jobRunning = true;
-    m_jobPdfPending = false;
-    m_writeFailure = FileWrite::success();
-    Init_Debug();
-    if (writeFailed())
-        return;
     showProgress();
     m_progress->initStage(0);
-    if (!reached())
-        return;
-
-    GetFolderNameReport();
-    if (writeFailed() || !reached())
-        return;
-    noteWrite(ReportRecord::writeFolderPathIfMissing(reportsIniPath(), m_selectedPath));
-    if (writeFailed() || !reached())
-        return;
-
-    m_export = ExportData();
-    const QString exportPath = QStringLiteral("%1/%2/epatemp.txt").arg(m_selectedPath, m_selectedName);
-    m_export.sourceText = ExportReader::readSource(exportPath);
-    if (!reached())
-        return;
-
-    noteWrite(FileWrite::text(QStringLiteral("%1/%2/RawData.txt").arg(m_reportsDir, m_reportFolderName),
-                              m_export.sourceText));
-    if (writeFailed() || !reached())
-        return;
-
-    if (!ExportReader::hasLanguageMarker(m_export.sourceText)) {
-        stopProduction(ReadLocale(LocaleText::EncodingFailed), MessageBox::Warning,
-                       ReadLocale(LocaleText::Exit));
+    ReportUnit::Request request;
+    request.folderName = m_selectedName;
+    request.folderPath = m_selectedPath;
+    request.operatorName = m_currentOperator;
+    request.typeCode = m_typeCode;
+    request.language = m_lang;
+    const Outcome begun = m_unit->begin(request);
+    m_reportFolderName = m_unit->job().reportFolderName;
+    if (!begun.ok()) {
+        stopProduction(begun);
         return;
     }
-
-    if (!reached())
-        return;
-    ExportReader::splitLines(m_export);
-    if (!reached())
-        return;
-
-    procReadData();
-    if (m_exportRefusal.problem != ExportReader::Problem::None) {
-        // An incomplete export would send values that are not there, a value out of range
-        // a wrapped one; refuse it like a foreign one, naming the analysis and the fault.
-        stopProduction(ExportReader::problemMessage(m_exportRefusal, exportPath, m_lang),
-                       MessageBox::Warning, ReadLocale(LocaleText::Exit));
-        return;
-    }
-    if (!reached())
-        return;
-    emit nextStageProgress();
-
-    procMakeListCalc();
-    if (!reached())
-        return;
-    procfillDataReportCommon();
-    if (!reached())
-        return;
-
-    m_link->startCalculation(m_export.rawValues, m_typeCode);
+    m_link->startCalculation(m_unit->job().exportData.rawValues, m_typeCode);
 }
 
 void MainWindow::procMakeReportPart2()
 {
-    if (!reached())
-        return;
-    // From here on the report's files are replaced: until all of them are written, the
-    // analysis must not count as done, also when an earlier run had finished it.
-    if (ReportRecord::readReportExist(reportsIniPath()))
-        noteWrite(ReportRecord::setReportExist(reportsIniPath(), false));
-    procSaveCalc();
-    if (writeFailed() || !reached())
-        return;
-    Math_proc_PostCalc();
-    if (!reached())
-        return;
-    emit nextStageProgress();
-
-    procMakeReportFilePremade();
-    if (writeFailed() || !reached())
-        return;
-    procMakeReportFilePremade_debug();
-    if (writeFailed() || !reached())
-        return;
-    procMakeFullReport();
-    if (writeFailed() || !reached())
-        return;
-    emit nextStageProgress();
-
-    // The analysis is marked as done once its PDF exists (finishProduction).
-    m_jobPdfPending = true;
-    proc_Save_PDF(QStringLiteral("%1/%2/%3_report.html")
-                      .arg(m_reportsDir, m_reportFolderName, m_export.probeCode));
-    reached();
-}
-
-void MainWindow::finishProduction(FileWrite::Pending& pdf)
-{
-    // The PDF goes in place last, so that a run that fails before leaves none behind.
-    if (!reached() || !reached())
-        return;
-    noteWrite(recordProduction());
-    if (writeFailed())
-        return;
-    noteWrite(ReportRecord::setReportExist(reportsIniPath()));
-    if (writeFailed())
-        return;
-    const FileWrite::Result committed = pdf.commit();
-    emit pdfWritten(pdf.target(), bool(committed));
-    if (!committed) {
-        noteWrite(committed);
-        const FileWrite::Result undone = ReportRecord::setReportExist(reportsIniPath(), false);
-        if (!undone)  // both are named: the record now claims a report that has no PDF
-            m_writeFailure.reason += QLatin1String("; ") + FileWrite::message(undone, m_lang);
-        writeFailed();
+    const Outcome done = m_unit->resultsIn(m_link->resultValues(), m_link->normValues(),
+                                           m_link->serialNumber(), m_link->version());
+    if (!done.ok()) {
+        stopProduction(done);
         return;
     }
+    finishProduction();
+}
 
+void MainWindow::finishProduction()
+{
     // Mark the analysis as done in the list without waiting for the next pass.
     SetColorForListDir(Qt::darkGreen);
     procActivateButtons();
     m_jobRunning = false;
     m_newReport = false;
     if (m_batch.active()) {
+        m_unit->finished();
         emit productionEnded(true, QString());
-        batchProductionEnded(true, QString(), false);
+        batchProductionEnded(Outcome());
         return;
     }
     proc_Clicked_Edit();
+    m_unit->finished();
     emit nextStageProgress();
     emit productionEnded(true, QString());
 }
 
 void MainWindow::Stop_Calculation(uchar typeError)
 {
-    static const char* const messages[] = {
-        "Ошибка записи данных.",
-        "Ошибка проверки записанных данных.",
-        "Ошибка выполенения расчета.",
-        "Ошибка чтения полученных данных.",
-        "Ошибка подключения к аппаратной части.",
-        "", "",
-        "Ошибка чтения серийного номера.",
-        "Ошибка чтения версии аппаратной части.",
-    };
-    const QString text = typeError < sizeof(messages) / sizeof(messages[0])
-                             ? QString::fromUtf8(messages[typeError])
-                             : QString();
-    // From code 4 on the device cannot be reached or is not the one it was.
-    stopProduction(text, MessageBox::Information, ReadLocale(LocaleText::Ok), typeError >= 4);
+    const Failure failure = DeviceFailures::failureOf(typeError, m_link->lastBreak());
+    m_unit->deviceFailed(failure, typeError);
+    stopProduction(Outcome{failure, DeviceFailures::message(failure, typeError, m_lang)});
 }
 
 void MainWindow::procReadData()
 {
-    m_exportRefusal = ExportReader::readData(m_export, m_selectedName, m_currentOperator);
+    m_unit->readData();
 }
 
 void MainWindow::procMakeListCalc()
 {
-    m_samplePhrase = Markers::samplePhrase(m_typeCode, m_lang);
-    m_templateType = Markers::templateType(m_typeCode);
+    m_unit->chooseSample();
 }
 
 void MainWindow::procfillDataReportCommon()
 {
-    m_markers = Markers::buildTable(m_typeCode, m_lang);
+    m_unit->buildTable();
 }
 
 void MainWindow::Math_proc_PostCalc()
 {
-    Markers::postCalc(m_markers);
+    m_unit->postCalc();
 }
 
 void MainWindow::procSaveCalc()
 {
-    noteWrite(ReportRecord::saveCalc(reportsIniPath(), m_export.probeCode, m_reportFolderName,
-                                     m_samplePhrase, m_export.patient));
+    m_unit->saveCalc();
 }
-
-namespace {
-ReportHtml::PremadeParams premadeParams(const ExportData& e, int templateType,
-                                        unsigned char typeCode, unsigned char lang)
-{
-    ReportHtml::PremadeParams p;
-    p.operatorName = e.reportOperator;
-    p.day = e.day;
-    p.month = e.month;
-    p.year = e.year;
-    p.probeCode = e.probeCode;
-    p.templateType = templateType;
-    p.typeCode = typeCode;
-    p.language = lang;
-    return p;
-}
-}  // namespace
 
 void MainWindow::procMakeReportFilePremade()
 {
-    const QString page = ReportHtml::readTemplate(
-        ReportHtml::templatePath(m_templatesDir, m_templateType, m_lang));
-    const QString filled = ReportHtml::fillPremade(
-        page, m_markers, premadeParams(m_export, m_templateType, m_typeCode, m_lang));
-    noteWrite(ReportRecord::saveConclusion(reportsIniPath(),
-                                           ReportHtml::conclusion(m_markers, m_typeCode, m_lang)));
-    if (!m_writeFailure)
-        return;
-    noteWrite(FileWrite::text(QStringLiteral("%1/%2/%3_report_premade.html")
-                                  .arg(m_reportsDir, m_reportFolderName, m_export.probeCode),
-                              filled));
-    if (!m_writeFailure)
-        return;
-    procMakeImage(m_templateType == 2 ? 1 : 0);
-    if (m_templateType == 3 && m_writeFailure)
-        procMakeImage(2);
+    m_unit->writePremade();
 }
 
 void MainWindow::procMakeReportFilePremade_debug()
 {
-    const QString page = ReportHtml::readTemplate(
-        ReportHtml::fullTableTemplatePath(m_templatesDir, m_templateType));
-    // The full table gets its own copy: its order must not disturb the report's marks.
-    MarkerTable table = m_markers;
-    const QString filled = ReportHtml::fillFullTable(
-        page, table, premadeParams(m_export, m_templateType, m_typeCode, m_lang));
-    noteWrite(FileWrite::text(QStringLiteral("%1/%2/%3_report_premade_debug.html")
-                                  .arg(m_reportsDir, m_reportFolderName, m_export.probeCode),
-                              filled));
+    m_unit->writeFullTable();
 }
 
 void MainWindow::procMakeFullReport()
 {
-    const QString folder = QStringLiteral("%1/%2").arg(m_reportsDir, m_reportFolderName);
-    const QString premade = ReportHtml::readTemplate(
-        QStringLiteral("%1/%2_report_premade.html").arg(folder, m_export.probeCode));
-    const ReportRecord::PrintValues print = ReportRecord::readPrint(reportsIniPath());
-    ReportHtml::IdentityValues values;
-    values.probeName = print.probeName;
-    values.probeId = print.probeId;
-    values.patient = print.patient;
-    values.conclusion = print.conclusion;
-    // ReportExist is set once the PDF has been written too (finishProduction).
-    noteWrite(FileWrite::text(QStringLiteral("%1/%2_report.html").arg(folder, m_export.probeCode),
-                              ReportHtml::fillIdentity(premade, values)));
+    m_unit->writeFinal();
 }
 
 void MainWindow::procMakeImage(int typeImage)
 {
-    const QImage image = Charts::draw(*m_chartScene, typeImage, m_markers);
-    noteWrite(FileWrite::image(Charts::imagePath(m_reportsDir, m_reportFolderName,
-                                                 m_export.probeCode, typeImage),
-                               image));
+    m_unit->writeChart(typeImage);
 }

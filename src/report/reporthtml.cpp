@@ -244,6 +244,7 @@ QString fillIdentity(const QString& premade, const IdentityValues& values)
     tokens.add(QStringLiteral("$ProbeID"), escape(values.probeId));
     tokens.add(QStringLiteral("$PatientID"), escape(values.patient));
     tokens.add(QStringLiteral("$Conclusion"), conclusionHtml);
+    tokens.add(QStringLiteral("$Amendment"), escape(values.amendment));
     return tokens.apply(premade);
 }
 

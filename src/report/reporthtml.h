@@ -46,9 +46,11 @@ QString conclusion(const MarkerTable& table, unsigned char typeCode, unsigned ch
 
 struct IdentityValues {
     QString probeName, probeId, patient, conclusion;
+    // The line that marks an amended report; empty for the first version.
+    QString amendment;
 };
 
-// Final report: fills "$TypeProbe", "$ProbeID", "$PatientID" and "$Conclusion" in a single
+// Final report: fills "$TypeProbe", "$ProbeID", "$PatientID", "$Conclusion" and "$Amendment" in a single
 // pass over the premade text, so a value that contains placeholder text is never substituted
 // again. Values are HTML-escaped; "<br>" in the conclusion stays a line break.
 QString fillIdentity(const QString& premade, const IdentityValues& values);

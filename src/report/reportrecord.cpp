@@ -1,6 +1,9 @@
 #include "reportrecord.h"
 
+#include <QFile>
 #include <QFileInfo>
+
+#include <cstdio>
 #include <QSettings>
 
 namespace ReportRecord {
@@ -162,13 +165,21 @@ bool readReportExist(const QString& iniPath)
 
 namespace Breadcrumb {
 
-FileWrite::Result save(const QString& appDir, int checkpoint)
+void save(const QString& appDir, int checkpoint)
 {
-    return FileWrite::ini(QStringLiteral("%1/debug.ini").arg(appDir), [&](QSettings& ini) {
-        ini.beginGroup(QStringLiteral("Debug"));
-        ini.setValue(QStringLiteral("DebugStage"), ((checkpoint % 256) + 256) % 256);
-        ini.endGroup();
-    });
+    // A trace that nothing reads: written whole each time (so a damaged file is simply
+    // replaced), without a sync, and never a reason to stop.
+    const QString path = appDir + QLatin1String("/debug.ini");
+    const QString temp = FileWrite::tempPathBeside(path);
+    QFile file(temp);
+    const QByteArray text = "[Debug]\nDebugStage=" + QByteArray::number(((checkpoint % 256) + 256) % 256) + '\n';
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) {
+        file.remove();
+        return;
+    }
+    file.close();
+    if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0)
+        QFile::remove(temp);
 }
 
 }  // namespace Breadcrumb

@@ -58,6 +58,6 @@ bool readReportExist(const QString& iniPath);
 namespace Breadcrumb {
 
 // Writes [Debug] DebugStage = checkpoint modulo 256 into "<appDir>/debug.ini".
-FileWrite::Result save(const QString& appDir, int checkpoint);
+void save(const QString& appDir, int checkpoint);
 
 }  // namespace Breadcrumb

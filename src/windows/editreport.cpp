@@ -1,10 +1,9 @@
 #include "windows/editreport.h"
 
 #include "app/messagebox.h"
-#include "report/filewrite.h"
-#include "report/history.h"
 #include "report/reporthtml.h"
 #include "report/reportrecord.h"
+#include "report/reportunit.h"
 #include "ui_editreport.h"
 
 #include <QIcon>
@@ -89,7 +88,8 @@ void editReport::SetPosition(int g_w, int g_h)
 void editReport::ShowWindow(QString folderName, bool mode)
 {
     reportIniPath = QStringLiteral("%1/report.ini").arg(folderName);
-    m_historyPath = History::path(folderName);
+    m_folder = folderName;
+    m_producedTx = ReportUnit::producedTx(folderName);
     const QString probeCode = ReportRecord::readProbeCode(reportIniPath);
     const ReportRecord::PrintValues printed = ReportRecord::readPrint(reportIniPath);
     m_shown = printed;
@@ -150,14 +150,6 @@ void editReport::procApply()
 {
     if (reportIniPath.isEmpty())
         return; // no report shown yet
-
-    // A record that cannot be read or parsed would be written back without what it held.
-    const FileWrite::Result readable = FileWrite::checkIniReadable(reportIniPath, true);
-    if (!readable) {
-        warnNothingSaved(readable);
-        return;
-    }
-
     // Unchanged fields keep the value as it was stored, whatever a widget would make of it.
     ReportRecord::PrintValues values;
     values.probeName = ui->cb_NewProbeName->isChecked() ? ui->leProbeNameNew->text() : m_shown.probeName;
@@ -165,58 +157,52 @@ void editReport::procApply()
     values.patient = ui->cb_NewPatient->isChecked() ? ui->lePatientNew->text() : m_shown.patient;
     const QString typed = conclusionForStore(ui->plainTextEdit);
     values.conclusion = typed == m_shownConclusion ? m_shown.conclusion : typed;
-    // A change the history cannot record is not made.
-    const FileWrite::Result recorded = History::append(
-        m_historyPath, History::changes(QDateTime::currentDateTime(), m_operator,
-                                        ReportRecord::readPrint(reportIniPath), values));
-    if (!recorded) {
-        warnNothingSaved(recorded);
-        return;
-    }
-    const FileWrite::Result stored = ReportRecord::writePrint(reportIniPath, values);
-    if (!stored) {
-        warnNothingSaved(stored);
-        return;
-    }
+    applyValues(values);
+}
 
-    if (!premadeLoaded) {
-        warnNoPremade();
-        ui->webView->reload();
+void editReport::applyValues(const ReportRecord::PrintValues& values)
+{
+    if (!m_unit)
+        return;
+    ReportUnit::Change change;
+    change.reportFolder = m_folder;
+    change.shown = m_shown;
+    change.values = values;
+    change.operatorName = m_operator;
+    change.producedTx = m_producedTx;
+    change.language = m_language;
+    const Outcome outcome = m_unit->apply(change);
+    if (outcome.failure == Failure::ChangedElsewhere || outcome.failure == Failure::ProducedAgain) {
+        warn(outcome.message);
+        ShowWindow(m_folder, true);  // what is stored now, with nothing typed kept
         return;
     }
-    const ReportHtml::IdentityValues identity{values.probeName, values.probeId, values.patient,
-                                              values.conclusion};
-    const FileWrite::Result page = FileWrite::text(reportHtmlPath, ReportHtml::fillIdentity(premadeHtml, identity));
-    if (!page) {
-        // Rebuilding the PDF now would print the old page under the new values.
-        warn(FileWrite::message(page, m_language) % QLatin1Char('\n')
-             % tr2(m_language,
-                   "The new values were saved in report.ini, but the report page and its PDF were "
-                   "left unchanged. Press Apply again once the cause is removed.",
-                   "Новые значения сохранены в report.ini, но страница отчета и его PDF не "
-                   "изменены. Нажмите «Применить» еще раз, когда причина будет устранена."));
-        ui->webView->reload();
+    if (!outcome.ok()) {
+        warn(outcome.message);
         return;
     }
-    emit signalSavePDF(reportHtmlPath);
+    // What is stored now is what the window stands for; the fields keep what they show.
+    m_shown = ReportRecord::readPrint(reportIniPath);
+    m_shownConclusion = conclusionForStore(ui->plainTextEdit);
+    premadeHtml = ReportHtml::readTemplate(
+        QStringLiteral("%1/%2_report_premade.html").arg(m_folder, ReportRecord::readProbeCode(reportIniPath)));
+    premadeLoaded = !premadeHtml.isEmpty();
     ui->webView->reload();
 }
 
 void editReport::procDefaultNames()
 {
-    const FileWrite::Result readable = FileWrite::checkIniReadable(reportIniPath, true);
-    if (!readable) {
-        procApply(); // refuses with the same message
+    if (reportIniPath.isEmpty())
         return;
-    }
     const ReportRecord::PrintValues defaults = ReportRecord::readDefaults(reportIniPath);
-    m_shown = defaults;
     ui->leProbeNameOld->setText(defaults.probeName);
     ui->leProbeCodeOld->setText(defaults.probeId);
     ui->lePatientOld->setText(defaults.patient);
-    showConclusion(defaults.conclusion);
     resetFieldRows();
-    procApply();
+    const QString before = m_shownConclusion;
+    showConclusion(defaults.conclusion);
+    m_shownConclusion = before;
+    applyValues(defaults);
 }
 
 void editReport::showConclusion(const QString& stored)
@@ -267,21 +253,6 @@ void editReport::setEditControlsVisible(bool visible)
         ui->pb_Apply,        ui->pbDefault,       ui->line,           ui->plainTextEdit};
     for (QWidget* w : controls)
         w->setVisible(visible);
-}
-
-void editReport::warnNoPremade()
-{
-    warn(tr2(m_language,
-             "The prepared report of this analysis could not be read. The new values were saved "
-             "in report.ini, but the report page and its PDF were left unchanged.",
-             "Не удалось прочитать заготовку отчета этого анализа. Новые значения сохранены в "
-             "report.ini, но страница отчета и его PDF не изменены."));
-}
-
-void editReport::warnNothingSaved(const FileWrite::Result& failure)
-{
-    warn(FileWrite::message(failure, m_language) % QLatin1Char('\n')
-         % tr2(m_language, "Nothing was saved.", "Ничего не сохранено."));
 }
 
 void editReport::warn(const QString& text)

@@ -5,6 +5,8 @@
 
 #include "report/reportrecord.h"
 
+class ReportUnit;
+
 namespace Ui {
 class editReport;
 }
@@ -28,6 +30,8 @@ public:
     uchar language() const { return m_language; }
     // The signed-in operator, whom the history names for every change.
     void setOperator(const QString& name) { m_operator = name; }
+    // Apply and Default ask it to make the change.
+    void setReportUnit(ReportUnit* unit) { m_unit = unit; }
 
 signals:
     void signalSavePDF(QString);
@@ -48,17 +52,19 @@ private slots:
 private:
     void resetFieldRows();
     void setEditControlsVisible(bool visible);
-    void warnNoPremade();
     void warn(const QString& text);
-    void warnNothingSaved(const FileWrite::Result& failure);
     void showConclusion(const QString& stored);
+    // Asks the report unit to print `values`; the window's state follows what was stored.
+    void applyValues(const ReportRecord::PrintValues& values);
 
     Ui::editReport* ui;
     QString premadeHtml;
     QString reportIniPath;
     QString reportHtmlPath;
-    QString m_historyPath;
+    QString m_folder;
     QString m_operator;
+    QString m_producedTx;  // the production shown; Apply refuses when it has been replaced
+    ReportUnit* m_unit = nullptr;
     // False when the premade report of the shown folder could not be read (or was empty):
     // the final page must then not be rebuilt from premadeHtml.
     bool premadeLoaded = false;

@@ -88,7 +88,9 @@ void ProgressInfo::changeName()
 
 void ProgressInfo::SetCoord(int x, int y)
 {
-    const QSize s = size();
+    // Not size(): a window shown and hidden within one turn of the event loop may still report
+    // the size it had while it was shown.
+    const QSize s = m_inBatch ? QSize(169, 100) : QSize(169, 52);
     setGeometry(x - 17, y - 130, s.width(), s.height());
     setFixedSize(s);
 }

@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include "report/filewrite.h"
+#include "report/reportfiles.h"
 #include "report/reportrecord.h"
 
 QString ReportFolder::write() const
@@ -13,7 +14,10 @@ QString ReportFolder::write() const
         && ReportRecord::saveCalc(ini, code, name, samplePhrase, patient)
         && ReportRecord::saveConclusion(ini, conclusion) && ReportRecord::setReportExist(ini)
         && (premade.isEmpty() || FileWrite::text(folder + '/' + code + "_report_premade.html", premade))
-        && FileWrite::text(folder + '/' + code + "_report.html", finalPage);
+        && FileWrite::text(folder + '/' + code + "_report.html", finalPage)
+        && (!pdf || (FileWrite::makePath(reportsDir + "/../reportsPDF")
+                     && FileWrite::bytes(reportsDir + "/../reportsPDF/" + ReportFiles::legacyPdfName(name),
+                                         "%PDF-1.4\n% test\nstartxref\n0\n%%EOF\n")));
     return ok ? folder : QString();
 }
 

@@ -4,6 +4,7 @@
 #include "apptestdir.h"
 #include "config/settings_common.h"
 #include "report/filewrite.h"
+#include "report/syscalls.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -128,7 +129,7 @@ private slots:
                 QVERIFY(!dlg->LoadSettings() && QFile::exists(ini()));
                 QCOMPARE(get("nw_le_IP")->displayText(), QStringLiteral("192.168.001.001"));
             } else if (step == QLatin1String("fail")) {
-                FileWrite::failWrite(2);  // after the settings folder, the file itself
+                Sys::inject(Sys::Op::Write, 1);  // the settings file itself
             } else if (step == QLatin1String("folder")) {
                 QVERIFY(QFile::remove(ini()) && QDir().mkpath(ini()));
             } else if (step.startsWith(QLatin1String("chooser="))) {  // the chooser gives this path; empty: cancelled
@@ -145,7 +146,7 @@ private slots:
         QSignalSpy path(dlg.get(), &settings_common::NewPath);
         QSignalSpy ip(dlg.get(), &settings_common::NewIp);
         click("pb_ok");
-        FileWrite::failWrite(0);
+        Sys::inject(Sys::Op::Write, 0);
 
         const bool saved = message.isEmpty();
         QStringList boxes;

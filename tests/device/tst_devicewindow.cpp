@@ -72,12 +72,13 @@ private slots:
             {fails.arg("Ошибка чтения полученных данных.")});
         row("4, connection", fault(&Faults::dropIn, Phase::ReadBack), 1, "new", 10, " Статус: Error ", "$MIR*",
             {failsRu.arg(lost)});
-        // A silent device: Esc asks, No goes on waiting, Yes ends the run as a lost connection.
+        // A silent device: Esc asks, No goes on waiting, Yes ends the run and says so in the
+        // interface language.
         const Faults silent = fault(&Faults::silentIn, Phase::Calculate);
         const QString ask = QStringLiteral("Q|Confirmation|Stop the calculation?|Yes|No");
-        row("Esc, no, yes", silent, 0, "new esc:N esc:Y", 10, en, "$MC,00,D1*", {ask, ask, fails.arg(lost)});
+        row("Esc, no, yes", silent, 0, "new esc:N esc:Y", 10, en, "$MC,00,D1*", {ask, ask, fails.arg("The calculation was stopped.")});
         row("Esc, Russian", silent, 1, "new esc:Y", 10, ru, "$MC,00,D1*",
-            {"Q|Подтверждение|Остановить расчет?|Да|Нет", failsRu.arg(lost)});
+            {"Q|Подтверждение|Остановить расчет?|Да|Нет", failsRu.arg(QString::fromUtf8("Расчет остановлен."))});
         // Exports the device cannot take are refused before connecting, naming the analysis first.
         DemoData::ExportContent content;
         content.values[12] = -5;

@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "app/mainwindow.h"
+#include "app/messagebox.h"
 #include "apptestdir.h"
 #include "catalogue/mainwindow_listwidget.h"
 #include "demodata/demodata.h"
@@ -21,13 +22,13 @@
 
 namespace {
 
-QByteArray fileBytes(const QString& path)
+inline QByteArray fileBytes(const QString& path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-QString pdfText(const QString& path)
+inline QString pdfText(const QString& path)
 {
     QProcess p;
     p.start(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
@@ -63,7 +64,6 @@ struct Fixture {
             return false;
         app.enter();
         window = std::make_unique<MainWindow>();
-        window->setPdfDelay(20);
         window->show();
         window->login_procedure();
         window->findChild<QComboBox*>("cb_01")->setCurrentIndex(21);
@@ -104,11 +104,14 @@ struct Fixture {
         return true;
     }
 
-    // Presses New and waits for the production to end; true when it ended done.
+    // Presses New and waits for the production to end; true when it ended done. An analysis
+    // that has a report is produced again (the question answered Yes).
     bool produce(const QString& name, const QString& path = QString())
     {
         if (!select(name, path))
             return false;
+        if (entry(name, path.isEmpty() ? data : path)->foreground().color() == QColor(Qt::darkGreen))
+            MessageBox::setNextAnswer(MessageBox::Yes);
         QSignalSpy ended(window.get(), &MainWindow::productionEnded);
         button("pb_01")->click();
         if (ended.isEmpty() && !ended.wait(20000))

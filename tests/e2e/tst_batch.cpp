@@ -6,7 +6,7 @@
 
 #include "app/messagebox.h"
 #include "e2e_fixture.h"
-#include "report/filewrite.h"
+#include "report/syscalls.h"
 #include "windows/batchsummary.h"
 #include "windows/editreport.h"
 #include "windows/progressinfo.h"
@@ -29,7 +29,7 @@ class TestBatch : public QObject
     {
         MessageBox::setAutoAnswer(true);
         MessageBox::clearShown();
-        FileWrite::failWrite(0);
+        Sys::inject(Sys::Op::Any, 0);
     }
 
     void batch_recordsEachOutcome_data()
@@ -107,7 +107,7 @@ class TestBatch : public QObject
         } else if (scenario == "unreachable") {
             QVERIFY(f.sim.listen());  // a new port: nothing answers at the configured one
         } else {
-            FileWrite::failWrite(1);
+            Sys::inject(Sys::Op::Write, 1);
         }
         const int connections = f.sim.connectionCount();
         QTRY_VERIFY(batchAction(f)->isEnabled());
@@ -153,8 +153,10 @@ class TestBatch : public QObject
         QCOMPARE(f.sim.receivedLines().filter("$MC,").size(),
                  f.sim.receivedLines().filter("$MC,05,").size());
         // A single New afterwards gets the plain progress window again.
+        f.window->showProgress();
         QCOMPARE(progress->size(), QSize(169, 52));
         QCOMPARE(progress->findChild<QLabel*>("label")->geometry(), QRect(10, 0, 151, 20));
+        progress->initStage(10);
     }
 
     // Offered while an analysis waits for its report and the device answers as itself.

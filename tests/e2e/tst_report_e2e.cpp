@@ -194,7 +194,9 @@ private slots:
         editor->findChild<QLineEdit*>("lePatientNew")->setText(QStringLiteral("Edited Name"));
         QSignalSpy pdf(f.window.get(), &MainWindow::pdfWritten);
         editor->findChild<QPushButton*>("pb_Apply")->click();
-        QVERIFY(pdf.wait(10000));
+        // Apply returns once the PDF is in place: quitting right after it loses nothing.
+        QCOMPARE(pdf.count(), 1);
+        QVERIFY(pdfText(pdf.first().at(0).toString()).contains(QStringLiteral("Edited Name")));
         editor->close();
         QAction* action = f.window->findChild<QAction*>("actionHistory");
         QTRY_VERIFY(action->isEnabled());
@@ -206,38 +208,6 @@ private slots:
         QVERIFY2(lines[1].contains("\tTest Operator\tPatient name\t") && lines[1].contains(QString::fromUtf8("→ «Edited Name»")),
                  qPrintable(lines[1]));
         QVERIFY2(lines[2].contains("Report produced") && lines[2].contains("device 20231117, version 0x35"), qPrintable(lines[2]));
-    }
-
-    // The page is printed only once it has loaded, and only the later of two requests.
-    void pdf_comesFromTheLastFullyLoadedPage()
-    {
-        Fixture f;
-        QVERIFY(f.start({QStringLiteral("VA_6.D")}));
-        QVERIFY(f.produce(QStringLiteral("VA_6.D")));
-        const QString folder = f.app.file("reports/VA_6.D");
-        QVERIFY(QFile::copy(folder + "/VA_6_report.html", folder + "/other.html"));
-        QFile page(folder + "/other.html");
-        QVERIFY(page.open(QIODevice::Append));
-        page.write(QByteArray("<p>LATER PAGE</p>").repeated(2000));
-        page.close();
-
-        f.window->setPdfDelay(0);  // the timer fires before the page can have loaded
-        QSignalSpy pdf(f.window.get(), &MainWindow::pdfWritten);
-        f.window->proc_Save_PDF(folder + "/VA_6_report.html");
-        f.window->proc_Save_PDF(folder + "/other.html");
-        QVERIFY(pdf.wait(10000));
-        QTest::qWait(200);
-        QCOMPARE(pdf.count(), 1);
-        QVERIFY(pdfText(pdf.first().at(0).toString()).contains(QStringLiteral("LATER PAGE")));
-
-        // A page that cannot be loaded is never printed over the report.
-        const QByteArray before = fileBytes(pdf.first().at(0).toString());
-        f.window->proc_Save_PDF(folder + "/missing.html");
-        QVERIFY(pdf.wait(10000));
-        QVERIFY(!pdf.last().at(1).toBool());
-        QCOMPARE(MessageBox::shown().size(), 1);
-        QVERIFY(MessageBox::shown()[0].text.contains(QStringLiteral("could not be loaded")));
-        QCOMPARE(fileBytes(pdf.first().at(0).toString()), before);
     }
 
     void newWhileDeviceUnavailable_onlyWarns()

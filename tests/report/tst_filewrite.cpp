@@ -7,6 +7,7 @@
 #include <QtTest>
 
 #include "report/filewrite.h"
+#include "report/syscalls.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ private slots:
     {
         QDir(m_tmp.path()).removeRecursively();
         QDir().mkpath(m_tmp.path());
-        FileWrite::failWrite(0);
+        Sys::inject(Sys::Op::Any, 0);
         QFile f(at("old.txt"));
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("old content");
@@ -91,19 +92,29 @@ private slots:
         QCOMPARE(bytesOf(at("old.txt")), QByteArray("a\r\n\xD0\xB1\r\nc"));
     }
 
-    // The test seam fails exactly the k-th write and never touches the disk for it.
-    void injectedFailure_hitsOnlyTheChosenWrite()
+    // Each system call of a replacement failing in turn: the old file stays, no temporary file
+    // is left, and the reason reaches the message.
+    void failedCall_keepsOldFile_data()
     {
-        FileWrite::failWrite(2);
-        const int before = FileWrite::writeCount();
-        QVERIFY(FileWrite::text(at("one.txt"), QStringLiteral("1")));
-        const FileWrite::Result second = FileWrite::text(at("old.txt"), QStringLiteral("2"));
-        QVERIFY(FileWrite::text(at("three.txt"), QStringLiteral("3")));
-        QCOMPARE(FileWrite::writeCount() - before, 3);
-        QVERIFY(!second);
-        QCOMPARE(second.path, at("old.txt"));
+        QTest::addColumn<int>("op");
+        QTest::newRow("write") << int(Sys::Op::Write);
+        QTest::newRow("sync") << int(Sys::Op::Sync);
+        QTest::newRow("close") << int(Sys::Op::Close);
+        QTest::newRow("rename") << int(Sys::Op::Rename);
+    }
+    void failedCall_keepsOldFile()
+    {
+        QFETCH(int, op);
+        Sys::inject(Sys::Op(op), 1);
+        const FileWrite::Result r = FileWrite::text(at("old.txt"), QStringLiteral("new"));
+        QVERIFY(!r);
+        QCOMPARE(r.path, at("old.txt"));
+        QVERIFY(FileWrite::message(r, 1).contains(QString::fromUtf8("ошибка ввода-вывода")));
         QCOMPARE(bytesOf(at("old.txt")), QByteArray("old content"));
-        QVERIFY(FileWrite::message(second, 1).contains(QString::fromUtf8("ошибка ввода-вывода")));
+        QCOMPARE(QDir(m_tmp.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+        // The next write goes through.
+        QVERIFY(FileWrite::text(at("old.txt"), QStringLiteral("new")));
+        QCOMPARE(bytesOf(at("old.txt")), QByteArray("new"));
     }
 
     void ini_refusesWhatItCannotReadBack_data()
@@ -141,30 +152,6 @@ private slots:
             QVERIFY(FileWrite::message(r, 0).startsWith(QStringLiteral("Could not read")));
             QCOMPARE(bytesOf(path), content.isEmpty() ? QByteArray("<none>") : content);
         }
-    }
-
-    void produce_replacesOnlyWithACompleteFile()
-    {
-        const QString path = at("old.txt");
-        QVERIFY(!FileWrite::produce(path, [](const QString&) { return false; }));
-        QVERIFY(!FileWrite::produce(path, [](const QString& temp) {
-            QFile f(temp);
-            return f.open(QIODevice::WriteOnly);  // leaves it empty
-        }));
-        QCOMPARE(bytesOf(path), QByteArray("old content"));
-        QVERIFY(FileWrite::produce(path, [](const QString& temp) {
-            QFile f(temp);
-            return f.open(QIODevice::WriteOnly) && f.write("new") == 3;
-        }));
-        QCOMPARE(bytesOf(path), QByteArray("new"));
-        QCOMPARE(QDir(m_tmp.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
-    }
-
-    void appendLine_addsWholeLines()
-    {
-        QVERIFY(FileWrite::appendLine(at("old.txt"), QString::fromUtf8("второй")));
-        QVERIFY(FileWrite::appendLine(at("old.txt"), QStringLiteral("third")));
-        QCOMPARE(bytesOf(at("old.txt")), QByteArray("old content\r\n\xD0\xB2\xD1\x82\xD0\xBE\xD1\x80\xD0\xBE\xD0\xB9\r\nthird\r\n"));
     }
 };
 

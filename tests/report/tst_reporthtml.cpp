@@ -126,11 +126,12 @@ private slots:
     // every other character.
     void identityFilledOnce()
     {
-        const QString page = "<p>$TypeProbe|$ProbeID|$PatientID|$Conclusion</p>\n$Name00 $ $$ $Probe €\t$ProbeIDx";
+        const QString page = "<p>$TypeProbe|$ProbeID|$PatientID|$Conclusion</p>\n$Name00 $ $$ $Probe €\t$ProbeIDx$Amendment";
         const QString patient = "<b>O'Neil & \"Jr\"</b> $ProbeID", note = "first<br>second & <i>third</i> $PatientID";
-        QCOMPARE(fillIdentity(page, {"n", "A-1", patient, note}),
+        QCOMPARE(fillIdentity(page, {"n", "A-1", patient, note, "Reason: <typo> $Conclusion"}),
                  QStringLiteral("<p>n|A-1|&lt;b&gt;O&#39;Neil &amp; &quot;Jr&quot;&lt;/b&gt; &#36;ProbeID|first<br>second "
-                                "&amp; &lt;i&gt;third&lt;/i&gt; &#36;PatientID</p>\n$Name00 $ $$ $Probe €\tA-1x"));
+                                "&amp; &lt;i&gt;third&lt;/i&gt; &#36;PatientID</p>\n$Name00 $ $$ $Probe €\tA-1x"
+                                "Reason: &lt;typo&gt; &#36;Conclusion"));
     }
 
     // A template is read up to its first NUL byte, without a byte order mark; any language but English

@@ -70,7 +70,8 @@ private slots:
         Markers::postCalc(table);
         QString filled = fullTable ? ReportHtml::fillFullTable(page, table, params) : ReportHtml::fillPremade(page, table, params);
         filled = ReportHtml::fillIdentity(filled, {"Microbial markers in bronchoalveolar lavage", "BA_2024_0001",
-                                                   "Konstantinopolsky A.A.", ReportHtml::conclusion(table, uchar(code), params.language)});
+                                                   "Konstantinopolsky A.A.", ReportHtml::conclusion(table, uchar(code), params.language),
+                                                   QString()});
         QCOMPARE(filled.count(QStringLiteral("bgcolor=\"Gold\"")), 57);
         QCOMPARE(filled.count(QLatin1Char('$')), 0);
         if (fullTable)

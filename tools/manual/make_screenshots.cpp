@@ -44,7 +44,7 @@ namespace {
 constexpr int kScale = 2;
 const char* const kReportFolder = "BL_0412_Ivanov.D";
 
-struct Failure : std::runtime_error
+struct ShotFailure : std::runtime_error
 {
     using std::runtime_error::runtime_error;
 };
@@ -60,7 +60,7 @@ QStringList& written()
 void require(bool ok, const QString& what)
 {
     if (!ok)
-        throw Failure(what.toStdString());
+        throw ShotFailure(what.toStdString());
 }
 
 // Runs the event loop until done() holds or the time is up.
@@ -273,7 +273,7 @@ void run(const QString& templates, const QString& icons, const QString& outDir)
             return;
         try {
             shots.window(w.progressWindow(), QStringLiteral("progress"));
-        } catch (const Failure& f) {
+        } catch (const ShotFailure& f) {
             progressFailure = QString::fromStdString(f.what());
         }
     });
@@ -340,7 +340,7 @@ void run(const QString& templates, const QString& icons, const QString& outDir)
         QStringList texts;
         for (const MessageBox::Shown& s : MessageBox::shown())
             texts << s.text;
-        throw Failure(
+        throw ShotFailure(
             QString(QStringLiteral("unexpected message: ") + texts.join(QStringLiteral(" | ")))
                 .toStdString());
     }
@@ -370,7 +370,7 @@ int main(int argc, char* argv[])
     try {
         run(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]),
             QString::fromLocal8Bit(argv[3]));
-    } catch (const Failure& f) {
+    } catch (const ShotFailure& f) {
         err << "make_screenshots: " << f.what() << '\n';
         for (const QString& path : written())
             QFile::remove(path);

@@ -1,0 +1,131 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QVector>
+
+#include <memory>
+
+#include "report/history.h"
+#include "report/reportjob.h"
+#include "report/reportrecord.h"
+#include "report/reportstage.h"
+
+class PagePrinter;
+class QSettings;
+
+// The one owner of the report folders: it produces a report, changes its printed values
+// (Apply, Default) and writes its PDF. Nothing else writes a report folder's files. Every
+// production and change is staged and committed whole (ReportStage): a report counts as done
+// only when its record, its pages and a complete PDF are all in place, and a failure or a
+// crash at any step leaves the report as it was before.
+//
+// Production runs in two halves around the device exchange: begin() up to the raw values,
+// resultsIn() from the device's results to the committed report.
+class ReportUnit : public QObject
+{
+    Q_OBJECT
+
+public:
+    ReportUnit(const QString& appDir, PagePrinter* printer, QObject* parent = nullptr);
+    ~ReportUnit() override;
+
+    QString appDir() const { return m_appDir; }
+    QString reportsDir() const { return m_reportsDir; }
+    QString pdfDir() const { return m_pdfDir; }
+
+    // ---- Production
+    struct Request {
+        QString folderName, folderPath, operatorName;
+        unsigned char typeCode = 0;
+        unsigned char language = 0;
+        QString reason;  // why a finished report is produced again
+    };
+    // Checkpoints 0 to 10: report folder, export read and checked, marker table. On success
+    // job().exportData.rawValues go to the device.
+    Outcome begin(const Request& request);
+    // Checkpoints 11 to 18, from the device's 57 results and references to the report in place.
+    Outcome resultsIn(const QVector<double>& results, const QVector<double>& norms,
+                      qint32 deviceSerial, unsigned char deviceVersion);
+    // The exchange failed with the device's failure code; `failure` says how.
+    Outcome deviceFailed(Failure failure, int code);
+    // The operator has been shown the report (or the batch moved on): checkpoint 19.
+    void finished();
+    bool running() const { return m_running; }
+    const ReportJob& job() const { return m_job; }
+
+    // The steps, each on the current job; MainWindow's slots of the same names call them.
+    void readData();
+    void chooseSample();
+    void buildTable();
+    void postCalc();
+    FileWrite::Result saveCalc();
+    FileWrite::Result writePremade();
+    FileWrite::Result writeFullTable();
+    FileWrite::Result writeFinal();
+    FileWrite::Result writeChart(int typeImage);
+    // debug.ini: a trace that nothing reads; a failure to write it costs nothing.
+    void reach(Checkpoint checkpoint);
+    void setCheckpoint(int number);
+
+    // ---- Changes of a finished report
+    struct Change {
+        QString reportFolder;                 // path of the report folder
+        ReportRecord::PrintValues shown;      // what the editor showed
+        ReportRecord::PrintValues values;     // what it asks to print
+        QString operatorName;
+        QString reason;
+        QString producedTx;                   // the production the editor showed
+        unsigned char language = 0;
+    };
+    // Stores the values the operator changed, remakes the final page from the premade page as
+    // it is now, prints its PDF and commits the three. Nothing is written when no value
+    // changed.
+    Outcome apply(const Change& change);
+    // Remakes the final page and PDF of a report whose PDF is missing or incomplete.
+    Outcome rebuildPdf(const QString& reportFolder, unsigned char language);
+
+    // ---- Looking reports up
+    QString reportFolderPath(const QString& reportFolderName) const;
+    // The PDF of a report folder (see ReportFiles::pdfPath).
+    QString pdfPath(const QString& reportFolderName) const;
+    // Its record says done and its PDF is whole.
+    bool isFinished(const QString& reportFolderName) const;
+    // The transaction that produced the report now in the folder.
+    static QString producedTx(const QString& reportFolder);
+
+    // Finishes or removes what a crash left in the report folders. Called at start.
+    void recoverAll();
+
+signals:
+    // The progress window moves on (stages 1, 6 and 7; the device moves it through 2 to 5).
+    void stageAdvanced();
+    void pdfWritten(const QString& path, bool ok);
+
+private:
+    Outcome stop(Failure failure, const QString& message);
+    Outcome stopWrite(const FileWrite::Result& result);
+    Outcome stageFailed(const FileWrite::Result& result);
+    FileWrite::Result loadRecord(const QString& iniPath, QByteArray* bytes);
+    FileWrite::Result stagePdf(const QString& html, const QString& baseDir, const QString& target,
+                               unsigned char language, QString* sha256, Outcome* printFailure);
+    FileWrite::Result stageRecord(const QString& iniPath, const QByteArray& base,
+                                  const std::function<void(QSettings&)>& edit);
+    Outcome commitChange(const Change& change, const ReportRecord::PrintValues& values,
+                         const QList<History::Entry>& changes, bool newVersion);
+    QString amendmentLine(int version, const QDateTime& replaced, const QString& reason,
+                          unsigned char language) const;
+    QString newTransactionId() const;
+    void endJob();
+
+    QString m_appDir;
+    QString m_reportsDir;
+    QString m_pdfDir;
+    QString m_templatesDir;
+    PagePrinter* m_printer;
+
+    ReportJob m_job;
+    bool m_running = false;
+    QByteArray m_recordBytes;  // the record as it was when the job began
+    std::unique_ptr<ReportStage> m_stage;
+};

@@ -1,0 +1,236 @@
+// Changes of a finished report (Apply, Default), looking reports up, and what a crash left.
+#include "report/reportunit.h"
+
+#include "report/reportfiles.h"
+#include "report/reporthtml.h"
+#include "report/syscalls.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+
+#include <cerrno>
+#include <csignal>
+
+namespace {
+
+QString pick(unsigned char lang, const char* english, const char* russian)
+{
+    return lang == 0 ? QString::fromUtf8(english) : QString::fromUtf8(russian);
+}
+
+QString nothingSaved(unsigned char lang)
+{
+    return pick(lang, "Nothing was saved.", "Ничего не сохранено.");
+}
+
+struct Field {
+    const char* key;
+    QString ReportRecord::PrintValues::*value;
+    const char* english;
+    const char* russian;
+};
+
+const Field kFields[] = {
+    {"ProbeNamePrint", &ReportRecord::PrintValues::probeName, "analysis name", "название анализа"},
+    {"ProbeIDPrint", &ReportRecord::PrintValues::probeId, "analysis code", "код анализа"},
+    {"PatientPrint", &ReportRecord::PrintValues::patient, "patient name", "имя пациента"},
+    {"ConclusionPrint", &ReportRecord::PrintValues::conclusion, "conclusion", "заключение"}};
+
+// Who changed the field last, as the history tells it.
+QString lastChange(const QString& folder, const char* key, unsigned char lang)
+{
+    const QList<History::Entry> entries = History::read(History::path(folder));
+    for (auto it = entries.crbegin(); it != entries.crend(); ++it) {
+        if (it->kind == History::Entry::Kind::Changed && it->field == QLatin1String(key))
+            return (lang == 0 ? QStringLiteral("%1 at %2") : QString::fromUtf8("%1 в %2"))
+                .arg(it->operatorName, it->when.toString(QStringLiteral("dd.MM.yyyy HH:mm")));
+    }
+    return pick(lang, "another workstation", "на другом рабочем месте");
+}
+
+}  // namespace
+
+QString ReportUnit::producedTx(const QString& reportFolder)
+{
+    return QSettings(reportFolder + QLatin1String("/report.ini"), QSettings::IniFormat)
+        .value(QStringLiteral("Report/Produced"))
+        .toString();
+}
+
+Outcome ReportUnit::apply(const Change& change)
+{
+    const unsigned char lang = change.language;
+    if (m_running)
+        return Outcome{Failure::InUse, pick(lang, "A report is being produced. Try again when it has finished.",
+                                            "Идет формирование отчета. Повторите, когда оно закончится.")};
+    const QString iniPath = change.reportFolder + QLatin1String("/report.ini");
+    FileWrite::Result r = ReportStage::recover(m_appDir, change.reportFolder);
+    QByteArray base;
+    if (r)
+        r = loadRecord(iniPath, &base);
+    if (r && !QFileInfo::exists(iniPath))
+        r = FileWrite::failure(iniPath, Sys::reason(ENOENT), ENOENT);
+    if (!r)
+        return Outcome{Failure::WriteFailed, FileWrite::message(r, lang) % QLatin1Char('\n') % nothingSaved(lang)};
+    if (producedTx(change.reportFolder) != change.producedTx)
+        return Outcome{Failure::ProducedAgain,
+                       pick(lang, "This analysis was produced again after the editor opened it. Nothing was "
+                                  "saved; the editor now shows the new report.",
+                            "Этот анализ был сформирован заново после открытия редактора. Ничего не "
+                            "сохранено; в редакторе показан новый отчет.")};
+
+    const ReportRecord::PrintValues stored = ReportRecord::readPrint(iniPath);
+    ReportRecord::PrintValues values = stored;
+    QList<History::Entry> changes;
+    const QDateTime now = QDateTime::currentDateTime();
+    for (const Field& f : kFields) {
+        if (change.values.*f.value == change.shown.*f.value)
+            continue;  // not touched by the operator: whatever is stored stays
+        if (stored.*f.value != change.shown.*f.value) {
+            const QString what = lang == 0 ? QString::fromUtf8(f.english) : QString::fromUtf8(f.russian);
+            return Outcome{Failure::ChangedElsewhere,
+                           (lang == 0 ? QStringLiteral("The %1 of this report was changed by %2 after this "
+                                                       "window showed it. Nothing was saved; the window now "
+                                                       "shows the stored values.")
+                                      : QString::fromUtf8("Поле «%1» этого отчета изменено (%2) после того, как "
+                                                          "окно его показало. Ничего не сохранено; в окне "
+                                                          "показаны сохраненные значения."))
+                               .arg(what, lastChange(change.reportFolder, f.key, lang))};
+        }
+        values.*f.value = change.values.*f.value;
+    }
+    changes = History::changes(now, change.operatorName, stored, values);
+    if (changes.isEmpty())
+        return Outcome();
+    return commitChange(change, values, changes, true);
+}
+
+Outcome ReportUnit::rebuildPdf(const QString& reportFolder, unsigned char language)
+{
+    const QString name = QFileInfo(reportFolder).fileName();
+    if (m_running || isFinished(name)
+        || !ReportRecord::readReportExist(reportFolder + QLatin1String("/report.ini")))
+        return Outcome();
+    Change change;
+    change.reportFolder = reportFolder;
+    change.language = language;
+    return commitChange(change, ReportRecord::readPrint(reportFolder + QLatin1String("/report.ini")), {},
+                        false);
+}
+
+Outcome ReportUnit::commitChange(const Change& change, const ReportRecord::PrintValues& values,
+                                 const QList<History::Entry>& changes, bool newVersion)
+{
+    const unsigned char lang = change.language;
+    const QString folder = change.reportFolder;
+    const QString folderName = QFileInfo(folder).fileName();
+    const QString iniPath = folder + QLatin1String("/report.ini");
+    const auto failed = [&](const FileWrite::Result& r) {
+        m_stage->discard();
+        return Outcome{Failure::WriteFailed, FileWrite::message(r, lang) % QLatin1Char('\n') % nothingSaved(lang)};
+    };
+    QByteArray base;
+    FileWrite::Result r = loadRecord(iniPath, &base);
+    if (!r)
+        return failed(r);
+    const QSettings record(iniPath, QSettings::IniFormat);
+    const QString probeCode = record.value(QStringLiteral("ReportData/ProbeCode")).toString();
+    const QString premade = ReportHtml::readTemplate(ReportFiles::premadePage(folder, probeCode));
+    if (premade.isEmpty())
+        return Outcome{Failure::NoPremade,
+                       pick(lang, "The prepared report of this analysis could not be read, so its page and "
+                                  "PDF cannot be made again.",
+                            "Не удалось прочитать заготовку отчета этого анализа, поэтому его страницу и PDF "
+                            "нельзя сформировать заново.")
+                           % QLatin1Char('\n') % nothingSaved(lang)};
+
+    const bool released = isFinished(folderName);
+    const QString pdf = pdfPath(folderName);
+    int version = qMax(1, record.value(QStringLiteral("Report/Version"), 1).toInt());
+    QDateTime releasedAt = record.value(QStringLiteral("Report/Released")).toDateTime();
+    if (!releasedAt.isValid())
+        releasedAt = QFileInfo(pdf).lastModified();
+    const QDateTime now = QDateTime::currentDateTime();
+    if (newVersion && released)
+        ++version;
+
+    r = m_stage->open(folder, newTransactionId());
+    if (!r)
+        return failed(r);
+    ReportHtml::IdentityValues identity{values.probeName, values.probeId, values.patient,
+                                        values.conclusion, QString()};
+    if (version > 1 && newVersion)
+        identity.amendment = amendmentLine(version, releasedAt, change.reason, lang);
+    const QString page = ReportHtml::fillIdentity(premade, identity);
+    if (newVersion && released) {
+        // The released PDF is kept byte for byte, in place before the new one replaces it.
+        QFile current(pdf);
+        if (!current.open(QIODevice::ReadOnly)) {
+            FileWrite::Result unreadable = FileWrite::failure(pdf, current.errorString());
+            unreadable.reading = true;
+            return failed(unreadable);
+        }
+        r = m_stage->putAt(ReportFiles::archivedVersion(folder, version - 1, now), current.readAll());
+        if (!r)
+            return failed(r);
+    }
+    r = m_stage->put(QFileInfo(ReportFiles::finalPage(folder, probeCode)).fileName(), FileWrite::crlf(page));
+    if (!r)
+        return failed(r);
+    QString sha;
+    Outcome printFailure;
+    r = stagePdf(page, folder, pdf, lang, &sha, &printFailure);
+    if (!printFailure.ok()) {
+        m_stage->discard();
+        return printFailure;
+    }
+    if (!r)
+        return failed(r);
+    r = stageRecord(iniPath, base, [&](QSettings& ini) {
+        for (const Field& f : kFields)
+            ini.setValue(QLatin1String("ReportData/") + QLatin1String(f.key), values.*f.value);
+        ini.setValue(QStringLiteral("Report/PdfName"), QFileInfo(pdf).fileName());
+        ini.setValue(QStringLiteral("Report/Version"), version);
+        if (newVersion)
+            ini.setValue(QStringLiteral("Report/Released"), now.toString(Qt::ISODate));
+    });
+    if (!r)
+        return failed(r);
+    QStringList lines;
+    for (const History::Entry& e : changes)
+        lines << History::format(e);
+    m_stage->addHistory(lines);
+    r = m_stage->commit();
+    if (!r) {
+        return Outcome{Failure::WriteFailed,
+                       FileWrite::message(r, lang) % QLatin1Char('\n')
+                           % pick(lang, "The report was left as it was.", "Отчет оставлен без изменений.")};
+    }
+    emit pdfWritten(pdf, true);
+    return Outcome();
+}
+
+void ReportUnit::recoverAll()
+{
+    const QStringList folders = QDir(m_reportsDir).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString& name : folders) {
+        const QString folder = reportFolderPath(name);
+        if (QFileInfo::exists(folder + QLatin1Char('/') + ReportStage::CommitName)
+            || QFileInfo::exists(folder + QLatin1Char('/') + ReportStage::StagingName))
+            ReportStage::recover(m_appDir, folder);
+    }
+    // Temporary files of writes that a crash cut short.
+    for (const QString& dir : QStringList{m_appDir, m_pdfDir, m_appDir + QLatin1String("/settings"),
+                                          m_reportsDir + QLatin1String("/.pdfnames")})
+        FileWrite::removeAbandonedTemps(dir);
+    // Earlier versions printed into hidden files beside the PDF.
+    const QFileInfoList printed =
+        QDir(m_pdfDir).entryInfoList({QStringLiteral(".*.pdf")}, QDir::Files | QDir::Hidden);
+    for (const QFileInfo& file : printed) {
+        if (file.lastModified().secsTo(QDateTime::currentDateTime()) > 3600)
+            QFile::remove(file.absoluteFilePath());
+    }
+}
