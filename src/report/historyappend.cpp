@@ -1,0 +1,209 @@
+// Appending to a history file from several processes, and the hashes that chain its lines.
+#include "report/history.h"
+
+#include <QCryptographicHash>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QSet>
+#include <QThread>
+#include <QUuid>
+
+#include "report/history_p.h"
+#include "report/lockfile.h"
+#include "report/rawfile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace History {
+
+namespace {
+
+// An append holds the lock for milliseconds; one from another host this old is a crash's.
+const int kLockStaleMs = 10000;
+const int kLockWaitMs = 5000;
+
+struct Tail
+{
+    QString head;     // hash of the last complete line
+    QSet<QString> tx; // the tx tags already in the file
+};
+
+Tail tailOf(const QByteArray& content)
+{
+    Tail t{lineHash(QString()), {}};
+    for (const QString& line : lines(content, false)) {
+        const Entry e = parse(line);
+        if (!e.tx.isEmpty())
+            t.tx.insert(e.tx);
+        t.head = lineHash(line);
+    }
+    return t;
+}
+
+// The lines to add, each linked to the one before; entries already written are skipped.
+QByteArray chain(const QList<Entry>& entries, Tail* tail)
+{
+    QByteArray out;
+    for (Entry e : entries) {
+        if (!e.tx.isEmpty()) {
+            if (tail->tx.contains(e.tx))
+                continue;
+            tail->tx.insert(e.tx);
+        }
+        e.prev = tail->head;
+        const QString line = format(e);
+        out += line.toUtf8() + "\r\n";
+        tail->head = lineHash(line);
+    }
+    return out;
+}
+
+class AppendLock
+{
+  public:
+    AppendLock(const QString& historyPath, const QString& operatorName)
+        : m_path(QFileInfo(historyPath).absolutePath() + QLatin1String("/.history.lock"))
+        , m_mine(LockFile::content(operatorName))
+    {}
+    ~AppendLock() { LockFile::removeIfMine(m_path, m_mine); }
+
+    FileWrite::Result take()
+    {
+        QElapsedTimer waited;
+        waited.start();
+        LockFile::Holder holder;
+        for (;;) {
+            FileWrite::Result error;
+            switch (LockFile::tryCreate(m_path, m_mine, kLockStaleMs, &holder, &error)) {
+            case LockFile::State::Acquired:
+                return FileWrite::success();
+            case LockFile::State::Failed:
+                return error;
+            case LockFile::State::Stale:
+                LockFile::breakStale(m_path, holder, kLockStaleMs);
+                break;
+            case LockFile::State::HeldByOther:
+                if (waited.elapsed() > kLockWaitMs)
+                    return FileWrite::failure(m_path,
+                                              QStringLiteral("the history is being written "
+                                                             "by another program"),
+                                              EBUSY);
+                QThread::msleep(QRandomGenerator::global()->bounded(1, 8));
+                break;
+            }
+        }
+    }
+
+  private:
+    QString m_path;
+    QByteArray m_mine;
+};
+
+} // namespace
+
+QString lineHash(const QString& storedLine)
+{
+    return QString::fromLatin1(
+        QCryptographicHash::hash(storedLine.toUtf8(), QCryptographicHash::Sha256).toHex());
+}
+
+QString fileHash(const QString& path)
+{
+    QFile file(path);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file))
+        return QString();
+    return QString::fromLatin1(hash.result().toHex());
+}
+
+QString newTransaction()
+{
+    return QUuid::createUuid().toString(QUuid::Id128);
+}
+
+QList<Entry> inTransaction(QList<Entry> entries, const QString& id)
+{
+    for (int k = 0; k < entries.size(); ++k)
+        entries[k].tx = QStringLiteral("%1.%2").arg(id).arg(k + 1);
+    return entries;
+}
+
+QString headAfter(const QString& path, const QList<Entry>& entries)
+{
+    QByteArray content;
+    bool exists = false;
+    if (!readFile(path, &content, &exists))
+        return QString();
+    Tail tail = tailOf(content);
+    chain(entries, &tail);
+    return tail.head;
+}
+
+FileWrite::Result append(const QString& path, const QList<Entry>& entries, QString* newHead)
+{
+    if (entries.isEmpty()) {
+        if (newHead)
+            *newHead = headAfter(path, entries);
+        return FileWrite::success();
+    }
+    AppendLock lock(path, entries.value(0).operatorName);
+    FileWrite::Result r = lock.take();
+    if (!r)
+        return r;
+    const QByteArray native = QFile::encodeName(path);
+    struct stat st;
+    const bool existed = ::stat(native.constData(), &st) == 0;
+    const int fd = ::open(native.constData(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return RawFile::failure(path, errno);
+    QByteArray content;
+    char buffer[16384];
+    ssize_t n;
+    while ((n = ::read(fd, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR))
+        content.append(buffer, int(qMax<ssize_t>(n, 0)));
+    if (n < 0) {
+        r = RawFile::failure(path, errno);
+        r.reading = true;
+    }
+    // A crash in a write leaves at most a line without its end; it was never an entry.
+    const int kept = content.lastIndexOf('\n') + 1;
+    if (r && kept < content.size()) {
+        if (::ftruncate(fd, kept) != 0)
+            r = RawFile::failure(path, errno);
+        content.truncate(kept);
+    }
+    Tail tail = tailOf(content);
+    const QByteArray added = r ? chain(entries, &tail) : QByteArray();
+    if (r && !added.isEmpty()) {
+        // The folder is there (the file is open); this only lets FileWrite's test seam fail
+        // the history like any other write of a report.
+        const FileWrite::Result seam = FileWrite::makePath(QFileInfo(path).absolutePath());
+        if (!seam)
+            r = FileWrite::failure(path, seam.reason, seam.error);
+    }
+    if (r && !added.isEmpty()) {
+        // One write: another reader sees all of the entries or none (the lock keeps writers
+        // apart; O_APPEND keeps them at the end even where a lock was judged stale).
+        const ssize_t written = ::write(fd, added.constData(), size_t(added.size()));
+        if (written != added.size())
+            r = RawFile::failure(path, written < 0 ? errno : ENOSPC);
+        else if (::fdatasync(fd) != 0)
+            r = RawFile::failure(path, errno);
+        if (!r && ::ftruncate(fd, kept) == 0)
+            ::fdatasync(fd);
+    }
+    if (::close(fd) != 0 && r)
+        r = RawFile::failure(path, errno);
+    if (r && !existed)
+        r = RawFile::syncDir(QFileInfo(path).absolutePath());
+    if (r && newHead)
+        *newHead = tail.head;
+    return r;
+}
+
+} // namespace History
