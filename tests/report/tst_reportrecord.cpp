@@ -35,11 +35,12 @@ private slots:
     {
         const QString text = QStringLiteral("Иванов, \"Иван\"; =x [y] #z");
         QString folder;
-        QVERIFY(chooseFolder(reports(), QStringLiteral("001F.D"), QStringLiteral("/data/a"), &folder));
+        QVERIFY(chooseFolder(reports(), QStringLiteral("001F.D"), text, &folder));
         const QString ini = iniPath(reports(), folder);
-        QVERIFY(!writePrint(ini, {}) && !QFile::exists(ini));  // the editor never creates a record
+        const QString none = iniPath(reports(), QStringLiteral("none"));
+        QVERIFY(!writePrint(none, {}) && !QFile::exists(none));  // the editor never creates a record
         QVERIFY(!readReportExist(ini));
-        QVERIFY(writeFolderPathIfMissing(ini, text) && writeFolderPathIfMissing(ini, QStringLiteral("/data/other")));
+        QVERIFY(writeFolderPathIfMissing(ini, QStringLiteral("/data/other")));
         QVERIFY(writePrint(ini, {"edited", "edited", "edited", "edited"}));
         QVERIFY(saveCalc(ini, QStringLiteral("001F"), folder, text, text + "!"));
         QVERIFY(saveConclusion(ini, "Line one<br>" + text) && setReportExist(ini));
@@ -47,7 +48,7 @@ private slots:
         QSettings s(ini, QSettings::IniFormat);
         QStringList keys = s.allKeys();
         keys.sort();
-        QCOMPARE(keys.join(' '), QStringLiteral("General/FolderPath General/ReportExist ReportData/ConclusionDefault "
+        QCOMPARE(keys.join(' '), QStringLiteral("General/FolderPath General/ReportExist Report/FolderName ReportData/ConclusionDefault "
                                                 "ReportData/ConclusionPrint ReportData/PatientDefault "
                                                 "ReportData/PatientPrint ReportData/ProbeCode ReportData/ProbeIDDefault "
                                                 "ReportData/ProbeIDPrint ReportData/ProbeNameDefault "
