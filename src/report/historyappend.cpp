@@ -14,6 +14,7 @@
 #include "report/lockfile.h"
 #include "report/rawfile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -33,15 +34,23 @@ struct Tail
     QSet<QString> tx; // the tx tags already in the file
 };
 
-Tail tailOf(const QByteArray& content)
+// The tx tags are looked for only when the new entries carry some: a file of a few hundred
+// lines is otherwise parsed at every append.
+Tail tailOf(const QByteArray& content, const QList<Entry>& adding)
 {
     Tail t{lineHash(QString()), {}};
-    for (const QString& line : lines(content, false)) {
-        const Entry e = parse(line);
-        if (!e.tx.isEmpty())
-            t.tx.insert(e.tx);
-        t.head = lineHash(line);
+    const bool wantTx =
+        std::any_of(adding.begin(), adding.end(), [](const Entry& e) { return !e.tx.isEmpty(); });
+    const QStringList all = lines(content, false);
+    for (const QString& line : all) {
+        if (wantTx && line.contains(QLatin1String("\ttx="))) {
+            const Entry e = parse(line);
+            if (!e.tx.isEmpty())
+                t.tx.insert(e.tx);
+        }
     }
+    if (!all.isEmpty())
+        t.head = lineHash(all.last());
     return t;
 }
 
@@ -93,7 +102,7 @@ class AppendLock
                                               QStringLiteral("the history is being written "
                                                              "by another program"),
                                               EBUSY);
-                QThread::msleep(QRandomGenerator::global()->bounded(1, 8));
+                QThread::msleep(QRandomGenerator::global()->bounded(1, 4));
                 break;
             }
         }
@@ -116,7 +125,7 @@ QString fileHash(const QString& path)
 {
     QFile file(path);
     QCryptographicHash hash(QCryptographicHash::Sha256);
-    if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file))
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly) || !hash.addData(&file))
         return QString();
     return QString::fromLatin1(hash.result().toHex());
 }
@@ -139,7 +148,7 @@ QString headAfter(const QString& path, const QList<Entry>& entries)
     bool exists = false;
     if (!readFile(path, &content, &exists))
         return QString();
-    Tail tail = tailOf(content);
+    Tail tail = tailOf(content, entries);
     chain(entries, &tail);
     return tail.head;
 }
@@ -177,7 +186,7 @@ FileWrite::Result append(const QString& path, const QList<Entry>& entries, QStri
             r = RawFile::failure(path, errno);
         content.truncate(kept);
     }
-    Tail tail = tailOf(content);
+    Tail tail = tailOf(content, entries);
     const QByteArray added = r ? chain(entries, &tail) : QByteArray();
     if (r && !added.isEmpty()) {
         // The folder is there (the file is open); this only lets FileWrite's test seam fail
