@@ -42,14 +42,6 @@ PrintValues readPair(const QString& iniPath, const char* suffix)
     return v;
 }
 
-QString flipCase(const QString& name)
-{
-    QString out = name;
-    for (QChar& c : out)
-        c = c.isUpper() ? c.toLower() : c.toUpper();
-    return out;
-}
-
 // Whether the listing of `dir` holds a folder named exactly `name`. A case-insensitive share
 // finds "BL12.D" when asked for "bl12.D"; only the listing gives the name as it is on disk.
 bool listedAsFolder(const QString& dir, const QString& name)
@@ -73,18 +65,11 @@ bool listedAsFolder(const QString& dir, const QString& name)
     return found;
 }
 
-// A folder (not a file, nor another spelling of the name) that may hold a report.
+// A folder (not a file, nor another spelling of the name, nor a link) that may hold a report.
 bool isReportFolder(const QString& reportsDir, const QString& name)
 {
-    QFileInfo info(reportsDir % QLatin1Char('/') % name);
-    if (!info.isDir())
-        return false;
-    // Where the other spelling is not there, this file system tells cases apart: the name
-    // found is the name asked for.
-    const QString flipped = flipCase(name);
-    if (flipped == name || !QFileInfo::exists(reportsDir % QLatin1Char('/') % flipped))
-        return !info.isSymLink();
-    return listedAsFolder(reportsDir, name);
+    return QFileInfo(reportsDir % QLatin1Char('/') % name).isDir() &&
+           listedAsFolder(reportsDir, name);
 }
 
 // Records made before FolderName was kept have only FolderPath.
