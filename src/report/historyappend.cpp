@@ -196,8 +196,9 @@ FileWrite::Result append(const QString& path, const QList<Entry>& entries, QStri
             r = FileWrite::failure(path, seam.reason, seam.error);
     }
     if (r && !added.isEmpty()) {
-        // One write: another reader sees all of the entries or none (the lock keeps writers
-        // apart; O_APPEND keeps them at the end even where a lock was judged stale).
+        // One write, at the end even where a lock was wrongly judged stale (O_APPEND). Whatever
+        // fails, the file is cut back to what it held: the history never claims a step that
+        // was not recorded whole.
         const ssize_t written = ::write(fd, added.constData(), size_t(added.size()));
         if (written != added.size())
             r = RawFile::failure(path, written < 0 ? errno : ENOSPC);
@@ -206,8 +207,12 @@ FileWrite::Result append(const QString& path, const QList<Entry>& entries, QStri
         if (!r && ::ftruncate(fd, kept) == 0)
             ::fdatasync(fd);
     }
-    if (::close(fd) != 0 && r)
+    if (::close(fd) != 0 && r) {
+        // A network file system may refuse the write only here.
         r = RawFile::failure(path, errno);
+        if (!added.isEmpty() && ::truncate(native.constData(), kept) == 0)
+            RawFile::syncFile(path);
+    }
     if (r && !existed)
         r = RawFile::syncDir(QFileInfo(path).absolutePath());
     if (r && newHead)

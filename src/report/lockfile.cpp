@@ -129,10 +129,10 @@ Holder parse(const QByteArray& bytes)
     h.content = bytes;
     for (const QString& line : QString::fromUtf8(bytes).split(QLatin1Char('\n'))) {
         const int eq = line.indexOf(QLatin1Char('='));
-        const QString key = line.left(eq);
-        const QString value = History::unescape(line.mid(eq + 1));
         if (eq < 0)
             continue;
+        const QString key = line.left(eq);
+        const QString value = History::unescape(line.mid(eq + 1));
         if (key == QLatin1String("operator"))
             h.operatorName = value;
         else if (key == QLatin1String("host"))
