@@ -6,6 +6,12 @@
 #include <cstdio>
 #include <QSettings>
 
+#include "report/rawfile.h"
+
+#include <cerrno>
+#include <dirent.h>
+#include <sys/stat.h>
+
 namespace ReportRecord {
 
 namespace {
@@ -14,6 +20,8 @@ namespace {
 const QString FolderPathKey = QStringLiteral("General/FolderPath");
 const QString ReportExistKey = QStringLiteral("General/ReportExist");
 const QString DataGroup = QStringLiteral("ReportData");
+
+const QString FolderNameKey = QStringLiteral("Report/FolderName");
 
 QString dataKey(const char* key)
 {
@@ -36,6 +44,81 @@ PrintValues readPair(const QString& iniPath, const char* suffix)
     return v;
 }
 
+// Whether the listing of `dir` holds a folder named exactly `name`. A case-insensitive share
+// finds "BL12.D" when asked for "bl12.D"; only the listing gives the name as it is on disk.
+bool listedAsFolder(const QString& dir, const QString& name)
+{
+    DIR* d = ::opendir(QFile::encodeName(dir).constData());
+    if (!d)
+        return false;
+    const QByteArray wanted = QFile::encodeName(name);
+    bool found = false;
+    while (const dirent* e = ::readdir(d)) {
+        if (wanted != e->d_name)
+            continue;
+        struct stat st;
+        found = e->d_type == DT_DIR ||
+                (e->d_type == DT_UNKNOWN &&
+                 ::lstat(QFile::encodeName(dir % QLatin1Char('/') % name).constData(), &st) == 0 &&
+                 S_ISDIR(st.st_mode));
+        break;
+    }
+    ::closedir(d);
+    return found;
+}
+
+// A folder (not a file, nor another spelling of the name, nor a link) that may hold a report.
+bool isReportFolder(const QString& reportsDir, const QString& name)
+{
+    return QFileInfo(reportsDir % QLatin1Char('/') % name).isDir() &&
+           listedAsFolder(reportsDir, name);
+}
+
+// Records made before FolderName was kept have only FolderPath.
+bool recordsAnalysis(const QString& ini, const QString& folderPath, const QString& folderName)
+{
+    if (!QFileInfo(ini).isFile())
+        return false;
+    QSettings record(ini, QSettings::IniFormat);
+    const QVariant name = record.value(FolderNameKey);
+    return record.value(FolderPathKey, QString()).toString() == folderPath &&
+           (!name.isValid() || name.toString() == folderName);
+}
+
+// Makes report.ini of `dir` record this analysis unless it exists: written aside, synced, and
+// linked into place, so that of two processes exactly one claims the folder. *mine says
+// whether the record (ours or found) is this analysis'.
+FileWrite::Result claimRecord(const QString& dir, const QString& folderPath,
+                              const QString& folderName, bool* mine)
+{
+    const QString ini = dir + QLatin1String("/report.ini");
+    *mine = false;
+    if (QFileInfo::exists(ini)) {
+        *mine = recordsAnalysis(ini, folderPath, folderName);
+        return FileWrite::success();
+    }
+    const QString temp = RawFile::tempBeside(ini);
+    {
+        QSettings record(temp, QSettings::IniFormat);
+        record.setValue(FolderPathKey, folderPath);
+        record.setValue(FolderNameKey, folderName);
+        record.sync();
+        if (record.status() != QSettings::NoError) {
+            QFile::remove(temp);
+            // QSettings does not say why; a file of our own does.
+            const FileWrite::Result probe = RawFile::createExclusive(temp, "0", true);
+            QFile::remove(temp);
+            return probe ? RawFile::failure(ini, EIO) : probe;
+        }
+    }
+    const FileWrite::Result linked = RawFile::linkInPlace(temp, ini, true);
+    if (linked || linked.error == EEXIST) {
+        *mine = recordsAnalysis(ini, folderPath, folderName);
+        return FileWrite::success();
+    }
+    return linked;
+}
+
 }  // namespace
 
 QString iniPath(const QString& reportsDir, const QString& reportFolderName)
@@ -46,22 +129,41 @@ QString iniPath(const QString& reportsDir, const QString& reportFolderName)
 FileWrite::Result chooseFolder(const QString& reportsDir, const QString& folderName,
                                const QString& folderPath, QString* folder)
 {
+    const FileWrite::Result reports = FileWrite::makePath(reportsDir);
+    if (!reports)
+        return reports;
     QString candidate = folderName;
-    for (qint64 counter = 1;; ++counter) {
-        const QString dir = QStringLiteral("%1/%2").arg(reportsDir, candidate);
-        const QFileInfo info(dir);
-        if (!info.exists()) {
-            *folder = candidate;
-            return FileWrite::makePath(dir);
-        }
-        if (info.isDir()) {
-            const QString ini = iniPath(reportsDir, candidate);
-            if (!QFileInfo::exists(ini) || readFolderPath(ini) == folderPath) {
-                *folder = candidate;
-                return FileWrite::success();
+    int raced = 0;
+    for (qint64 counter = 1;;) {
+        const QString dir = reportsDir % QLatin1Char('/') % candidate;
+        const QByteArray native = QFile::encodeName(dir);
+        struct stat st;
+        bool mine = false;
+        if (::lstat(native.constData(), &st) != 0) {
+            if (errno != ENOENT)
+                return RawFile::failure(dir, errno);
+            // mkdir, not mkpath: "exists" means that another process has just made it, and
+            // whose it is must be looked at again.
+            if (::mkdir(native.constData(), 0777) == 0) {
+                const FileWrite::Result claimed = claimRecord(dir, folderPath, folderName, &mine);
+                if (!claimed)
+                    return claimed;
+            } else if (errno != EEXIST) {
+                return RawFile::failure(dir, errno);
+            } else if (++raced < 3) {
+                continue;
             }
+        } else if (isReportFolder(reportsDir, candidate)) {
+            const FileWrite::Result claimed = claimRecord(dir, folderPath, folderName, &mine);
+            if (!claimed)
+                return claimed;
         }
-        candidate = QStringLiteral("%1_%2").arg(folderName, QString::number(counter));
+        if (mine) {
+            *folder = candidate;
+            return FileWrite::success();
+        }
+        candidate = QStringLiteral("%1_%2").arg(folderName, QString::number(counter++));
+        raced = 0;
     }
 }
 
@@ -69,11 +171,12 @@ QString findFolder(const QString& reportsDir, const QString& folderName, const Q
 {
     QString candidate = folderName;
     for (qint64 counter = 1;; ++counter) {
-        const QString dir = QStringLiteral("%1/%2").arg(reportsDir, candidate);
-        if (!QFileInfo(dir).isDir())
+        const QString dir = reportsDir % QLatin1Char('/') % candidate;
+        struct stat st;
+        if (::lstat(QFile::encodeName(dir).constData(), &st) != 0)
             return QString();
-        const QString ini = iniPath(reportsDir, candidate);
-        if (QFileInfo::exists(ini) && readFolderPath(ini) == folderPath)
+        if (isReportFolder(reportsDir, candidate) &&
+            recordsAnalysis(dir + QLatin1String("/report.ini"), folderPath, folderName))
             return candidate;
         candidate = QStringLiteral("%1_%2").arg(folderName, QString::number(counter));
     }

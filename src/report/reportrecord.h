@@ -5,22 +5,29 @@
 #include "report/filewrite.h"
 
 // report.ini of a report folder. FolderPath and ReportExist are "General/..." keys (stored as
-// "[%General]" by QSettings, as the folder scanner reads them); the rest live in ReportData.
+// "[%General]" by QSettings, as the folder scanner reads them); FolderName lives in Report,
+// the rest in ReportData.
 namespace ReportRecord {
 
 // "<reportsDir>/<reportFolderName>/report.ini"
 QString iniPath(const QString& reportsDir, const QString& reportFolderName);
 
-// The report folder of the analysis folder <folderPath>/<folderName>: the folder name, or
-// the name with "_1", "_2", ... appended, whichever first is free, has no report.ini, or
-// records the same FolderPath. A free name is created as a directory (with the reports folder
-// when missing); *folder receives the name. A plain file in the way is skipped, since a
-// report folder can never be made there.
+// The report folder of the analysis folder <folderPath>/<folderName>: the folder name, or the
+// name with "_1", "_2", ... appended, whichever first is free or already this analysis'.
+// Several processes may choose at once (workstations sharing the application directory): a
+// free name is taken with mkdir, which fails for all but one of them, and a folder is this
+// analysis' only once its report.ini says so. That record is written aside and linked into
+// place with General/FolderPath and Report/FolderName, so of two claims exactly one wins.
+// A folder counts only under its exact name as listed on disk (a case-insensitive share
+// finds "BL12.D" for "bl12.D"), and its record must give this folder path, and this folder
+// name or none (records made before the name was kept). A plain file, another analysis'
+// folder or another spelling is passed over. The reports folder is made when missing;
+// *folder receives the name.
 FileWrite::Result chooseFolder(const QString& reportsDir, const QString& folderName,
                                const QString& folderPath, QString* folder);
 
-// The report folder that records this analysis folder, walking the same names as
-// chooseFolder up to the first that does not exist; empty when there is none. Creates nothing.
+// The report folder that records this analysis folder, by the same rules, walking the same
+// names up to the first where nothing exists; empty when there is none. Creates nothing.
 QString findFolder(const QString& reportsDir, const QString& folderName, const QString& folderPath);
 
 // Creates the record with General/FolderPath when the file does not exist yet.

@@ -282,17 +282,10 @@ FileWrite::Result ReportStage::apply(const QString& appDir, const QString& folde
         QList<History::Entry> entries;
         for (const QString& line : history)
             entries << History::parse(line);
-        const QString path = History::path(folder);
-        const bool existed = QFileInfo::exists(path);
-        const qint64 before = QFileInfo(path).size();
-        const FileWrite::Result appended = History::append(path, entries);
+        // Entries already there (a commit replayed after a crash) are not written twice; a
+        // failed append leaves the history as it was.
+        const FileWrite::Result appended = History::append(History::path(folder), entries);
         if (!appended) {
-            // Lines that reached the file before the failure must not claim the change.
-            QFile file(path);
-            if (!existed)
-                file.remove();
-            else if (file.size() > before)
-                file.resize(before);
             rollBack(appDir, folder, moves, moves.size());
             return appended;
         }

@@ -7,6 +7,7 @@
 #include "report/pageprinter.h"
 #include "report/reportfiles.h"
 #include "report/reporthtml.h"
+#include "report/reportlock.h"
 #include "report/syscalls.h"
 
 #include <QCryptographicHash>
@@ -113,7 +114,88 @@ Outcome ReportUnit::stageFailed(const FileWrite::Result& result)
 void ReportUnit::endJob()
 {
     m_stage->discard();
+    m_lock.reset();
     m_running = false;
+}
+
+Outcome ReportUnit::lockReport(ReportLock& lock, const QString& folder, const QString& operatorName,
+                               unsigned char language)
+{
+    const QString nothing = pick(language, "Nothing was written.", "Ничего не записано.");
+    switch (lock.tryAcquire(operatorName)) {
+    case ReportLock::State::Acquired:
+        return Outcome();
+    case ReportLock::State::HeldByOther:
+        return Outcome{Failure::InUse, ReportLock::inUseMessage(lock.holder(), language) % QLatin1Char('\n') % nothing};
+    case ReportLock::State::Failed:
+        return Outcome{Failure::WriteFailed, FileWrite::message(lock.error(), language) % QLatin1Char('\n') % nothing};
+    case ReportLock::State::Stale:
+        break;
+    }
+    const ReportLock::Holder seen = lock.holder();
+    if (!m_confirm || !m_confirm(ReportLock::staleQuestion(seen, language)))
+        return Outcome{Failure::Cancelled, QString()};
+    if (!lock.breakStale(seen) || lock.tryAcquire(operatorName) != ReportLock::State::Acquired)
+        return Outcome{Failure::InUse, ReportLock::inUseMessage(lock.holder(), language) % QLatin1Char('\n') % nothing};
+    const FileWrite::Result recorded = recordLockBreak(
+        folder, History::lockBroken(QDateTime::currentDateTime(), operatorName, seen.operatorName,
+                                    seen.host, seen.pid, seen.started));
+    if (!recorded) {
+        lock.release();
+        return Outcome{Failure::WriteFailed, FileWrite::message(recorded, language) % QLatin1Char('\n') % nothing};
+    }
+    return Outcome();
+}
+
+FileWrite::Result ReportUnit::recordLockBreak(const QString& folder, const History::Entry& entry)
+{
+    // Finished first: the broken holder may have been in the middle of a commit.
+    FileWrite::Result r = ReportStage::recover(m_appDir, folder);
+    ReportStage stage(m_appDir);
+    if (r)
+        r = stage.open(folder, newTransactionId());
+    if (!r)
+        return r;
+    const QList<History::Entry> entries = History::inTransaction({entry}, stage.transactionId());
+    const QString iniPath = folder + QLatin1String("/report.ini");
+    if (QFileInfo::exists(iniPath)) {
+        QByteArray base;
+        r = loadRecord(iniPath, &base);
+        const QString head = History::headAfter(History::path(folder), entries);
+        if (r)
+            r = stageRecord(stage, iniPath, base, [&](QSettings& ini) {
+                ini.setValue(QStringLiteral("Report/HistoryHead"), head);
+            });
+        if (!r)
+            return r;
+    }
+    stage.addHistory({History::format(entries.first())});
+    return stage.commit();
+}
+
+QList<History::Entry> ReportUnit::commitEntries(QList<History::Entry> entries, int version,
+                                                const QString& sha256, const QString& reason)
+{
+    for (History::Entry& e : entries) {
+        e.reportVersion = version;
+        e.pdf = sha256;
+        e.reason = reason;
+    }
+    return History::inTransaction(entries, m_stage->transactionId());
+}
+
+int ReportUnit::version(const QString& reportFolder)
+{
+    return QSettings(reportFolder + QLatin1String("/report.ini"), QSettings::IniFormat)
+        .value(QStringLiteral("Report/Version"), 1)
+        .toInt();
+}
+
+QString ReportUnit::historyHead(const QString& reportFolder)
+{
+    return QSettings(reportFolder + QLatin1String("/report.ini"), QSettings::IniFormat)
+        .value(QStringLiteral("Report/HistoryHead"))
+        .toString();
 }
 
 FileWrite::Result ReportUnit::loadRecord(const QString& iniPath, QByteArray* bytes)
@@ -151,15 +233,17 @@ Outcome ReportUnit::begin(const Request& request)
     if (!r)
         return stopWrite(r);
     m_job.reportFolder = reportFolderPath(m_job.reportFolderName);
+    m_lock = std::make_unique<ReportLock>(m_job.reportFolder);
+    const Outcome locked = lockReport(*m_lock, m_job.reportFolder, m_job.operatorName, m_job.language);
+    if (!locked.ok())
+        return stop(locked.failure, locked.message);
     r = ReportStage::recover(m_appDir, m_job.reportFolder);
     if (!r)
         return stopWrite(r);
     reach(Checkpoint::FolderChosen);
 
     const QString iniPath = ReportRecord::iniPath(m_reportsDir, m_job.reportFolderName);
-    r = ReportRecord::writeFolderPathIfMissing(iniPath, m_job.folderPath);
-    if (r)
-        r = loadRecord(iniPath, &m_recordBytes);
+    r = loadRecord(iniPath, &m_recordBytes);
     if (!r)
         return stopWrite(r);
     const QSettings record(iniPath, QSettings::IniFormat);
@@ -305,7 +389,12 @@ Outcome ReportUnit::resultsIn(const QVector<double>& results, const QVector<doub
 
     const ReportJob& job = m_job;
     const QString conclusion = ReportHtml::conclusion(job.markers, job.typeCode, job.language);
-    r = stageRecord(ReportRecord::iniPath(m_reportsDir, job.reportFolderName), m_recordBytes,
+    const QList<History::Entry> entries = commitEntries(
+        {History::produced(now, job.operatorName, job.typeCode, job.deviceSerial, job.deviceVersion,
+                           job.folderPath, job.folderName)},
+        job.version, sha, job.reason);
+    const QString head = History::headAfter(History::path(folder), entries);
+    r = stageRecord(*m_stage, ReportRecord::iniPath(m_reportsDir, job.reportFolderName), m_recordBytes,
                     [&](QSettings& ini) {
         const QString code = job.exportData.probeCode;
         ini.beginGroup(QStringLiteral("ReportData"));
@@ -328,18 +417,24 @@ Outcome ReportUnit::resultsIn(const QVector<double>& results, const QVector<doub
         ini.setValue(QStringLiteral("Released"), now.toString(Qt::ISODate));
         ini.setValue(QStringLiteral("Produced"), job.transactionId);
         ini.setValue(QStringLiteral("Language"), int(job.language));
+        ini.setValue(QStringLiteral("HistoryHead"), head);
         ini.endGroup();
     });
     if (!r)
         return stageFailed(r);
-    const History::Entry entry = History::produced(now, m_job.operatorName, m_job.typeCode,
-                                                   m_job.deviceSerial, m_job.deviceVersion,
-                                                   m_job.folderPath, m_job.folderName);
-    m_stage->addHistory({History::format(entry)});
+    for (const History::Entry& e : entries)
+        m_stage->addHistory({History::format(e)});
+    if (!m_lock->isHeld())
+        return stop(Failure::InUse, pick(m_job.language,
+                                         "The lock of this report was broken by another workstation. "
+                                         "The report was not changed.",
+                                         "Блокировку этого отчета сняли на другом рабочем месте. Отчет не "
+                                         "изменен."));
     r = m_stage->commit();
     if (!r)
         return stopWrite(r);
     reach(Checkpoint::Committed);
+    m_lock.reset();
     m_running = false;
     emit pdfWritten(m_pdfDir + QLatin1Char('/') + m_job.pdfName, true);
     return Outcome();
@@ -472,14 +567,15 @@ FileWrite::Result ReportUnit::stagePdf(const QString& html, const QString& baseD
     return r;
 }
 
-FileWrite::Result ReportUnit::stageRecord(const QString& iniPath, const QByteArray& base,
+FileWrite::Result ReportUnit::stageRecord(ReportStage& stage, const QString& iniPath,
+                                          const QByteArray& base,
                                           const std::function<void(QSettings&)>& edit)
 {
     QByteArray bytes;
-    const FileWrite::Result r = FileWrite::iniBytes(m_stage->stagingDir(), base, edit, &bytes);
+    const FileWrite::Result r = FileWrite::iniBytes(stage.stagingDir(), base, edit, &bytes);
     if (!r)
         return FileWrite::failure(iniPath, r.reason, r.error);
-    return m_stage->put(ReportStage::RecordName, bytes);
+    return stage.put(ReportStage::RecordName, bytes);
 }
 
 QString ReportUnit::reportFolderPath(const QString& reportFolderName) const

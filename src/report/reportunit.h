@@ -4,6 +4,7 @@
 #include <QString>
 #include <QVector>
 
+#include <functional>
 #include <memory>
 
 #include "report/history.h"
@@ -13,6 +14,7 @@
 
 class PagePrinter;
 class QSettings;
+class ReportLock;
 
 // The one owner of the report folders: it produces a report, changes its printed values
 // (Apply, Default) and writes its PDF. Nothing else writes a report folder's files. Every
@@ -29,6 +31,10 @@ class ReportUnit : public QObject
 public:
     ReportUnit(const QString& appDir, PagePrinter* printer, QObject* parent = nullptr);
     ~ReportUnit() override;
+
+    // Asks the operator a Yes/No question (breaking a lock left by a program that no longer
+    // runs); without it such a lock is never broken.
+    void setConfirmation(std::function<bool(const QString& question)> confirm) { m_confirm = std::move(confirm); }
 
     QString appDir() const { return m_appDir; }
     QString reportsDir() const { return m_reportsDir; }
@@ -95,7 +101,10 @@ public:
     static QString producedTx(const QString& reportFolder);
 
     // Finishes or removes what a crash left in the report folders. Called at start.
-    void recoverAll();
+    void recoverAll(const QString& operatorName = QString(), unsigned char language = 0);
+    // The current version of a report and the hash its history must end with.
+    static int version(const QString& reportFolder);
+    static QString historyHead(const QString& reportFolder);
 
 signals:
     // The progress window moves on (stages 1, 6 and 7; the device moves it through 2 to 5).
@@ -109,14 +118,23 @@ private:
     FileWrite::Result loadRecord(const QString& iniPath, QByteArray* bytes);
     FileWrite::Result stagePdf(const QString& html, const QString& baseDir, const QString& target,
                                unsigned char language, QString* sha256, Outcome* printFailure);
-    FileWrite::Result stageRecord(const QString& iniPath, const QByteArray& base,
+    FileWrite::Result stageRecord(ReportStage& stage, const QString& iniPath, const QByteArray& base,
                                   const std::function<void(QSettings&)>& edit);
     Outcome commitChange(const Change& change, const ReportRecord::PrintValues& values,
-                         const QList<History::Entry>& changes, bool newVersion);
+                         const QList<History::Entry>& changes, bool newVersion, ReportLock& lock);
     QString amendmentLine(int version, const QDateTime& replaced, const QString& reason,
                           unsigned char language) const;
     QString newTransactionId() const;
     void endJob();
+    // Takes the report's lock for the operator; a lock left by a program that no longer runs
+    // is broken after the operator agrees, and the break recorded in the history.
+    Outcome lockReport(ReportLock& lock, const QString& folder, const QString& operatorName,
+                       unsigned char language);
+    FileWrite::Result recordLockBreak(const QString& folder, const History::Entry& entry);
+    // The history entries of a commit: version, PDF hash, reason and the commit's identity;
+    // the record keeps the head they leave.
+    QList<History::Entry> commitEntries(QList<History::Entry> entries, int version,
+                                        const QString& sha256, const QString& reason);
 
     QString m_appDir;
     QString m_reportsDir;
@@ -128,4 +146,6 @@ private:
     bool m_running = false;
     QByteArray m_recordBytes;  // the record as it was when the job began
     std::unique_ptr<ReportStage> m_stage;
+    std::unique_ptr<ReportLock> m_lock;  // held from begin() to the end of the run
+    std::function<bool(const QString&)> m_confirm;
 };

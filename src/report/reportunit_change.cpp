@@ -3,6 +3,7 @@
 
 #include "report/reportfiles.h"
 #include "report/reporthtml.h"
+#include "report/reportlock.h"
 #include "report/syscalls.h"
 
 #include <QDir>
@@ -67,6 +68,10 @@ Outcome ReportUnit::apply(const Change& change)
         return Outcome{Failure::InUse, pick(lang, "A report is being produced. Try again when it has finished.",
                                             "Идет формирование отчета. Повторите, когда оно закончится.")};
     const QString iniPath = change.reportFolder + QLatin1String("/report.ini");
+    ReportLock lock(change.reportFolder);
+    const Outcome locked = lockReport(lock, change.reportFolder, change.operatorName, lang);
+    if (!locked.ok())
+        return locked;
     FileWrite::Result r = ReportStage::recover(m_appDir, change.reportFolder);
     QByteArray base;
     if (r)
@@ -105,7 +110,8 @@ Outcome ReportUnit::apply(const Change& change)
     changes = History::changes(now, change.operatorName, stored, values);
     if (changes.isEmpty())
         return Outcome();
-    return commitChange(change, values, changes, true);
+    const Outcome committed = commitChange(change, values, changes, true, lock);
+    return committed;
 }
 
 Outcome ReportUnit::rebuildPdf(const QString& reportFolder, unsigned char language)
@@ -117,12 +123,17 @@ Outcome ReportUnit::rebuildPdf(const QString& reportFolder, unsigned char langua
     Change change;
     change.reportFolder = reportFolder;
     change.language = language;
+    ReportLock lock(reportFolder);
+    const Outcome locked = lockReport(lock, reportFolder, QString(), language);
+    if (!locked.ok())
+        return locked;
     return commitChange(change, ReportRecord::readPrint(reportFolder + QLatin1String("/report.ini")), {},
-                        false);
+                        false, lock);
 }
 
 Outcome ReportUnit::commitChange(const Change& change, const ReportRecord::PrintValues& values,
-                                 const QList<History::Entry>& changes, bool newVersion)
+                                 const QList<History::Entry>& changes, bool newVersion,
+                                 ReportLock& lock)
 {
     const unsigned char lang = change.language;
     const QString folder = change.reportFolder;
@@ -189,20 +200,32 @@ Outcome ReportUnit::commitChange(const Change& change, const ReportRecord::Print
     }
     if (!r)
         return failed(r);
-    r = stageRecord(iniPath, base, [&](QSettings& ini) {
+    const QList<History::Entry> entries = commitEntries(changes, version, sha, change.reason);
+    const QString head = entries.isEmpty() ? historyHead(folder)
+                                           : History::headAfter(History::path(folder), entries);
+    r = stageRecord(*m_stage, iniPath, base, [&](QSettings& ini) {
         for (const Field& f : kFields)
             ini.setValue(QLatin1String("ReportData/") + QLatin1String(f.key), values.*f.value);
         ini.setValue(QStringLiteral("Report/PdfName"), QFileInfo(pdf).fileName());
         ini.setValue(QStringLiteral("Report/Version"), version);
         if (newVersion)
             ini.setValue(QStringLiteral("Report/Released"), now.toString(Qt::ISODate));
+        if (!head.isEmpty())
+            ini.setValue(QStringLiteral("Report/HistoryHead"), head);
     });
     if (!r)
         return failed(r);
     QStringList lines;
-    for (const History::Entry& e : changes)
+    for (const History::Entry& e : entries)
         lines << History::format(e);
     m_stage->addHistory(lines);
+    if (!lock.isHeld()) {
+        m_stage->discard();
+        return Outcome{Failure::InUse, pick(lang, "The lock of this report was broken by another workstation. "
+                                                  "Nothing was saved.",
+                                            "Блокировку этого отчета сняли на другом рабочем месте. Ничего не "
+                                            "сохранено.")};
+    }
     r = m_stage->commit();
     if (!r) {
         return Outcome{Failure::WriteFailed,
@@ -213,13 +236,17 @@ Outcome ReportUnit::commitChange(const Change& change, const ReportRecord::Print
     return Outcome();
 }
 
-void ReportUnit::recoverAll()
+void ReportUnit::recoverAll(const QString& operatorName, unsigned char language)
 {
     const QStringList folders = QDir(m_reportsDir).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString& name : folders) {
         const QString folder = reportFolderPath(name);
-        if (QFileInfo::exists(folder + QLatin1Char('/') + ReportStage::CommitName)
-            || QFileInfo::exists(folder + QLatin1Char('/') + ReportStage::StagingName))
+        if (!QFileInfo::exists(folder + QLatin1Char('/') + ReportStage::CommitName)
+            && !QFileInfo::exists(folder + QLatin1Char('/') + ReportStage::StagingName))
+            continue;
+        // A change that another running instance is making is that instance's to finish.
+        ReportLock lock(folder);
+        if (lockReport(lock, folder, operatorName, language).ok())
             ReportStage::recover(m_appDir, folder);
     }
     // Temporary files of writes that a crash cut short.

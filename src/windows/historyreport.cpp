@@ -7,7 +7,12 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTableWidget>
+#include <QTimer>
+
+#include "app/desktop.h"
+#include "app/messagebox.h"
 
 namespace {
 
@@ -26,17 +31,14 @@ QString oneLine(QString text)
     return text.replace(QLatin1Char('\t'), QLatin1Char(' '));
 }
 
-QString fieldLabel(const QString& key, uchar lang)
+QString versionText(const History::Entry& e, uchar lang)
 {
-    if (key == QLatin1String("ProbeNamePrint"))
-        return tr2(lang, "Analysis name", "Название анализа");
-    if (key == QLatin1String("ProbeIDPrint"))
-        return tr2(lang, "Analysis code", "Код анализа");
-    if (key == QLatin1String("PatientPrint"))
-        return tr2(lang, "Patient name", "Имя пациента");
-    if (key == QLatin1String("ConclusionPrint"))
-        return tr2(lang, "Conclusion", "Заключение");
-    return key;
+    QString text;
+    if (e.reportVersion > 0)
+        text += tr2(lang, "; version %1", "; версия %1").arg(e.reportVersion);
+    if (!e.reason.isEmpty())
+        text += tr2(lang, "; reason: «%1»", "; причина: «%1»").arg(oneLine(e.reason));
+    return text;
 }
 
 // Time, operator, what happened, details.
@@ -46,32 +48,42 @@ QStringList columns(const History::Entry& e, uchar lang)
     if (e.kind == Kind::Unreadable)
         return {QString(), QString(), tr2(lang, "Unreadable entry", "Нечитаемая запись"),
                 oneLine(e.line)};
-    QString when = History::timeText(e.when).replace(QLatin1Char('T'), QLatin1Char(' '));
-    when.insert(when.size() - 6, QLatin1Char(' '));  // before the offset
+    const QString when = History::displayTime(e.when);
     if (e.kind == Kind::Changed) {
         QString oldValue = e.oldValue;
         QString newValue = e.newValue;
-        if (e.field == QLatin1String("ConclusionPrint")) {  // stored with <br> for line breaks
+        if (e.field == QLatin1String("ConclusionPrint")) { // stored with <br> for line breaks
             oldValue.replace(QLatin1String("<br>"), QLatin1String("\n"));
             newValue.replace(QLatin1String("<br>"), QLatin1String("\n"));
         }
-        return {when, oneLine(e.operatorName), fieldLabel(e.field, lang),
-                QString::fromUtf8("«%1» → «%2»").arg(oneLine(oldValue), oneLine(newValue))};
+        return {when, oneLine(e.operatorName), History::fieldLabel(e.field, lang),
+                QString::fromUtf8("«%1» → «%2»").arg(oneLine(oldValue), oneLine(newValue)) +
+                    versionText(e, lang)};
     }
+    if (e.kind == Kind::LockBroken)
+        return {when, oneLine(e.operatorName), tr2(lang, "Lock broken", "Блокировка снята"),
+                oneLine(tr2(lang, "held by %1 on %2, process %3, since %4",
+                            "удерживалась: %1 на компьютере %2, процесс %3, с %4")
+                            .arg(e.holderOperator, e.holderHost, e.holderPid, e.holderStarted))};
     const QString unread = QStringLiteral("?");
     const QString device = e.serial.isEmpty() && e.version.isEmpty()
-        ? tr2(lang, "device not identified", "прибор не опознан")
-        : tr2(lang, "device %1, version %2", "прибор %1, версия %2")
-              .arg(e.serial.isEmpty() ? unread : e.serial, e.version.isEmpty() ? unread : e.version);
-    const QString analysis = QDir::toNativeSeparators(QStringLiteral("%1/%2").arg(e.folderPath, e.folderName));
-    return {when, oneLine(e.operatorName), tr2(lang, "Report produced", "Отчет сформирован"),
-            oneLine(tr2(lang, "calculation type %1; %2; analysis %3", "тип расчета %1; %2; анализ %3")
-                        .arg(e.typeCode, device, analysis))};
+                               ? tr2(lang, "device not identified", "прибор не опознан")
+                               : tr2(lang, "device %1, version %2", "прибор %1, версия %2")
+                                     .arg(e.serial.isEmpty() ? unread : e.serial,
+                                          e.version.isEmpty() ? unread : e.version);
+    const QString analysis =
+        QDir::toNativeSeparators(QStringLiteral("%1/%2").arg(e.folderPath, e.folderName));
+    return {
+        when, oneLine(e.operatorName), tr2(lang, "Report produced", "Отчет сформирован"),
+        oneLine(tr2(lang, "calculation type %1; %2; analysis %3", "тип расчета %1; %2; анализ %3")
+                    .arg(e.typeCode, device, analysis)) +
+            versionText(e, lang)};
 }
 
-}  // namespace
+} // namespace
 
-historyReport::historyReport(QWidget* parent) : QWidget(parent)
+historyReport::historyReport(QWidget* parent)
+    : QWidget(parent)
 {
     setObjectName(QStringLiteral("historyReport"));
     setWindowModality(Qt::ApplicationModal);
@@ -97,8 +109,12 @@ historyReport::historyReport(QWidget* parent) : QWidget(parent)
 
     m_note = new QLabel(this);
     m_note->setObjectName(QStringLiteral("labelNote"));
-    m_note->setGeometry(10, 400, 511, 31);
+    m_note->setGeometry(10, 400, 411, 31);
     m_note->setWordWrap(true);
+
+    m_open = new QPushButton(this);
+    m_open->setObjectName(QStringLiteral("pb_OpenVersion"));
+    m_open->setGeometry(430, 400, 101, 31);
 
     m_copy = new QPushButton(this);
     m_copy->setObjectName(QStringLiteral("pb_Copy"));
@@ -109,6 +125,13 @@ historyReport::historyReport(QWidget* parent) : QWidget(parent)
 
     connect(m_copy, &QPushButton::clicked, this, &historyReport::copyList);
     connect(m_exit, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_open, &QPushButton::clicked, this, &historyReport::openVersion);
+    connect(m_list, &QTableWidget::cellDoubleClicked, this, &historyReport::openVersion);
+    connect(m_list, &QTableWidget::currentCellChanged, this, [this] {
+        const History::Entry* e = selectedEntry();
+        m_open->setEnabled(e && m_versionFiles.contains(e->reportVersion));
+    });
+    new QShortcut(QKeySequence(Qt::Key_Escape), this, SLOT(close()));
     SetLang(1);
 }
 
@@ -118,23 +141,43 @@ void historyReport::SetPosition(int g_w, int g_h)
     setFixedSize(760, 441);
 }
 
+void historyReport::setCurrent(const QString& pdfPath, int version, const QString& expectedHead)
+{
+    m_currentPdf = pdfPath;
+    m_currentVersion = version;
+    m_expectedHead = expectedHead;
+}
+
 void historyReport::ShowWindow(QString folderName)
 {
     m_folderName = QFileInfo(folderName).fileName();
     m_readError = FileWrite::success();
-    m_entries = History::read(History::path(folderName), &m_readError);
+    const QString path = History::path(folderName);
+    m_entries = History::read(path, &m_readError);
+    m_versionFiles = History::versionFiles(folderName, m_currentPdf, m_currentVersion);
+    m_verdict =
+        m_readError ? History::verify(path, m_expectedHead, m_versionFiles) : History::Verdict();
+    setCurrent(QString(), 0, QString());
     fill();
     show();
+    // After the caller has set the language and placed the window.
+    if (!m_verdict.intact()) {
+        QTimer::singleShot(0, this, [this] {
+            MessageBox::warning(tr2(m_language, "Attention", "Внимание"),
+                                History::alteredMessage(m_verdict, m_language),
+                                tr2(m_language, "Ok", "Ок"));
+        });
+    }
 }
 
 void historyReport::SetLang(uchar lang)
 {
     m_language = lang == 0 ? 0 : 1;
-    m_list->setHorizontalHeaderLabels({tr2(m_language, "Date and time", "Дата и время"),
-                             tr2(m_language, "Operator", "Оператор"),
-                             tr2(m_language, "Change", "Изменение"),
-                             tr2(m_language, "Details", "Подробности")});
+    m_list->setHorizontalHeaderLabels(
+        {tr2(m_language, "Date and time", "Дата и время"), tr2(m_language, "Operator", "Оператор"),
+         tr2(m_language, "Change", "Изменение"), tr2(m_language, "Details", "Подробности")});
     m_copy->setText(tr2(m_language, "Copy", "Копировать"));
+    m_open->setText(tr2(m_language, "Open version", "Открыть версию"));
     m_exit->setText(tr2(m_language, "Exit", "Выход"));
     fill();
 }
@@ -145,11 +188,22 @@ void historyReport::fill()
     m_list->clearContents();
     m_list->setRowCount(m_entries.size());
     // The file is in the order the entries were made; the newest is wanted first.
+    const int named = m_verdict.intact() ? -1 : m_verdict.index;
     for (int row = 0; row < m_entries.size(); ++row) {
-        const QStringList cells = columns(m_entries.at(m_entries.size() - 1 - row), m_language);
+        const int index = m_entries.size() - 1 - row;
+        QStringList cells = columns(m_entries.at(index), m_language);
+        if (index < m_verdict.unprotected)
+            cells.last() += tr2(m_language, " — not protected (written before version 3.6)",
+                                " — не защищена (записана до версии 3.6)");
+        // The entry a warning names, and the one before it when the two do not follow each other.
+        const bool suspect =
+            index == named ||
+            (index == named - 1 && m_verdict.problem == History::Verdict::Problem::NotFollowing);
         for (int c = 0; c < cells.size(); ++c) {
             auto* item = new QTableWidgetItem(cells.at(c));
             item->setTextAlignment(Qt::AlignLeft | Qt::AlignTop);
+            if (suspect)
+                item->setForeground(Qt::red);
             m_list->setItem(row, c, item);
         }
     }
@@ -163,6 +217,22 @@ void historyReport::fill()
     else
         m_note->clear();
     m_copy->setEnabled(!m_entries.isEmpty());
+    m_open->setEnabled(false);
+}
+
+const History::Entry* historyReport::selectedEntry() const
+{
+    const int row = m_list->currentRow();
+    if (row < 0 || row >= m_entries.size())
+        return nullptr;
+    return &m_entries.at(m_entries.size() - 1 - row);
+}
+
+void historyReport::openVersion()
+{
+    const History::Entry* e = selectedEntry();
+    if (e && m_versionFiles.contains(e->reportVersion))
+        Desktop::openUrl(QUrl::fromLocalFile(m_versionFiles.value(e->reportVersion)));
 }
 
 QString historyReport::listText() const

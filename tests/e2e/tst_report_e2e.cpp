@@ -128,7 +128,7 @@ private slots:
         QVERIFY(!f.window->progressWindow()->isVisible());
         QVERIFY(!QFile::exists(f.app.file("reports/UR_1.D/UR_1_report.html")));
         QCOMPARE(QSettings(f.app.file("reports/UR_1.D/report.ini"), QSettings::IniFormat).allKeys(),
-                 QStringList{"General/FolderPath"});
+                 QStringList({"General/FolderPath", "Report/FolderName"}));
         QCOMPARE(f.entry("UR_1.D", f.data)->foreground().color(), QColor(Qt::magenta));
 
         // The program stays usable: the next run with a healthy device succeeds.

@@ -27,9 +27,15 @@ Outcome run(UnitSandbox& s, int phase)
     return s.produce(kAnalysis, phase == Again ? QStringLiteral("Check") : QString());
 }
 
+// What was produced and changed; a lock left by the crashed run and broken after it is
+// recorded too, and does not count here.
 QList<History::Entry> historyOf(UnitSandbox& s)
 {
-    return History::read(History::path(s.reportFolderOf(kAnalysis)));
+    QList<History::Entry> entries = History::read(History::path(s.reportFolderOf(kAnalysis)));
+    entries.erase(std::remove_if(entries.begin(), entries.end(),
+                                 [](const History::Entry& e) { return e.kind == History::Entry::Kind::LockBroken; }),
+                  entries.end());
+    return entries;
 }
 
 bool isNew(UnitSandbox& s, int phase)
@@ -52,19 +58,38 @@ class TestWriteFailures : public QObject
     QMap<QString, QByteArray> m_snapshot[PhaseCount];
     int m_calls[PhaseCount][int(Sys::Op::Any) + 1] = {};
 
+    // The files of the reports as a reader compares them: a lock left by a crashed run and
+    // broken afterwards is recorded in the history and its head, which is no change of the
+    // report; the lock files and what a crash left of a single write are dealt with the next
+    // time the report is used.
+    static QMap<QString, QByteArray> compared(UnitSandbox& s, const QMap<QString, QByteArray>& files)
+    {
+        QMap<QString, QByteArray> out;
+        for (auto it = files.cbegin(); it != files.cend(); ++it) {
+            const QString& file = it.key();
+            if (FileWrite::isAbandonedTemp(s.file(file)) || file.endsWith("/.lock") || file.endsWith("/.history.lock"))
+                continue;
+            QList<QByteArray> lines = it.value().split('\n');
+            lines.erase(std::remove_if(lines.begin(), lines.end(), [](const QByteArray& l) {
+                            return l.contains("\tlockbroken\t") || l.startsWith("HistoryHead=");
+                        }),
+                        lines.end());
+            if (!(file.endsWith("/history.txt") && lines.join('\n').trimmed().isEmpty()))
+                out.insert(file, lines.join('\n'));
+        }
+        return out;
+    }
+
     // The report as it was: nothing of the run is left, and a first production leaves at most
     // the claimed folder with its record and the claimed PDF name.
     void checkOld(UnitSandbox& s, int phase)
     {
-        QMap<QString, QByteArray> now = s.snapshot();
-        // What a crash left of a single write is removed the next time the report is used.
-        for (const QString& file : now.keys()) {
-            if (FileWrite::isAbandonedTemp(s.file(file)))
-                now.remove(file);
-        }
+        const QMap<QString, QByteArray> now = compared(s, s.snapshot());
         if (phase != First) {
-            QCOMPARE(now.keys(), m_snapshot[phase].keys());
-            QVERIFY(now == m_snapshot[phase]);
+            const QMap<QString, QByteArray> before = compared(s, m_snapshot[phase]);
+            QCOMPARE(now.keys(), before.keys());
+            for (const QString& file : now.keys())
+                QVERIFY2(now.value(file) == before.value(file), qPrintable(file));
             return;
         }
         QVERIFY(!s.finished(kAnalysis));

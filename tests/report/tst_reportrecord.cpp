@@ -35,11 +35,12 @@ private slots:
     {
         const QString text = QStringLiteral("Иванов, \"Иван\"; =x [y] #z");
         QString folder;
-        QVERIFY(chooseFolder(reports(), QStringLiteral("001F.D"), QStringLiteral("/data/a"), &folder));
+        QVERIFY(chooseFolder(reports(), QStringLiteral("001F.D"), text, &folder));
         const QString ini = iniPath(reports(), folder);
-        QVERIFY(!writePrint(ini, {}) && !QFile::exists(ini));  // the editor never creates a record
+        const QString none = iniPath(reports(), QStringLiteral("none"));
+        QVERIFY(!writePrint(none, {}) && !QFile::exists(none));  // the editor never creates a record
         QVERIFY(!readReportExist(ini));
-        QVERIFY(writeFolderPathIfMissing(ini, text) && writeFolderPathIfMissing(ini, QStringLiteral("/data/other")));
+        QVERIFY(writeFolderPathIfMissing(ini, QStringLiteral("/data/other")));
         QVERIFY(writePrint(ini, {"edited", "edited", "edited", "edited"}));
         QVERIFY(saveCalc(ini, QStringLiteral("001F"), folder, text, text + "!"));
         QVERIFY(saveConclusion(ini, "Line one<br>" + text) && setReportExist(ini));
@@ -47,7 +48,7 @@ private slots:
         QSettings s(ini, QSettings::IniFormat);
         QStringList keys = s.allKeys();
         keys.sort();
-        QCOMPARE(keys.join(' '), QStringLiteral("General/FolderPath General/ReportExist ReportData/ConclusionDefault "
+        QCOMPARE(keys.join(' '), QStringLiteral("General/FolderPath General/ReportExist Report/FolderName ReportData/ConclusionDefault "
                                                 "ReportData/ConclusionPrint ReportData/PatientDefault "
                                                 "ReportData/PatientPrint ReportData/ProbeCode ReportData/ProbeIDDefault "
                                                 "ReportData/ProbeIDPrint ReportData/ProbeNameDefault "
@@ -84,14 +85,44 @@ private slots:
         QCOMPARE(findFolder(reports(), n, QStringLiteral("/data/d")), QString());
         QCOMPARE(QDir(reports()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 4);
 
-        // A folder without a record is adopted; a stray file in the way is skipped.
+        // A folder without a record is adopted; a stray file in the way is passed over, also when
+        // looking the folder up.
         QDir().mkpath(reports() + QStringLiteral("/Q.D"));
         QCOMPARE(produce(QStringLiteral("Q.D"), QStringLiteral("/other")), QStringLiteral("Q.D"));
         QFile stray(reports() + QStringLiteral("/Q.D_1"));
         QVERIFY(stray.open(QIODevice::WriteOnly));
         stray.close();
         QCOMPARE(produce(QStringLiteral("Q.D"), QStringLiteral("/p")), QStringLiteral("Q.D_2"));
+        QCOMPARE(findFolder(reports(), QStringLiteral("Q.D"), QStringLiteral("/p")),
+                 QStringLiteral("Q.D_2"));
         QVERIFY(QFileInfo(reports() + QStringLiteral("/Q.D_2")).isDir());
+    }
+
+    // Only a folder listed under exactly the name asked for, whose record names this analysis
+    // (or no folder name, as records of earlier versions), is this analysis' folder.
+    void foldersAreMatchedByExactNameAndRecord()
+    {
+        QString folder;
+        // A record without a folder name: only the name on disk tells the two apart.
+        QVERIFY(QDir().mkpath(reports() + "/BL12.D"));
+        QSettings(iniPath(reports(), "BL12.D"), QSettings::IniFormat)
+            .setValue("General/FolderPath", "/data");
+        // A case-insensitive share finds BL12.D when asked for bl12.D; a link does the same here.
+        QVERIFY(QFile::link("BL12.D", reports() + "/bl12.D"));
+        QCOMPARE(findFolder(reports(), "bl12.D", "/data"), QString());
+        QVERIFY(chooseFolder(reports(), "bl12.D", "/data", &folder));
+        QCOMPARE(folder, QStringLiteral("bl12.D_1"));
+        QCOMPARE(QStringList({findFolder(reports(), "bl12.D", "/data"),
+                              findFolder(reports(), "BL12.D", "/data")}),
+                 QStringList({"bl12.D_1", "BL12.D"}));
+
+        QVERIFY(QDir().mkpath(reports() + "/Old.D"));
+        QSettings(iniPath(reports(), "Old.D"), QSettings::IniFormat)
+            .setValue("General/FolderPath", "/p");
+        QCOMPARE(findFolder(reports(), "Old.D", "/p"), QStringLiteral("Old.D"));
+        QSettings(iniPath(reports(), "Old.D"), QSettings::IniFormat)
+            .setValue("Report/FolderName", "Other.D");
+        QVERIFY(chooseFolder(reports(), "Old.D", "/p", &folder) && folder == "Old.D_1");
     }
 };
 
