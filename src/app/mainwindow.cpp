@@ -16,7 +16,6 @@
 #include <QWebView>
 
 #include "app/about.h"
-#include "app/desktop.h"
 #include "app/messagebox.h"
 #include "catalogue/mainwindow_listwidget.h"
 #include "catalogue/thread_func.h"
@@ -26,6 +25,7 @@
 #include "device/devicelink.h"
 #include "windows/editreport.h"
 #include "windows/historyreport.h"
+#include "windows/pdfopener.h"
 #include "windows/progressinfo.h"
 #include "windows/settings.h"
 
@@ -51,6 +51,7 @@ MainWindow::MainWindow(QWidget* parent)
     statusBar()->addPermanentWidget(m_statusLabel, 0);
 
     LoadLocaleText();
+    m_pdfOpener = new PdfOpener(m_lang, this);
     m_statusLabel->setText(m_lang == 0 ? QStringLiteral(" Status: connection ")
                                        : QString::fromUtf8(" Статус: подключение "));
 
@@ -466,7 +467,7 @@ void MainWindow::showAbout()
 
 void MainWindow::proc_Clicked_Help()
 {
-    Desktop::openUrl(QUrl::fromLocalFile(QStringLiteral("%1/help/User manual.pdf").arg(m_appDir)));
+    m_pdfOpener->openManual(QStringLiteral("%1/help/User manual.pdf").arg(m_appDir));
 }
 
 void MainWindow::openServiceCommand()

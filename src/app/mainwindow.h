@@ -33,6 +33,7 @@ class Debug_TCP;
 class about;
 class BatchSummary;
 class historyReport;
+class PdfOpener;
 class QAction;
 
 // The shell: builds the two layouts, owns the secondary windows and the subsystem
@@ -267,6 +268,8 @@ private:
     QString m_pdfReportFolder;
 
     QLabel* m_statusLabel = nullptr;
+    // Print and the user manual: the viewer, or a way on when there is none.
+    PdfOpener* m_pdfOpener = nullptr;
 
     // Secondary windows, created once without parent.
     settings* m_operators = nullptr;

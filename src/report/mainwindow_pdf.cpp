@@ -16,6 +16,7 @@
 #include "app/messagebox.h"
 #include "report/filewrite.h"
 #include "report/reportrecord.h"
+#include "windows/pdfopener.h"
 
 QString MainWindow::pdfPathFor(const QString& reportFolderName) const
 {
@@ -146,9 +147,5 @@ void MainWindow::proc_Clicked_Print()
                             ReadLocale(LocaleText::Ok));
         return;
     }
-    if (!Desktop::openUrl(QUrl::fromLocalFile(path)))
-        MessageBox::warning(ReadLocale(LocaleText::Attention),
-                            m_lang == 0 ? QStringLiteral("No program to open PDF files was found.")
-                                        : QString::fromUtf8("Не найдена программа для открытия PDF."),
-                            ReadLocale(LocaleText::Ok));
+    m_pdfOpener->openReport(path, QStringLiteral("%1/%2").arg(m_reportsDir, folder));
 }

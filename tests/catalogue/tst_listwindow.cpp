@@ -2,16 +2,19 @@
 // filters, states and their buttons, what the buttons open, and a list that stays put.
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPrinter>
 #include <QPushButton>
 #include <QtTest>
 
 #include "app/desktop.h"
+#include "app/printdialog.h"
 #include "catalogue/sampletypes.h"
 #include "config/settings_common.h"
 #include "catalogue/thread_func.h"
 #include "device/devicelink.h"
 #include "report/markertable.h"
 #include "windows/editreport.h"
+#include "reportfolder.h"
 #include "workingwindow.h"
 
 static const QStringList NewControls{"pb_01", "actionMake_new"};
@@ -116,6 +119,76 @@ private slots:
         f.press("pb_01");
         f.press("actionMake_new");
         QCOMPARE(shownTexts().count("The hardware is not available. Check the connection settings."), 2);
+    }
+
+    // Print on a desktop whose xdg-open cannot show the PDF (stand-ins on PATH): the user is told
+    // within seconds and offered the report's own page through the print dialog, or its folder.
+    void print_withoutViewer_data()
+    {
+        QTest::addColumn<QString>("registered"); // what xdg-mime answers
+        QTest::addColumn<int>("exitCode");       // of xdg-open
+        QTest::addColumn<int>("choice");         // 0 Print..., 1 Open the folder, 2 Close
+        QTest::addColumn<QStringList>("shown");
+        const QString none = "No program to open PDF files was found.";
+        QTest::newRow("nothing registered") << "" << 0 << 2 << QStringList{none};
+        QTest::newRow("no method available") << "viewer.desktop" << 3 << 0 << QStringList{none};
+        QTest::newRow("viewer fails")
+            << "viewer.desktop" << 4 << 1
+            << QStringList{
+                   "The PDF viewer could not show the file (it ended with code 4).",
+                   "No program to show folders was found. The PDF file of the report is:\n%1"};
+    }
+    void print_withoutViewer()
+    {
+        QFETCH(QString, registered);
+        QFETCH(int, exitCode);
+        QFETCH(int, choice);
+        QFETCH(QStringList, shown);
+        WorkingWindow f;
+        QVERIFY(f.start({"AS_P.D+"}));
+        QVERIFY(f.waitForTexts({"AS_P.D"}));
+        QTRY_COMPARE(f.window->deviceLink()->step(), DeviceLink::Closed); // the dead port's box
+        MessageBox::clearShown();
+        const QString pdf = f.app.file("reportsPDF/AS_P_report.pdf");
+        QVERIFY(QFile(pdf).open(QIODevice::WriteOnly));
+        const QString bin = f.app.file("bin"), calls = f.app.file("xdg-open.calls");
+        QVERIFY(QDir().mkpath(bin));
+        const QMap<QString, QString> scripts{
+            {"xdg-mime", QStringLiteral("echo '%1'").arg(registered)},
+            {"xdg-open", QStringLiteral("echo \"$1\" >> '%1'\n[ %2 = 3 ] && echo \"xdg-open: no "
+                                        "method available for opening '$1'\"\nexit %2")
+                             .arg(calls)
+                             .arg(exitCode)}};
+        for (auto it = scripts.begin(); it != scripts.end(); ++it) {
+            QFile script(bin + '/' + it.key());
+            QVERIFY(script.open(QIODevice::WriteOnly) &&
+                    script.write(("#!/bin/sh\n" + it.value() + '\n').toUtf8()) > 0);
+            script.close();
+            QVERIFY(script.setPermissions(script.permissions() | QFileDevice::ExeOwner));
+        }
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(bin) + ':' + path);
+        const QString printed = f.app.file("printed.pdf");
+        PrintDialog::setNextAnswer([&](QPrinter* p) {
+            p->setOutputFileName(printed);
+            return true;
+        });
+        MessageBox::setNextChoice(choice);
+        f.activate(0);
+        f.press("pb_04");
+        QTRY_COMPARE_WITH_TIMEOUT(shownTexts().size(), shown.size(), 5000);
+        qputenv("PATH", path);
+        QCOMPARE(shownTexts(), shown.replaceInStrings("%1", pdf));
+        QCOMPARE(MessageBox::shown().first().buttons,
+                 QStringList({"Print…", "Open the folder", "Close"}));
+        QCOMPARE(readUtf8(calls).count('\n'), registered.isEmpty() ? 0 : choice == 1 ? 2 : 1);
+        if (choice == 0) { // the report's own page, on the printer chosen
+            QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(printed).size() > 0, 10000);
+            QProcess text;
+            text.start("pdftotext", {printed, "-"});
+            QVERIFY(text.waitForFinished(20000));
+            QVERIFY(text.readAllStandardOutput().contains("ORIGINAL PAGE"));
+        }
     }
 
     // Filters by sample code in any letter case or free text, entries shown with folders; a
