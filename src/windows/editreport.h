@@ -5,6 +5,8 @@
 
 #include "report/reportrecord.h"
 
+class QCloseEvent;
+
 namespace Ui {
 class editReport;
 }
@@ -38,6 +40,9 @@ public slots:
     void LoadIcons(QString appDirPath);
     void SetLang(uchar lang);
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private slots:
     void procApply();
     void procDefaultNames();
@@ -52,6 +57,12 @@ private:
     void warn(const QString& text);
     void warnNothingSaved(const FileWrite::Result& failure);
     void showConclusion(const QString& stored);
+    // editreport_guards.cpp
+    void setUpGuards();
+    void setToolTips();
+    ReportRecord::PrintValues valuesInWindow() const;
+    bool hasUnappliedChanges() const;
+    bool confirmEmptyValues();
 
     Ui::editReport* ui;
     QString premadeHtml;

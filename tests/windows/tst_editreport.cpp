@@ -224,22 +224,32 @@ private slots:
         QCOMPARE(recorded, entries);
     }
 
-    // A copied value counts only once its toggle is checked; checked and empty stores empty.
+    // A copied value counts only once its toggle is checked; checked and empty stores empty,
+    // for the code and the patient only after a question that names the field.
     void copyCountsOnlyWhenChecked_data()
     {
         QTest::addColumn<QString>("row");  // ProbeName, ProbeCode or Patient
         QTest::addColumn<QString>("key");
-        QTest::newRow("name") << "ProbeName" << "ProbeNamePrint";
-        QTest::newRow("code") << "ProbeID" << "ProbeIDPrint";
-        QTest::newRow("patient") << "Patient" << "PatientPrint";
+        QTest::addColumn<QString>("question");
+        QTest::newRow("name") << "ProbeName"
+                              << "ProbeNamePrint"
+                              << "";
+        QTest::newRow("code") << "ProbeID"
+                              << "ProbeIDPrint"
+                              << "The analysis code would be printed empty. Apply anyway?";
+        QTest::newRow("patient") << "Patient"
+                                 << "PatientPrint"
+                                 << "The patient name would be printed empty. Apply anyway?";
     }
     void copyCountsOnlyWhenChecked()
     {
         QFETCH(QString, row);
         QFETCH(QString, key);
+        QFETCH(QString, question);
         const QString field = row == "ProbeID" ? QStringLiteral("ProbeCode") : row;
         const QString folder = report("C.D", "C1");
         editReport w;
+        w.SetLang(0);
         w.ShowWindow(folder, true);
         auto* n = edit(w, qPrintable("le" + field + "New"));
         const QString oldText = edit(w, qPrintable("le" + field + "Old"))->text();
@@ -252,9 +262,18 @@ private slots:
         click(w, qPrintable("cb_New" + row));
         click(w, "pb_Apply");
         QCOMPARE(stored(folder, qPrintable(key)), QStringLiteral("edited copy"));
+        n->setText(QStringLiteral("  "));
+        click(w, "pb_Apply"); // No
+        QCOMPARE(stored(folder, qPrintable(key)),
+                 question.isEmpty() ? QStringLiteral("  ") : QStringLiteral("edited copy"));
+        MessageBox::setNextAnswer(MessageBox::Yes);
         n->clear();
         click(w, "pb_Apply");
         QCOMPARE(stored(folder, qPrintable(key)), QString());
+        QStringList asked;
+        for (const MessageBox::Shown& s : MessageBox::shown())
+            asked << s.text;
+        QCOMPARE(asked, question.isEmpty() ? QStringList() : QStringList({question, question}));
         QVERIFY(!readUtf8(page(folder, "C1")).contains(QLatin1Char('$')));
     }
 
@@ -366,6 +385,99 @@ private slots:
         const MessageBox::Shown box = MessageBox::shown().first();
         QCOMPARE(QStringList({box.title}) + box.buttons, lang == 0 ? QStringList({"Attention", "Ok"}) : QStringList({u("Внимание"), u("Ок")}));
         QVERIFY(box.text.contains(lang == 0 ? QStringLiteral("were saved in report.ini") : u("сохранены в report.ini")));
+    }
+
+    // The pencil takes the keyboard to its new field, its text selected; what is typed there,
+    // spaces and all, is what Apply stores. Switched off, the pencil has the focus again.
+    void typingAfterPencil_isStored()
+    {
+        const QString folder = report("F.D", "F1");
+        editReport w;
+        w.ShowWindow(folder, true);
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        click(w, "pb_CopyProbeName");
+        click(w, "cb_NewProbeName");
+        QCOMPARE(QApplication::focusWidget(), edit(w, "leProbeNameNew"));
+        QCOMPARE(edit(w, "leProbeNameNew")->selectedText(), u("в крови"));
+        click(w, "cb_NewProbeName");
+        QCOMPARE(QApplication::focusWidget(), child<QWidget>(w, "cb_NewProbeName"));
+        child(w, "cb_NewPatient")->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Focus Test Name"));
+        click(w, "pb_Apply");
+        QCOMPARE(stored(folder, "PatientPrint"), QStringLiteral("Focus Test Name"));
+        QVERIFY(MessageBox::shown().isEmpty());
+    }
+
+    // Exit, Esc and the window's close button ask about changes not applied: Yes applies and
+    // closes, No closes, Cancel stays; an Apply refused keeps the window open. The viewer just
+    // closes.
+    void closing_asksAboutChangesNotApplied_data()
+    {
+        QTest::addColumn<bool>("editing");
+        QTest::addColumn<QString>("typed");   // new patient name; none: nothing changed
+        QTest::addColumn<QString>("how");     // pb_Exit, Esc or close
+        QTest::addColumn<QString>("answers"); // Y, N, C in turn
+        QTest::addColumn<QString>("patient"); // stored afterwards
+        const QString before = u("Иванов И.И.");
+        QTest::newRow("viewer, Esc") << false << ""
+                                     << "Esc"
+                                     << "" << before;
+        QTest::newRow("unchanged, Exit") << true << ""
+                                         << "pb_Exit"
+                                         << "" << before;
+        QTest::newRow("typed again, Exit") << true << before << "pb_Exit"
+                                           << "" << before;
+        QTest::newRow("yes, Exit") << true << "Petrov"
+                                   << "pb_Exit"
+                                   << "Y"
+                                   << "Petrov";
+        QTest::newRow("no, close button") << true << "Petrov"
+                                          << "close"
+                                          << "N" << before;
+        QTest::newRow("cancel, Esc") << true << "Petrov"
+                                     << "Esc"
+                                     << "C" << before;
+        QTest::newRow("yes, empty refused") << true << " "
+                                            << "pb_Exit"
+                                            << "YN" << before;
+    }
+    void closing_asksAboutChangesNotApplied()
+    {
+        QFETCH(bool, editing);
+        QFETCH(QString, typed);
+        QFETCH(QString, how);
+        QFETCH(QString, answers);
+        const QString folder = report("X.D", "X1");
+        editReport w;
+        w.SetLang(0);
+        w.ShowWindow(folder, editing);
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        if (!typed.isEmpty()) {
+            click(w, "cb_NewPatient");
+            edit(w, "lePatientNew")->setText(typed);
+        }
+        for (const QChar a : answers)
+            MessageBox::setNextAnswer(a == 'Y'   ? MessageBox::Yes
+                                      : a == 'N' ? MessageBox::No
+                                                 : MessageBox::Cancel);
+        if (how == "Esc")
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        else if (how == "close")
+            w.close();
+        else
+            click(w, "pb_Exit");
+        QCOMPARE(w.isVisible(), answers.contains('C') || answers.contains("YN"));
+        QTEST(stored(folder, "PatientPrint"), "patient");
+        QCOMPARE(MessageBox::shown().size(), answers.size());
+        if (!answers.isEmpty()) {
+            const MessageBox::Shown& q = MessageBox::shown().first();
+            QCOMPARE(QStringList({q.title, q.text}) + q.buttons,
+                     QStringList({"Confirmation", "Apply the changes before closing?", "Yes", "No",
+                                  "Cancel"}));
+        }
     }
 
     void applyReloadsView()
