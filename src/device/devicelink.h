@@ -156,6 +156,7 @@ private:
     bool m_graceUsed = false;    // read back: one extra wait for a late "@DONE*"
     bool m_resentLast = false;   // write: data line 69 sent again once per attempt
     bool m_echoSeen = false;
+    bool m_identityAfterCalculation = false; // the serial number read that ends a calculation
     QBitArray m_seen;
 
     qint32 m_serial = 0;
