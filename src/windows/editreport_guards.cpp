@@ -45,8 +45,7 @@ void editReport::setUpGuards()
                 });
     }
     // In the viewer closing has no other meaning; in the editor it is Exit, with its question.
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, this, &QWidget::close);
+    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &QWidget::close);
     setToolTips();
 }
 

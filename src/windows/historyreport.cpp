@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTableWidget>
 
 namespace {
@@ -109,6 +110,7 @@ historyReport::historyReport(QWidget* parent) : QWidget(parent)
 
     connect(m_copy, &QPushButton::clicked, this, &historyReport::copyList);
     connect(m_exit, &QPushButton::clicked, this, &QWidget::close);
+    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &QWidget::close);
     SetLang(1);
 }
 
@@ -141,7 +143,7 @@ void historyReport::SetLang(uchar lang)
 
 void historyReport::fill()
 {
-    setWindowTitle(tr2(m_language, "History", "История") % QLatin1String(" — ") % m_folderName);
+    setWindowTitle(tr2(m_language, "History", "История") % QString::fromUtf8(" — ") % m_folderName);
     m_list->clearContents();
     m_list->setRowCount(m_entries.size());
     // The file is in the order the entries were made; the newest is wanted first.
