@@ -315,8 +315,10 @@ void MainWindow::connections_login_to_main()
     disconnect(ui->pb_01, &QPushButton::clicked, this, &MainWindow::showSettings);
     disconnect(ui->pb_02, &QPushButton::clicked, this, &MainWindow::login_procedure);
     // Later: Enter in the list activates an entry. Its own activation may be running still.
-    for (QShortcut* enter : findChildren<QShortcut*>(QStringLiteral("signInEnter")))
-        enter->setEnabled(false), enter->deleteLater();
+    for (QShortcut* enter : findChildren<QShortcut*>(QStringLiteral("signInEnter"))) {
+        enter->setEnabled(false);
+        enter->deleteLater();
+    }
     if (m_operators) {
         disconnect(m_operators, &settings::UpdateListOperators, this,
                    &MainWindow::common_refresh_list_operators);
