@@ -274,6 +274,7 @@ void MainWindow::components_form_main()
     ui->pb_03->setIcon(QIcon(icons + QStringLiteral("view.ico")));
     ui->pb_04->setIcon(QIcon(icons + QStringLiteral("print.ico")));
     ui->pb_05->setIcon(QIcon(icons + QStringLiteral("refresh.ico")));
+    ListWidgetFill::loadStateIcons(QStringLiteral("%1/icons").arg(m_appDir));
     // The two sign-in buttons have their texts now.
     ui->pb_01->setToolTip(QString());
     ui->pb_02->setToolTip(QString());

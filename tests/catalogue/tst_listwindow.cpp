@@ -67,12 +67,33 @@ private slots:
     void entriesShowOwnState_buttonsOpenTheRightReport()
     {
         WorkingWindow f;
-        QVERIFY(f.start({"AB.D!", "AB.D_x.D+", "AB.D_y.D+", "AB.D_z.D", "M.D_1.D!", "M.D_2.D", "M.D+"}));
+        QVERIFY(
+            f.start({"AB.D!", "AB.D_x.D+", "AB.D_y.D+", "AB.D_z.D", "M.D_1.D!", "M.D_2.D", "M.D+"},
+                    {}, false));
+        // The state icons as the build makes them.
+        const QString icons = f.app.file("icons");
+        QVERIFY(QDir().mkpath(icons));
+        for (const char* name : {"state_no_export.png", "state_ready.png", "state_done.png"})
+            QVERIFY(QFile::copy(QStringLiteral(LAB_APP_DIR "/icons/") + name, icons + '/' + name));
+        f.press("pb_02");
         f.child<QComboBox>("cb_01")->setCurrentIndex(21);
         QVERIFY(f.waitForTexts({"AB.D", "AB.D_x.D", "AB.D_y.D", "AB.D_z.D", "M.D", "M.D_1.D", "M.D_2.D"}));
         const QList<QColor> states{Qt::red, Qt::darkGreen, Qt::darkGreen, Qt::magenta, Qt::darkGreen, Qt::red, Qt::magenta};
-        for (int row = 0; row < states.size(); ++row)
+        const QMap<QRgb, QString> iconOf{{QColor(Qt::red).rgb(), "state_no_export"},
+                                         {QColor(Qt::magenta).rgb(), "state_ready"},
+                                         {QColor(Qt::darkGreen).rgb(), "state_done"}};
+        for (int row = 0; row < states.size(); ++row) {
             QVERIFY2(f.list()->item(row)->foreground().color() == states[row], qPrintable(f.texts()[row]));
+            // Each state also has its own shape.
+            const QImage expected = QImage(icons + '/' + iconOf[states[row].rgb()] + ".png");
+            QCOMPARE(f.list()
+                         ->item(row)
+                         ->icon()
+                         .pixmap(expected.size())
+                         .toImage()
+                         .convertToFormat(expected.format()),
+                     expected);
+        }
 
         f.activate(1);  // AB.D_x.D: done
         QVERIFY(f.enabled(NewControls + DoneControls));
