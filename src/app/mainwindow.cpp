@@ -46,6 +46,8 @@ MainWindow::MainWindow(QWidget* parent)
     setupDeviceLink();
 
     ui->ListText->setItemDelegate(new StateItemDelegate(ui->ListText));
+    // The state icons at the size of the text, so the list shows as many entries as before.
+    ui->ListText->setIconSize(QSize(16, 16));
 
     m_statusLabel = new QLabel(this);
     statusBar()->addPermanentWidget(m_statusLabel, 0);
