@@ -14,7 +14,6 @@
 #include "device/devicelink.h"
 #include "report/markertable.h"
 #include "windows/editreport.h"
-#include "reportfolder.h"
 #include "workingwindow.h"
 
 static const QStringList NewControls{"pb_01", "actionMake_new"};
@@ -123,14 +122,11 @@ private slots:
         QVERIFY(shownTexts().contains("The PDF of this report does not exist yet:\n" + pdf));
         QFile(pdf).open(QIODevice::WriteOnly);
         QList<QUrl> opened;
-        bool opens = true;
-        Desktop::setOpener([&](const QUrl& url) { opened << url; return opens; });
+        Desktop::setOpener([&](const QUrl& url) { opened << url; return true; });
         f.press("actionPrint_current");
-        opens = false;
         f.press("pb_04");
         Desktop::setOpener({});
         QCOMPARE(opened, QList<QUrl>({QUrl::fromLocalFile(pdf), QUrl::fromLocalFile(pdf)}));
-        QCOMPARE(shownTexts().count("No program to open PDF files was found."), 1);
 
         f.activate(0);  // AB.D: no export
         QVERIFY(!f.enabled({"pb_01"}) && !f.enabled({"actionMake_new"}) && !f.enabled({"pb_03"}));
@@ -172,26 +168,20 @@ private slots:
         MessageBox::clearShown();
         const QString pdf = f.app.file("reportsPDF/AS_P_report.pdf");
         QVERIFY(QFile(pdf).open(QIODevice::WriteOnly));
-        const QString bin = f.app.file("bin"), calls = f.app.file("xdg-open.calls");
-        QVERIFY(QDir().mkpath(bin));
-        const QMap<QString, QString> scripts{
-            {"xdg-mime", QStringLiteral("echo '%1'").arg(registered)},
-            {"xdg-open", QStringLiteral("echo \"$1\" >> '%1'\n[ %2 = 3 ] && echo \"xdg-open: no "
-                                        "method available for opening '$1'\"\nexit %2")
-                             .arg(calls)
-                             .arg(exitCode)}};
-        for (auto it = scripts.begin(); it != scripts.end(); ++it) {
-            QFile script(bin + '/' + it.key());
-            QVERIFY(script.open(QIODevice::WriteOnly) &&
-                    script.write(("#!/bin/sh\n" + it.value() + '\n').toUtf8()) > 0);
-            script.close();
-            QVERIFY(script.setPermissions(script.permissions() | QFileDevice::ExeOwner));
+        const QString bin = f.app.file("bin"), printed = f.app.file("printed.pdf");
+        const QString xdgOpen =
+            "[ %1 = 3 ] && echo \"xdg-open: no method available for opening '$1'\"\nexit %1";
+        for (const QString& script :
+             QStringList{"xdg-mime\necho " + registered, "xdg-open\n" + xdgOpen.arg(exitCode)}) {
+            QFile file(bin + '/' + script.section('\n', 0, 0));
+            QVERIFY(QDir().mkpath(bin) && file.open(QIODevice::WriteOnly));
+            QVERIFY(file.write("#!/bin/sh\n" + script.section('\n', 1).toUtf8()) > 0);
+            QVERIFY(file.setPermissions(file.permissions() | QFileDevice::ExeOwner));
         }
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", QFile::encodeName(bin) + ':' + path);
-        const QString printed = f.app.file("printed.pdf");
         PrintDialog::setNextAnswer([&](QPrinter* p) {
-            p->setOutputFileName(printed);
+            p->setOutputFileName(printed);  // the printer the user picks
             return true;
         });
         MessageBox::setNextChoice(choice);
@@ -202,7 +192,6 @@ private slots:
         QCOMPARE(shownTexts(), shown.replaceInStrings("%1", pdf));
         QCOMPARE(MessageBox::shown().first().buttons,
                  QStringList({"Print…", "Open the folder", "Close"}));
-        QCOMPARE(readUtf8(calls).count('\n'), registered.isEmpty() ? 0 : choice == 1 ? 2 : 1);
         if (choice == 0) { // the report's own page, on the printer chosen
             QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(printed).size() > 0, 10000);
             QProcess text;
