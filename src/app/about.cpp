@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 
 namespace {
 
@@ -41,6 +42,7 @@ about::about(QWidget* parent) : QWidget(parent)
     m_close->setGeometry(215, 110, 75, 23);
     m_close->setText(QString::fromUtf8("Закрыть"));
     connect(m_close, &QPushButton::clicked, this, &QWidget::close);
+    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &QWidget::close);
 
     setWindowModality(Qt::ApplicationModal);
     setWindowFlags(Qt::CustomizeWindowHint);

@@ -18,4 +18,9 @@ void setOpener(Opener opener)
     g_opener = std::move(opener);
 }
 
+bool hasOpener()
+{
+    return bool(g_opener);
+}
+
 }  // namespace Desktop

@@ -15,5 +15,7 @@ bool openUrl(const QUrl& url);
 
 // Test hook; an empty opener restores the desktop's own.
 void setOpener(Opener opener);
+// True while a test's opener stands in for the desktop.
+bool hasOpener();
 
 }  // namespace Desktop

@@ -16,7 +16,6 @@
 #include <QWebView>
 
 #include "app/about.h"
-#include "app/desktop.h"
 #include "app/messagebox.h"
 #include "catalogue/mainwindow_listwidget.h"
 #include "catalogue/thread_func.h"
@@ -29,6 +28,7 @@
 #include "report/webpageprinter.h"
 #include "windows/editreport.h"
 #include "windows/historyreport.h"
+#include "windows/pdfopener.h"
 #include "windows/progressinfo.h"
 #include "windows/settings.h"
 
@@ -49,11 +49,14 @@ MainWindow::MainWindow(QWidget* parent)
     setupDeviceLink();
 
     ui->ListText->setItemDelegate(new StateItemDelegate(ui->ListText));
+    // The state icons at the size of the text, so the list shows as many entries as before.
+    ui->ListText->setIconSize(QSize(16, 16));
 
     m_statusLabel = new QLabel(this);
     statusBar()->addPermanentWidget(m_statusLabel, 0);
 
     LoadLocaleText();
+    m_pdfOpener = new PdfOpener(m_lang, this);
     m_statusLabel->setText(m_lang == 0 ? QStringLiteral(" Status: connection ")
                                        : QString::fromUtf8(" Статус: подключение "));
 
@@ -210,6 +213,9 @@ void MainWindow::components_form_start()
     ui->pb_02->setText(QString());
     ui->pb_01->setIcon(QIcon(QStringLiteral("%1/icons/text-editor.ico").arg(m_appDir)));
     ui->pb_02->setIcon(QIcon(QStringLiteral("%1/icons/login.ico").arg(m_appDir)));
+    ui->pb_01->setToolTip(m_lang == 0 ? QStringLiteral("Edit the operators list")
+                                      : QString::fromUtf8("Изменить список операторов"));
+    ui->pb_02->setToolTip(m_lang == 0 ? QStringLiteral("Sign in") : QString::fromUtf8("Войти"));
     setWindowIcon(QIcon(QStringLiteral("%1/icons/doc.ico").arg(m_appDir)));
     setGeometry(m_screenX - 160, m_screenY - 20, 320, 41);
     setFixedSize(320, 41);
@@ -267,6 +273,12 @@ void MainWindow::components_form_main()
     ui->pb_03->setIcon(QIcon(icons + QStringLiteral("view.ico")));
     ui->pb_04->setIcon(QIcon(icons + QStringLiteral("print.ico")));
     ui->pb_05->setIcon(QIcon(icons + QStringLiteral("refresh.ico")));
+    ListWidgetFill::loadStateIcons(QStringLiteral("%1/icons").arg(m_appDir));
+    // The two sign-in buttons have their texts now.
+    ui->pb_01->setToolTip(QString());
+    ui->pb_02->setToolTip(QString());
+    ui->pb_05->setToolTip(m_lang == 0 ? QStringLiteral("Refresh the list")
+                                      : QString::fromUtf8("Обновить список"));
     for (QAction* a : {ui->actionMake_new, ui->actionEdit_current, ui->actionView_current,
                        ui->actionPrint_current})
         a->setEnabled(false);
@@ -280,6 +292,15 @@ void MainWindow::connections_initial_connection()
 {
     connect(ui->pb_01, &QPushButton::clicked, this, &MainWindow::showSettings);
     connect(ui->pb_02, &QPushButton::clicked, this, &MainWindow::login_procedure);
+    // Enter signs in, unless the operators list button has the focus: that one opens its editor.
+    for (const int key : {Qt::Key_Return, Qt::Key_Enter}) {
+        auto* enter = new QShortcut(QKeySequence(key), this, this, [this] {
+            QPushButton* target = focusWidget() == ui->pb_01 ? ui->pb_01 : ui->pb_02;
+            if (target->isEnabled())
+                target->click();
+        });
+        enter->setObjectName(QStringLiteral("signInEnter"));
+    }
     if (m_operators) {
         connect(m_operators, &settings::UpdateListOperators, this,
                 &MainWindow::common_refresh_list_operators);
@@ -293,6 +314,11 @@ void MainWindow::connections_login_to_main()
 {
     disconnect(ui->pb_01, &QPushButton::clicked, this, &MainWindow::showSettings);
     disconnect(ui->pb_02, &QPushButton::clicked, this, &MainWindow::login_procedure);
+    // Later: Enter in the list activates an entry. Its own activation may be running still.
+    for (QShortcut* enter : findChildren<QShortcut*>(QStringLiteral("signInEnter"))) {
+        enter->setEnabled(false);
+        enter->deleteLater();
+    }
     if (m_operators) {
         disconnect(m_operators, &settings::UpdateListOperators, this,
                    &MainWindow::common_refresh_list_operators);
@@ -463,7 +489,7 @@ void MainWindow::showAbout()
 
 void MainWindow::proc_Clicked_Help()
 {
-    Desktop::openUrl(QUrl::fromLocalFile(QStringLiteral("%1/help/User manual.pdf").arg(m_appDir)));
+    m_pdfOpener->openManual(QStringLiteral("%1/help/User manual.pdf").arg(m_appDir));
 }
 
 void MainWindow::openServiceCommand()

@@ -32,6 +32,7 @@ class Debug_TCP;
 class about;
 class BatchSummary;
 class historyReport;
+class PdfOpener;
 class QAction;
 class ReportUnit;
 class WebPagePrinter;
@@ -243,6 +244,8 @@ private:
     QWebView* m_webView = nullptr;
 
     QLabel* m_statusLabel = nullptr;
+    // Print and the user manual: the viewer, or a way on when there is none.
+    PdfOpener* m_pdfOpener = nullptr;
 
     // Secondary windows, created once without parent.
     settings* m_operators = nullptr;

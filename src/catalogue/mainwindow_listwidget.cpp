@@ -3,6 +3,7 @@
 #include "analysislist.h"
 
 #include <QBrush>
+#include <QIcon>
 #include <QListWidget>
 #include <QPainter>
 #include <QVariantList>
@@ -25,6 +26,35 @@ void StateItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
 }
 
 namespace ListWidgetFill {
+
+namespace {
+// The state is also a shape, for whoever cannot tell the colours apart.
+struct StateIcons
+{
+    QIcon noExport, ready, done;
+} g_icons;
+
+QIcon iconOf(const QColor& state)
+{
+    return state == QColor(Qt::darkGreen) ? g_icons.done
+           : state == QColor(Qt::magenta) ? g_icons.ready
+           : state == QColor(Qt::red)     ? g_icons.noExport
+                                          : QIcon();
+}
+
+QIcon iconFrom(const QString& path)
+{
+    const QPixmap pixmap(path);
+    return pixmap.isNull() ? QIcon() : QIcon(pixmap);
+}
+} // namespace
+
+void loadStateIcons(const QString& iconsDir)
+{
+    g_icons.noExport = iconFrom(iconsDir + QStringLiteral("/state_no_export.png"));
+    g_icons.ready = iconFrom(iconsDir + QStringLiteral("/state_ready.png"));
+    g_icons.done = iconFrom(iconsDir + QStringLiteral("/state_done.png"));
+}
 
 void fill(QListWidget* list, const FolderRecords& records, bool deep, const QString& dataDir)
 {
@@ -53,6 +83,7 @@ void fill(QListWidget* list, const FolderRecords& records, bool deep, const QStr
         auto* item = new QListWidgetItem(texts[i]);
         const FolderRecord& r = records[i];
         item->setForeground(QBrush(r.state, Qt::SolidPattern));
+        item->setIcon(iconOf(r.state));
         item->setData(RecordRole, QVariantList{r.path, r.name, r.state});
         list->addItem(item);
     }
@@ -81,6 +112,7 @@ bool setState(QListWidget* list, const QString& name, const QString& path, const
         const FolderRecord r = recordOf(item);
         if (r.name == name && r.path == path) {
             item->setForeground(QBrush(state, Qt::SolidPattern));
+            item->setIcon(iconOf(state));
             item->setData(RecordRole, QVariantList{r.path, r.name, state});
             return true;
         }

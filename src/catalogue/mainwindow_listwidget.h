@@ -27,15 +27,19 @@ namespace ListWidgetFill {
 
 constexpr int RecordRole = Qt::UserRole + 1;
 
+// Loads the state icons (state_no_export.png, state_ready.png, state_done.png) from the
+// folder; a missing file leaves its entries without an icon.
+void loadStateIcons(const QString& iconsDir);
+
 // Clears the list and adds one item per record: display text, a solid foreground
-// brush of the record's own state colour, the record in RecordRole. The list sorts
-// ascending.
+// brush of the record's own state colour, the icon of that state, the record in RecordRole.
+// The list sorts ascending.
 void fill(QListWidget* list, const FolderRecords& records, bool deep, const QString& dataDir);
 
 // The record stored in an item by fill(); an empty record for other items.
 FolderRecord recordOf(const QListWidgetItem* item);
 
-// Gives the item of this folder (name and path) a new state: text colour and record.
+// Gives the item of this folder (name and path) a new state: text colour, icon and record.
 // Returns false when no item shows that folder.
 bool setState(QListWidget* list, const QString& name, const QString& path, const QColor& state);
 

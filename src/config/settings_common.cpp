@@ -4,6 +4,7 @@
 #include "app/messagebox.h"
 #include "ui_settings_common.h"
 
+#include <QDir>
 #include <QIcon>
 
 using SettingsStore::Page;
@@ -18,6 +19,7 @@ settings_common::settings_common(QWidget* parent)
                        static_cast<QWidget*>(ui->nw_lb_ID), static_cast<QWidget*>(ui->nw_lb_Port)})
         connect(ui->nw_cb_LocalVersion, &QCheckBox::toggled, w, &QWidget::setDisabled);
     connect(ui->op_lt_OperatorsList, &QListWidget::clicked, this, &settings_common::ListText_click);
+    ui->pt_pb_Find->setToolTip(QString::fromUtf8("Выбрать папку"));
 }
 
 settings_common::~settings_common()
@@ -236,6 +238,7 @@ void settings_common::SetLang(uchar lang)
     ui->op_pb_EditOperator->setText(tr("Edit"));
     ui->op_pb_DeleteOperator->setText(tr("Delete"));
     ui->pt_cb_DeepScan->setText(tr("Analyze subfolders"));
+    ui->pt_pb_Find->setToolTip(tr("Choose the folder"));
     ui->pb_ok->setText(tr("Save"));
     ui->pb_cancel->setText(tr("Cancel"));
 }
@@ -322,8 +325,12 @@ void settings_common::on_op_pb_DeleteOperator_clicked()
 
 void settings_common::on_pt_pb_Find_clicked()
 {
-    ui->pt_le_path->setText(
-        FileDialog::getExistingDirectory(this, tr("Open Directory"), QStringLiteral("/home")));
+    // Start where the data directory is now; a cancelled chooser changes nothing.
+    const QString current = ui->pt_le_path->text();
+    const QString chosen = FileDialog::getExistingDirectory(
+        this, tr("Open Directory"), current.isEmpty() ? QDir::homePath() : current);
+    if (!chosen.isEmpty())
+        ui->pt_le_path->setText(chosen);
 }
 
 void settings_common::showPage(Page page)

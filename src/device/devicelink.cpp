@@ -155,6 +155,7 @@ void DeviceLink::close()
     m_step = Closed;
     m_next = Closed;
     m_exchange = Exchange::None;
+    m_identityAfterCalculation = false;
     m_socket->abort();
     m_collector.clear();
 }

@@ -161,6 +161,7 @@ private:
     bool m_graceUsed = false;    // read back: one extra wait for a late "@DONE*"
     bool m_resentLast = false;   // write: data line 69 sent again once per attempt
     bool m_echoSeen = false;
+    bool m_identityAfterCalculation = false; // the serial number read that ends a calculation
     QBitArray m_seen;
 
     bool m_connected = false;   // the socket connected during the exchange under way

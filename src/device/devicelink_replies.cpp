@@ -146,6 +146,15 @@ void DeviceLink::handleCheckReply()
     } else if (m_step == ReadSerial) {
         if (begins(line, "@SN,") && nw_proc_CheckCRCMessage()) {
             nw_proc_ReadCount(5);
+            if (m_identityAfterCalculation) {
+                // The calculation's own identification: the label follows it as it follows a check.
+                m_identityAfterCalculation = false;
+                m_errorShown = false;
+                const quint64 g = m_generation;
+                emit statusChanged(Status::Connected);
+                if (g != m_generation)
+                    return;
+            }
             m_step = m_next;
             nw_proc_TCP_SendCommand();
             return;
@@ -215,6 +224,7 @@ void DeviceLink::handleOutputLine()
         m_readTimer->stop();
         // The rest is the identity read of a device check; the calculation is over.
         m_exchange = Exchange::Check;
+        m_identityAfterCalculation = true;
         m_refreshTimer->start();
         const quint64 g = m_generation;
         emit resultsReady();

@@ -10,6 +10,7 @@
 #include "app/desktop.h"
 #include "app/messagebox.h"
 #include "report/reportunit.h"
+#include "windows/pdfopener.h"
 
 // The PDF of the report whose final page this is, made again when it is missing or incomplete.
 void MainWindow::proc_Save_PDF(QString nameFile)
@@ -42,9 +43,5 @@ void MainWindow::proc_Clicked_Print()
                             ReadLocale(LocaleText::Ok));
         return;
     }
-    if (!Desktop::openUrl(QUrl::fromLocalFile(path)))
-        MessageBox::warning(ReadLocale(LocaleText::Attention),
-                            m_lang == 0 ? QStringLiteral("No program to open PDF files was found.")
-                                        : QString::fromUtf8("Не найдена программа для открытия PDF."),
-                            ReadLocale(LocaleText::Ok));
+    m_pdfOpener->openReport(path, QStringLiteral("%1/%2").arg(m_reportsDir, folder));
 }

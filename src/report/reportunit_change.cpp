@@ -76,8 +76,10 @@ Outcome ReportUnit::apply(const Change& change)
     QByteArray base;
     if (r)
         r = loadRecord(iniPath, &base);
-    if (r && !QFileInfo::exists(iniPath))
+    if (r && !QFileInfo::exists(iniPath)) {
         r = FileWrite::failure(iniPath, Sys::reason(ENOENT), ENOENT);
+        r.reading = true;
+    }
     if (!r)
         return Outcome{Failure::WriteFailed, FileWrite::message(r, lang) % QLatin1Char('\n') % nothingSaved(lang)};
     if (producedTx(change.reportFolder) != change.producedTx)

@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTableWidget>
 
 #include "report/batchrun.h"
@@ -50,6 +51,7 @@ BatchSummary::BatchSummary(QWidget* parent) : QWidget(parent)
     m_close->setObjectName(QStringLiteral("pb_close"));
     m_close->setGeometry(Width - 110, 264, 100, 27);
     connect(m_close, &QPushButton::clicked, this, &QWidget::close);
+    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &QWidget::close);
 
     setWindowModality(Qt::ApplicationModal);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint

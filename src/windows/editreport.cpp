@@ -72,6 +72,7 @@ editReport::editReport(QWidget* parent) : QWidget(parent), ui(new Ui::editReport
     for (QLineEdit* field : {ui->leProbeNameOld, ui->leProbeCodeOld, ui->lePatientOld,
                              ui->leProbeNameNew, ui->leProbeCodeNew, ui->lePatientNew})
         field->setMaxLength(std::numeric_limits<int>::max());
+    setUpGuards();
 }
 
 editReport::~editReport()
@@ -132,6 +133,7 @@ void editReport::LoadIcons(QString appDirPath)
 void editReport::SetLang(uchar lang)
 {
     m_language = lang == 0 ? 0 : 1;
+    setToolTips();
     if (lang != 0)
         return;
     ui->pbDefault->setText(QStringLiteral("Default"));
@@ -148,6 +150,8 @@ void editReport::SetLang(uchar lang)
 
 void editReport::procApply()
 {
+    if (!confirmEmptyValues())
+        return;
     if (reportIniPath.isEmpty())
         return; // no report shown yet
     // Unchanged fields keep the value as it was stored, whatever a widget would make of it.

@@ -6,6 +6,7 @@
 #include "report/reportrecord.h"
 
 class ReportUnit;
+class QCloseEvent;
 
 namespace Ui {
 class editReport;
@@ -42,6 +43,9 @@ public slots:
     void LoadIcons(QString appDirPath);
     void SetLang(uchar lang);
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private slots:
     void procApply();
     void procDefaultNames();
@@ -56,6 +60,12 @@ private:
     void showConclusion(const QString& stored);
     // Asks the report unit to print `values`; the window's state follows what was stored.
     void applyValues(const ReportRecord::PrintValues& values);
+    // editreport_guards.cpp
+    void setUpGuards();
+    void setToolTips();
+    ReportRecord::PrintValues valuesInWindow() const;
+    bool hasUnappliedChanges() const;
+    bool confirmEmptyValues();
 
     Ui::editReport* ui;
     QString premadeHtml;

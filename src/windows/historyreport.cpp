@@ -131,7 +131,7 @@ historyReport::historyReport(QWidget* parent)
         const History::Entry* e = selectedEntry();
         m_open->setEnabled(e && m_versionFiles.contains(e->reportVersion));
     });
-    new QShortcut(QKeySequence(Qt::Key_Escape), this, SLOT(close()));
+    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &QWidget::close);
     SetLang(1);
 }
 
@@ -184,7 +184,7 @@ void historyReport::SetLang(uchar lang)
 
 void historyReport::fill()
 {
-    setWindowTitle(tr2(m_language, "History", "История") % QLatin1String(" — ") % m_folderName);
+    setWindowTitle(tr2(m_language, "History", "История") % QString::fromUtf8(" — ") % m_folderName);
     m_list->clearContents();
     m_list->setRowCount(m_entries.size());
     // The file is in the order the entries were made; the newest is wanted first.

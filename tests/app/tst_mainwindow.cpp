@@ -11,8 +11,19 @@
 #include "app/desktop.h"
 #include "config/settings_common.h"
 #include "device/debug_tcp.h"
+#include "windows/editreport.h"
 #include "windows/settings.h"
 #include "workingwindow.h"
+
+// Buttons not hidden that have neither a text nor a tooltip.
+static QStringList untipped(QWidget* window)
+{
+    QStringList names;
+    for (QAbstractButton* b : window->findChildren<QAbstractButton*>())
+        if (!b->isHidden() && b->text().isEmpty() && b->toolTip().isEmpty())
+            names << b->objectName();
+    return names;
+}
 
 class TestMainWindow : public QObject
 {
@@ -78,13 +89,21 @@ private slots:
         QVERIFY(f.start({}, s, false));
         QCOMPARE(f.window->windowTitle(), russian ? QString::fromUtf8("Выберите оператора") : QString("Choose operator"));
         QCOMPARE(f.window->ReadLocale(0), russian ? QString::fromUtf8("Внимание") : QString("Attention"));
+        QCOMPARE(f.child<QPushButton>("pb_02")->toolTip(),
+                 russian ? QString::fromUtf8("Войти") : QString("Sign in"));
+        QCOMPARE(untipped(f.window.get()), QStringList());
         f.press("pb_02");
+        editReport* editor = f.window->reportEditor();
+        f.window->showEditReport(f.app.file("reports/none"));
+        QCOMPARE(untipped(f.window.get()) + untipped(editor), QStringList());
+        editor->hide();
         QCOMPARE(f.child<QPushButton>("pb_01")->text(), russian ? QString::fromUtf8("Новый") : QString("New"));
         auto* types = f.child<QComboBox>("cb_01");
         QCOMPARE(types->itemText(0) + "|" + types->itemText(21),
                  russian ? QString::fromUtf8("Аспират из матки (AS)|Другое (ETC)") : QString("Uterus aspirat (AS)|Another (ETC)"));
         f.press("actionSettingsTest");
         QCOMPARE(f.window->allSettings()->is_loc_Current(), uchar(russian ? 1 : 0));
+        QCOMPARE(untipped(f.window->allSettings()), QStringList());
         QCOMPARE(f.window->allSettings()->findChild<QComboBox*>("loc_cb_Language")->currentIndex(), russian ? 1 : 0);
     }
 
@@ -107,7 +126,9 @@ private slots:
         QCOMPARE(QStringList({combo->itemText(0), combo->itemText(1)}), QStringList({"Boris", "Zoe"}));
         QCOMPARE(iniValue(f.app.file("settings/settings.ini"), "OperatorsSettings/Operator_0").toString(), QStringLiteral("Boris"));
         combo->setCurrentIndex(0);
-        f.press("pb_02");
+        f.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+        QTest::keyClick(combo, Qt::Key_Return); // signs in
         MainWindow& w = *f.window;
         QCOMPARE(w.windowTitle(), QStringLiteral("Boris"));
         QCOMPARE(w.size(), QSize(534, 501));
@@ -128,12 +149,21 @@ private slots:
         QVERIFY(w.aboutWindow()->isVisible() && (w.aboutWindow()->geometry().center() - centre).manhattanLength() <= 2);
         w.aboutWindow()->findChild<QPushButton*>("pbClose")->click();
         QVERIFY(!w.aboutWindow()->isVisible());
+        f.press("actionAbout");
+        w.aboutWindow()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.aboutWindow()));
+        QTest::keyClick(w.aboutWindow(), Qt::Key_Escape);
+        QVERIFY(!w.aboutWindow()->isVisible());
 
         QList<QUrl> opened;
         Desktop::setOpener([&](const QUrl& url) { opened << url; return true; });
+        const QString manual = f.app.file("help/User manual.pdf");
+        f.press("actionContest_help"); // not there yet: said, not handed on
+        QCOMPARE(shownTexts().last(), "The user manual was not found:\n" + manual);
+        QVERIFY(QDir().mkpath(f.app.file("help")) && QFile(manual).open(QIODevice::WriteOnly));
         f.press("actionContest_help");
         Desktop::setOpener({});
-        QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(f.app.path() + "/help/User manual.pdf")});
+        QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(manual)});
 
         w.show_debug_tcp();
         QVERIFY(w.debugWindow()->isVisible());

@@ -2,10 +2,12 @@
 // filters, states and their buttons, what the buttons open, and a list that stays put.
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPrinter>
 #include <QPushButton>
 #include <QtTest>
 
 #include "app/desktop.h"
+#include "app/printdialog.h"
 #include "catalogue/sampletypes.h"
 #include "config/settings_common.h"
 #include "catalogue/thread_func.h"
@@ -64,12 +66,33 @@ private slots:
     void entriesShowOwnState_buttonsOpenTheRightReport()
     {
         WorkingWindow f;
-        QVERIFY(f.start({"AB.D!", "AB.D_x.D+", "AB.D_y.D+", "AB.D_z.D", "M.D_1.D!", "M.D_2.D", "M.D+"}));
+        QVERIFY(
+            f.start({"AB.D!", "AB.D_x.D+", "AB.D_y.D+", "AB.D_z.D", "M.D_1.D!", "M.D_2.D", "M.D+"},
+                    {}, false));
+        // The state icons as the build makes them.
+        const QString icons = f.app.file("icons");
+        QVERIFY(QDir().mkpath(icons));
+        for (const char* name : {"state_no_export.png", "state_ready.png", "state_done.png"})
+            QVERIFY(QFile::copy(QStringLiteral(LAB_APP_DIR "/icons/") + name, icons + '/' + name));
+        f.press("pb_02");
         f.child<QComboBox>("cb_01")->setCurrentIndex(21);
         QVERIFY(f.waitForTexts({"AB.D", "AB.D_x.D", "AB.D_y.D", "AB.D_z.D", "M.D", "M.D_1.D", "M.D_2.D"}));
         const QList<QColor> states{Qt::red, Qt::darkGreen, Qt::darkGreen, Qt::magenta, Qt::darkGreen, Qt::red, Qt::magenta};
-        for (int row = 0; row < states.size(); ++row)
+        const QMap<QRgb, QString> iconOf{{QColor(Qt::red).rgb(), "state_no_export"},
+                                         {QColor(Qt::magenta).rgb(), "state_ready"},
+                                         {QColor(Qt::darkGreen).rgb(), "state_done"}};
+        for (int row = 0; row < states.size(); ++row) {
             QVERIFY2(f.list()->item(row)->foreground().color() == states[row], qPrintable(f.texts()[row]));
+            // Each state also has its own shape.
+            const QImage expected = QImage(icons + '/' + iconOf[states[row].rgb()] + ".png");
+            QCOMPARE(f.list()
+                         ->item(row)
+                         ->icon()
+                         .pixmap(expected.size())
+                         .toImage()
+                         .convertToFormat(expected.format()),
+                     expected);
+        }
 
         f.activate(1);  // AB.D_x.D: done
         QVERIFY(f.enabled(NewControls + DoneControls));
@@ -96,14 +119,11 @@ private slots:
         // Print opens the PDF named after the report with ".D_" made "_".
         const QString pdf = f.app.file("reportsPDF/AB_x_report.pdf");
         QList<QUrl> opened;
-        bool opens = true;
-        Desktop::setOpener([&](const QUrl& url) { opened << url; return opens; });
+        Desktop::setOpener([&](const QUrl& url) { opened << url; return true; });
         f.press("actionPrint_current");
-        opens = false;
         f.press("pb_04");
         Desktop::setOpener({});
         QCOMPARE(opened, QList<QUrl>({QUrl::fromLocalFile(pdf), QUrl::fromLocalFile(pdf)}));
-        QCOMPARE(shownTexts().count("No program to open PDF files was found."), 1);
 
         f.activate(0);  // AB.D: no export
         QVERIFY(!f.enabled({"pb_01"}) && !f.enabled({"actionMake_new"}) && !f.enabled({"pb_03"}));
@@ -113,6 +133,68 @@ private slots:
         f.press("pb_01");
         f.press("actionMake_new");
         QCOMPARE(shownTexts().count("The hardware is not available. Check the connection settings."), 2);
+    }
+
+    // Print on a desktop whose xdg-open cannot show the PDF (stand-ins on PATH): the user is told
+    // within seconds and offered the report's own page through the print dialog, or its folder.
+    void print_withoutViewer_data()
+    {
+        QTest::addColumn<QString>("registered"); // what xdg-mime answers
+        QTest::addColumn<int>("exitCode");       // of xdg-open
+        QTest::addColumn<int>("choice");         // 0 Print..., 1 Open the folder, 2 Close
+        QTest::addColumn<QStringList>("shown");
+        const QString none = "No program to open PDF files was found.";
+        QTest::newRow("nothing registered") << "" << 0 << 2 << QStringList{none};
+        QTest::newRow("no method available") << "viewer.desktop" << 3 << 0 << QStringList{none};
+        QTest::newRow("viewer fails")
+            << "viewer.desktop" << 4 << 1
+            << QStringList{
+                   "The PDF viewer could not show the file (it ended with code 4).",
+                   "No program to show folders was found. The PDF file of the report is:\n%1"};
+    }
+    void print_withoutViewer()
+    {
+        QFETCH(QString, registered);
+        QFETCH(int, exitCode);
+        QFETCH(int, choice);
+        QFETCH(QStringList, shown);
+        WorkingWindow f;
+        QVERIFY(f.start({"AS_P.D+"}));
+        QVERIFY(f.waitForTexts({"AS_P.D"}));
+        QTRY_COMPARE(f.window->deviceLink()->step(), DeviceLink::Closed); // the dead port's box
+        MessageBox::clearShown();
+        const QString pdf = f.app.file("reportsPDF/AS_P_report.pdf");
+        const QString bin = f.app.file("bin"), printed = f.app.file("printed.pdf");
+        const QString xdgOpen =
+            "[ %1 = 3 ] && echo \"xdg-open: no method available for opening '$1'\"\nexit %1";
+        for (const QString& script :
+             QStringList{"xdg-mime\necho " + registered, "xdg-open\n" + xdgOpen.arg(exitCode)}) {
+            QFile file(bin + '/' + script.section('\n', 0, 0));
+            QVERIFY(QDir().mkpath(bin) && file.open(QIODevice::WriteOnly));
+            QVERIFY(file.write("#!/bin/sh\n" + script.section('\n', 1).toUtf8()) > 0);
+            QVERIFY(file.setPermissions(file.permissions() | QFileDevice::ExeOwner));
+        }
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(bin) + ':' + path);
+        PrintDialog::setNextAnswer([&](QPrinter* p) {
+            p->setOutputFileName(printed);  // the printer the user picks
+            return true;
+        });
+        MessageBox::setNextChoice(choice);
+        f.activate(0);
+        f.press("pb_04");
+        QTRY_COMPARE_WITH_TIMEOUT(shownTexts().size(), shown.size(), 5000);
+        qputenv("PATH", path);
+        QCOMPARE(shownTexts(), shown.replaceInStrings("%1", pdf));
+        QCOMPARE(MessageBox::shown().first().buttons,
+                 QStringList({"Print…", "Open the folder", "Close"}));
+        if (choice == 0) { // the report's own page, on the printer chosen
+            QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(printed).size() > 0, 10000);
+            QProcess text;
+            text.start("pdftotext", {printed, "-"});
+            QVERIFY(text.waitForFinished(20000));
+            QVERIFY(text.readAllStandardOutput().contains("ORIGINAL PAGE"));
+        }
     }
 
     // Filters by sample code in any letter case or free text, entries shown with folders; a

@@ -62,6 +62,9 @@ private slots:
         row("dropped twice", fault(&Faults::dropIn, Phase::Identify), 0, "check", -1, " Status: Error ", "$?*", {dropped});
         row("dropped after identifying", fault(&Faults::dropIn, Phase::Serial), 0, "check", -1, " Status: Error ", "$RSN*",
             {dropped, dropped});
+        // A report made after a failed check: the calculation's own identification shows.
+        row("report after failed check", fault(&Faults::dropIn, Phase::Identify), 0, "new", -1, en,
+            "$RCV*", {dropped});
         // Every failure of a calculation ends in one box with a fixed Russian message.
         row("0, write", fault(&Faults::notReady, true), 0, "new", 10, en, "$MIW*", {fails.arg("Ошибка записи данных.")});
         row("1, read back", fault(&Faults::wrongReadBackLine, 7), 0, "new", 10, en, "$MIR*",

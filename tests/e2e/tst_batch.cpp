@@ -126,6 +126,10 @@ class TestBatch : public QObject
         f.window->batchSummary()->findChild<QPushButton*>("pb_copy")->click();
         const QStringList copied =
             QGuiApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts);
+        f.window->batchSummary()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.window->batchSummary()));
+        QTest::keyClick(f.window->batchSummary(), Qt::Key_Escape);
+        QVERIFY(!f.window->batchSummary()->isVisible());
         QCOMPARE(copied.size(), summary.size());
         for (int i = 0; i < summary.size(); ++i)
             QVERIFY2(copied[i].startsWith(summary[i]), qPrintable(copied[i]));

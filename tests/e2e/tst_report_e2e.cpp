@@ -201,8 +201,14 @@ private slots:
         QAction* action = f.window->findChild<QAction*>("actionHistory");
         QTRY_VERIFY(action->isEnabled());
         action->trigger();
-        QVERIFY(f.window->historyWindow()->isVisible());
-        f.window->historyWindow()->findChild<QPushButton*>("pb_Copy")->click();
+        historyReport* history = f.window->historyWindow();
+        QVERIFY(history->isVisible());
+        QCOMPARE(history->windowTitle(), QString::fromUtf8("History — SL_8.D"));
+        history->findChild<QPushButton*>("pb_Copy")->click();
+        history->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(history));
+        QTest::keyClick(history, Qt::Key_Escape);
+        QVERIFY(!history->isVisible());
         const QStringList lines = QGuiApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 3);
         QVERIFY2(lines[1].contains("\tTest Operator\tPatient name\t") && lines[1].contains(QString::fromUtf8("→ «Edited Name»")),

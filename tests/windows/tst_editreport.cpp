@@ -13,7 +13,9 @@
 
 #include "app/messagebox.h"
 #include "report/history.h"
+#include "report/reportunit.h"
 #include "reportfolder.h"
+#include "unitsandbox.h"
 #include "windows/editreport.h"
 
 namespace {
@@ -43,6 +45,17 @@ class TestEditReport : public QObject
 {
     Q_OBJECT
     QTemporaryDir m_tmp;
+    TextPagePrinter m_printer;
+    std::unique_ptr<ReportUnit> m_unit;
+
+    ReportUnit& unit()
+    {
+        if (!m_unit)
+            m_unit = std::make_unique<ReportUnit>(m_tmp.path(), &m_printer);
+        return *m_unit;
+    }
+    // The text of a report's current PDF.
+    QString pdfOf(const QString& folder) { return pdfTitle(unit().pdfPath(QFileInfo(folder).fileName())); }
 
     QString report(const QString& name, const QString& code, bool premade = true)
     {
@@ -96,6 +109,7 @@ private slots:
         QFETCH(QString, russian);
         QFETCH(QString, english);
         editReport w;
+        w.setReportUnit(&unit());
         QWidget* c = child<QWidget>(w, qPrintable(name));
         const auto text = [c] {
             auto* l = qobject_cast<QLabel*>(c);
@@ -119,6 +133,7 @@ private slots:
                                                         "pb_Apply pbDefault line plainTextEdit")
                                              .split(' ');
         editReport w;
+        w.setReportUnit(&unit());
         QWebSettings* web = child<QWebView>(w, "webView")->settings();
         QVERIFY(!web->testAttribute(QWebSettings::JavascriptEnabled) && !web->testAttribute(QWebSettings::PluginsEnabled));
         w.ShowWindow(folder, false);
@@ -162,7 +177,7 @@ private slots:
     {
         const QString folder = report("B.D", "B1");
         editReport w;
-        QSignalSpy pdf(&w, &editReport::signalSavePDF);
+        w.setReportUnit(&unit());
         w.ShowWindow(folder, true);
         for (const char* t : {"cb_NewProbeName", "cb_NewProbeID", "cb_NewPatient"})
             click(w, t);
@@ -175,15 +190,14 @@ private slots:
         }
         QCOMPARE(readUtf8(page(folder, "B1")), expectedPage("Blood", "B-2", "Sidorov", "alpha<br>beta"));
         QCOMPARE(printed(folder), QStringList({"Blood", "B-2", "Sidorov", "alpha<br>beta"}));
-        QCOMPARE(pdf.count(), 2);
-        QCOMPARE(pdf.last().at(0).toString(), page(folder, "B1"));
+        QVERIFY(pdfOf(folder).contains(QStringLiteral("Patient: Sidorov")));
 
         click(w, "pbDefault");
         QVERIFY(MessageBox::shown().isEmpty());
         QVERIFY(!child(w, "cb_NewPatient")->isChecked() && !edit(w, "lePatientNew")->isEnabled());
         QCOMPARE(printed(folder), QStringList({u("в крови"), "B1", u("Иванов И.И."), "first line<br>second line"}));
         QCOMPARE(readUtf8(page(folder, "B1")), expectedPage(u("в крови"), "B1", u("Иванов И.И."), "first line<br>second line"));
-        QCOMPARE(pdf.count(), 3);
+        QVERIFY(pdfOf(folder).contains(u("Patient: Иванов И.И.")));
     }
 
     // Each printed value that Apply or Default changes gets one history entry with the old
@@ -204,6 +218,7 @@ private slots:
         QSettings(folder + "/report.ini", QSettings::IniFormat).setValue("ReportData/ProbeIDPrint", "X-9");
         QSettings(folder + "/report.ini", QSettings::IniFormat).setValue("ReportData/ConclusionPrint", "edited");
         editReport w;
+        w.setReportUnit(&unit());
         w.setOperator(u("Анна"));
         w.ShowWindow(folder, true);
         click(w, "cb_NewPatient");
@@ -224,22 +239,27 @@ private slots:
         QCOMPARE(recorded, entries);
     }
 
-    // A copied value counts only once its toggle is checked; checked and empty stores empty.
+    // A copied value counts only once its toggle is checked; checked and empty stores empty,
+    // for the code and the patient only after a question that names the field.
     void copyCountsOnlyWhenChecked_data()
     {
         QTest::addColumn<QString>("row");  // ProbeName, ProbeCode or Patient
         QTest::addColumn<QString>("key");
-        QTest::newRow("name") << "ProbeName" << "ProbeNamePrint";
-        QTest::newRow("code") << "ProbeID" << "ProbeIDPrint";
-        QTest::newRow("patient") << "Patient" << "PatientPrint";
+        QTest::addColumn<QString>("question");
+        QTest::newRow("name") << "ProbeName" << "ProbeNamePrint" << QString();
+        QTest::newRow("code") << "ProbeID" << "ProbeIDPrint" << "The analysis code would be printed empty. Apply anyway?";
+        QTest::newRow("patient") << "Patient" << "PatientPrint" << "The patient name would be printed empty. Apply anyway?";
     }
     void copyCountsOnlyWhenChecked()
     {
         QFETCH(QString, row);
         QFETCH(QString, key);
+        QFETCH(QString, question);
         const QString field = row == "ProbeID" ? QStringLiteral("ProbeCode") : row;
         const QString folder = report("C.D", "C1");
         editReport w;
+        w.setReportUnit(&unit());
+        w.SetLang(0);
         w.ShowWindow(folder, true);
         auto* n = edit(w, qPrintable("le" + field + "New"));
         const QString oldText = edit(w, qPrintable("le" + field + "Old"))->text();
@@ -252,9 +272,16 @@ private slots:
         click(w, qPrintable("cb_New" + row));
         click(w, "pb_Apply");
         QCOMPARE(stored(folder, qPrintable(key)), QStringLiteral("edited copy"));
+        n->setText(QStringLiteral("  "));
+        click(w, "pb_Apply"); // No
+        QCOMPARE(stored(folder, qPrintable(key)),
+                 question.isEmpty() ? QStringLiteral("  ") : QStringLiteral("edited copy"));
+        MessageBox::setNextAnswer(MessageBox::Yes);
         n->clear();
         click(w, "pb_Apply");
         QCOMPARE(stored(folder, qPrintable(key)), QString());
+        QCOMPARE(MessageBox::shown().size(), question.isEmpty() ? 0 : 2);
+        QVERIFY(question.isEmpty() || MessageBox::shown().last().text == question);
         QVERIFY(!readUtf8(page(folder, "C1")).contains(QLatin1Char('$')));
     }
 
@@ -273,6 +300,7 @@ private slots:
                 ini.setValue(QLatin1String("ReportData/") + key, text);
         }
         editReport w;
+        w.setReportUnit(&unit());
         w.ShowWindow(folder, true);
         click(w, "pb_Apply");
         QCOMPARE(stored(folder, "PatientPrint"), patient);
@@ -314,8 +342,9 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly) && f.write(content) == content.size());
         }
         editReport w;
+        w.setReportUnit(&unit());
         w.SetLang(0);
-        QSignalSpy pdf(&w, &editReport::signalSavePDF);
+        const QString pdfBefore = pdfOf(folder);
         w.ShowWindow(folder, true);
         for (const char* action : {"pb_Apply", "pbDefault"}) {
             MessageBox::clearShown();
@@ -324,7 +353,7 @@ private slots:
             QVERIFY2(MessageBox::shown()[0].text.contains(reason), qPrintable(MessageBox::shown()[0].text));
             QVERIFY(MessageBox::shown()[0].text.contains(QStringLiteral("Nothing was saved.")));
         }
-        QVERIFY(pdf.isEmpty());
+        QCOMPARE(pdfOf(folder), pdfBefore);
         QCOMPARE(readUtf8(page(folder, "X1")), QStringLiteral("ORIGINAL PAGE"));
         if (content == "-")
             QVERIFY(!QFile::exists(ini));
@@ -332,8 +361,8 @@ private slots:
             QCOMPARE(readUtf8(ini).toUtf8(), content);
     }
 
-    // This report's premade page is unusable while an earlier one's was fine: the values are
-    // stored, the page and PDF stay as they were, and the user is told so truthfully.
+    // This report's premade page is unusable while an earlier one's was fine: nothing is
+    // stored, since a correction must never stand in report.ini without its page and PDF.
     void unreadablePremade_data()
     {
         QTest::addColumn<int>("kind");
@@ -350,8 +379,9 @@ private slots:
         if (kind == 1)
             QVERIFY(QDir().mkpath(bad + "/U1_report_premade.html"));
         editReport w;
+        w.setReportUnit(&unit());
         w.SetLang(lang);
-        QSignalSpy pdf(&w, &editReport::signalSavePDF);
+        const QString pdfBefore = pdfOf(bad);
         w.ShowWindow(good, true);
         w.ShowWindow(bad, true);
         QVERIFY(!w.hasPremade() && w.premadeText().isEmpty());
@@ -359,19 +389,99 @@ private slots:
         edit(w, "lePatientNew")->setText(QStringLiteral("Kept"));
         click(w, "pb_Apply");
 
-        QCOMPARE(stored(bad, "PatientPrint"), QStringLiteral("Kept"));
+        QCOMPARE(stored(bad, "PatientPrint"), u("Иванов И.И."));
         QCOMPARE(readUtf8(page(bad, "U1")), QStringLiteral("ORIGINAL PAGE"));
-        QVERIFY(pdf.isEmpty());
+        QCOMPARE(pdfOf(bad), pdfBefore);
         QCOMPARE(MessageBox::shown().size(), 1);
         const MessageBox::Shown box = MessageBox::shown().first();
         QCOMPARE(QStringList({box.title}) + box.buttons, lang == 0 ? QStringList({"Attention", "Ok"}) : QStringList({u("Внимание"), u("Ок")}));
-        QVERIFY(box.text.contains(lang == 0 ? QStringLiteral("were saved in report.ini") : u("сохранены в report.ini")));
+        QVERIFY2(box.text.contains(lang == 0 ? QStringLiteral("Nothing was saved.") : u("Ничего не сохранено.")), qPrintable(box.text));
+    }
+
+    // The pencil takes the keyboard to its new field, its text selected; switched off, the pencil
+    // has the focus again.
+    void pencil_movesTheFocus()
+    {
+        editReport w;
+        w.setReportUnit(&unit());
+        w.ShowWindow(report("F.D", "F1"), true);
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        click(w, "pb_CopyProbeName");
+        click(w, "cb_NewProbeName");
+        QCOMPARE(QApplication::focusWidget(), edit(w, "leProbeNameNew"));
+        QCOMPARE(edit(w, "leProbeNameNew")->selectedText(), u("в крови"));
+        click(w, "cb_NewProbeName");
+        QCOMPARE(QApplication::focusWidget(), child<QWidget>(w, "cb_NewProbeName"));
+    }
+
+    // What is typed after a click on the pencil, spaces and all, is the new value. Exit, Esc and
+    // the window's close button ask about changes not applied: Yes applies and closes, No closes,
+    // Cancel stays; an Apply refused keeps the window open. The viewer just closes.
+    void closing_asksAboutChangesNotApplied_data()
+    {
+        QTest::addColumn<bool>("editing");
+        QTest::addColumn<QString>("typed"); // after a click on the patient's pencil, or copy
+        QTest::addColumn<QString>("how");     // pb_Exit, Esc or close
+        QTest::addColumn<QString>("answers"); // Y, N, C in turn
+        QTest::addColumn<QString>("patient"); // stored afterwards
+        const QString before = u("Иванов И.И.");
+        const auto row = [&](const char* name, bool editing, const QString& typed, const char* how,
+                             const char* answers, const QString& patient) {
+            QTest::newRow(name) << editing << typed << QString(how) << QString(answers) << patient;
+        };
+        row("viewer, Esc", false, "", "Esc", "", before);
+        row("unchanged, Exit", true, "", "pb_Exit", "", before);
+        row("copied, Exit", true, "copy", "pb_Exit", "", before);  // the same value again
+        row("yes, Exit", true, "Focus Test Name", "pb_Exit", "Y", "Focus Test Name");
+        row("no, close button", true, "Petrov", "close", "N", before);
+        row("cancel, Esc", true, "Petrov", "Esc", "C", before);
+        row("yes, empty refused", true, " ", "pb_Exit", "YN", before);
+    }
+    void closing_asksAboutChangesNotApplied()
+    {
+        QFETCH(bool, editing);
+        QFETCH(QString, typed);
+        QFETCH(QString, how);
+        QFETCH(QString, answers);
+        const QString folder = report("X.D", "X1");
+        editReport w;
+        w.setReportUnit(&unit());
+        w.SetLang(0);
+        w.ShowWindow(folder, editing);
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        if (!typed.isEmpty()) {
+            click(w, "cb_NewPatient");
+            if (typed == "copy")
+                click(w, "pb_CopyPatient");
+            else
+                QTest::keyClicks(QApplication::focusWidget(), typed);
+        }
+        for (const QChar a : answers)
+            MessageBox::setNextAnswer(a == 'Y'   ? MessageBox::Yes
+                                      : a == 'N' ? MessageBox::No
+                                                 : MessageBox::Cancel);
+        if (how == "Esc")
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        else if (how == "close")
+            w.close();
+        else
+            click(w, "pb_Exit");
+        QCOMPARE(w.isVisible(), answers.contains('C') || answers.contains("YN"));
+        QTEST(stored(folder, "PatientPrint"), "patient");
+        QCOMPARE(MessageBox::shown().size(), answers.size());
+        for (const MessageBox::Shown& q : MessageBox::shown().mid(0, 1))
+            QCOMPARE(
+                q.title + '|' + q.text + '|' + q.buttons.join('|'),
+                QStringLiteral("Confirmation|Apply the changes before closing?|Yes|No|Cancel"));
     }
 
     void applyReloadsView()
     {
         const QString folder = report("W.D", "W1");
         editReport w;
+        w.setReportUnit(&unit());
         auto* view = child<QWebView>(w, "webView");
         QSignalSpy loaded(view, &QWebView::loadFinished);
         w.ShowWindow(folder, true);

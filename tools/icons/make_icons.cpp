@@ -294,6 +294,41 @@ void drawEditValue(QPainter& p)
     pencil(p, QPointF(3, 21), 25, 6);
 }
 
+// The states of the analysis list. Each has its own shape as well as its colour, so the
+// states tell apart on the grey band of the activated entry and without colour vision.
+const QColor kStateRed(0xB9, 0x1C, 0x1C);
+const QColor kStateMagenta(0xA2, 0x1C, 0xAF);
+const QColor kStateGreen(0x15, 0x80, 0x3D);
+
+// No readable export: a crossed-out circle.
+void drawStateNoExport(QPainter& p)
+{
+    p.setPen(QPen(kStateRed, 2.8, Qt::SolidLine, Qt::RoundCap));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QPointF(12, 12), 8.5, 8.5);
+    p.drawLine(QPointF(6, 18), QPointF(18, 6));
+}
+
+// Ready for a report: an empty circle.
+void drawStateReady(QPainter& p)
+{
+    p.setPen(QPen(kStateMagenta, 2.8));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QPointF(12, 12), 8.5, 8.5);
+}
+
+// Report done: a check mark.
+void drawStateDone(QPainter& p)
+{
+    p.setPen(QPen(kStateGreen, 3.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    QPainterPath tick;
+    tick.moveTo(4, 12.5);
+    tick.lineTo(9.5, 18);
+    tick.lineTo(20, 5.5);
+    p.drawPath(tick);
+}
+
 QImage render(const Draw& draw, int size)
 {
     QImage img(size, size, QImage::Format_ARGB32_Premultiplied);
@@ -436,7 +471,11 @@ int main(int argc, char* argv[])
         {"text-editor.ico", drawTextEditor}, {"login.ico", drawLogin},
         {"folder-search.ico", drawFolderSearch},
     };
-    const Item pngs[] = {{"copy_value.png", drawCopyValue}, {"edit_value.png", drawEditValue}};
+    const Item pngs[] = {{"copy_value.png", drawCopyValue},
+                         {"edit_value.png", drawEditValue},
+                         {"state_no_export.png", drawStateNoExport},
+                         {"state_ready.png", drawStateReady},
+                         {"state_done.png", drawStateDone}};
 
     int failures = 0;
     for (const Item& it : icos) {

@@ -316,6 +316,16 @@ void run(const QString& templates, const QString& icons, const QString& outDir)
     activate(list, QString::fromLatin1(kReportFolder));
     settle();
     shots.window(&w, QStringLiteral("working"));
+    // The list close up, for its state icons; and the icons themselves for the table.
+    list->scrollToTop();
+    settle();
+    shots.save(list->grab().toImage(), QStringLiteral("list"));
+    for (const char* state : {"state_no_export", "state_ready", "state_done"}) {
+        const QString file = QStringLiteral("%1/%2.png").arg(icons, QLatin1String(state));
+        const QImage icon(file);
+        require(!icon.isNull(), QStringLiteral("cannot read %1").arg(file));
+        shots.save(icon, QLatin1String(state));
+    }
 
     w.showAllSettings();
     auto* pages = w.allSettings()->findChild<QToolBox*>();
