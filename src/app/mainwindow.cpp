@@ -26,6 +26,7 @@
 #include "device/devicelink.h"
 #include "windows/editreport.h"
 #include "windows/historyreport.h"
+#include "windows/lismessages.h"
 #include "windows/progressinfo.h"
 #include "windows/settings.h"
 
@@ -71,6 +72,7 @@ MainWindow::MainWindow(QWidget* parent)
 
     runStartupChecks();
     initHistory();
+    initLis();
     // Closing the main window ends the program, also while one of these is open.
     for (QWidget* w : QList<QWidget*>{m_operators, m_progress, m_editReport, m_allSettings,
                                       m_debugTcp, m_about, m_history}) {
@@ -120,6 +122,7 @@ MainWindow::~MainWindow()
     delete m_debugTcp;
     delete m_about;
     delete m_history;
+    delete m_lisMessages;
     delete ui;
 }
 

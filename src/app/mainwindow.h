@@ -14,6 +14,7 @@
 #include "report/batchrun.h"
 #include "report/exportreader.h"
 #include "report/filewrite.h"
+#include "report/lisreport.h"
 #include "report/markerrow.h"
 
 namespace Ui {
@@ -34,6 +35,8 @@ class about;
 class BatchSummary;
 class historyReport;
 class QAction;
+class LisOutbox;
+class lisMessages;
 
 // The shell: builds the two layouts, owns the secondary windows and the subsystem
 // units, and forwards each control to the unit that does the work. Its slots for one
@@ -277,4 +280,28 @@ private:
     about* m_about = nullptr;
     historyReport* m_history = nullptr;
     QAction* m_actionHistory = nullptr;
+
+    // ---- Results to the laboratory information system (report/mainwindow_lis.cpp) ----
+public:
+    LisOutbox* lisOutbox() const { return m_lisOutbox; }
+    lisMessages* lisMessagesWindow() const { return m_lisMessages; }
+
+public slots:
+    // A version of a report has been released: its results go to the LIS (when sending is on).
+    void lisReportReleased(const LisReport& report);
+    void showLisMessages();
+
+private:
+    void initLis();
+    void applyLisSettings();
+    void updateLisStatus();
+    // The report a production has just finished, from the job and its files; false (after
+    // telling the user) when its PDF cannot be read, and when nothing is sent to the LIS.
+    bool lisReportFromProduction(const QString& pdfPath, LisReport* report);
+
+    LisOutbox* m_lisOutbox = nullptr;
+    lisMessages* m_lisMessages = nullptr;
+    QLabel* m_lisStatus = nullptr;
+    QAction* m_lisAction = nullptr;
+    // ---- end of the LIS block ----
 };

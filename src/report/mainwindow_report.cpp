@@ -221,6 +221,11 @@ void MainWindow::finishProduction(FileWrite::Pending& pdf)
         return;
     }
 
+    // LIS hook: the released report goes to the laboratory information system.
+    LisReport lisReport;
+    if (lisReportFromProduction(pdf.target(), &lisReport))
+        lisReportReleased(lisReport);
+
     // Mark the analysis as done in the list without waiting for the next pass.
     SetColorForListDir(Qt::darkGreen);
     procActivateButtons();

@@ -319,11 +319,24 @@ void run(const QString& templates, const QString& icons, const QString& outDir)
 
     w.showAllSettings();
     auto* pages = w.allSettings()->findChild<QToolBox*>();
-    require(pages && pages->count() == 4,
-            QStringLiteral("the settings window does not have its four pages"));
+    require(pages && pages->count() == 5,
+            QStringLiteral("the settings window does not have its five pages"));
     // A path as a lab has it instead of the temporary folder; the window is cancelled, not saved.
     if (auto* path = w.allSettings()->findChild<QLineEdit*>(QStringLiteral("pt_le_path")))
         path->setText(QStringLiteral("/srv/chromatography/export"));
+    // The LIS page as a lab fills it in: a folder the LIS watches and its MLLP listener.
+    const QList<QPair<const char*, const char*>> lis = {{"lis_le_Folder", "/srv/lis/inbox"},
+                                                        {"lis_le_Host", "lis.hospital.local"},
+                                                        {"lis_le_Port", "2575"},
+                                                        {"lis_le_SendingFacility", "LAB1"},
+                                                        {"lis_le_ReceivingApplication", "LIS"},
+                                                        {"lis_le_ReceivingFacility", "HOSPITAL"}};
+    for (const auto& field : lis) {
+        if (auto* edit = w.allSettings()->findChild<QLineEdit*>(QLatin1String(field.first)))
+            edit->setText(QLatin1String(field.second));
+    }
+    if (auto* mode = w.allSettings()->findChild<QComboBox*>(QStringLiteral("lis_cb_Mode")))
+        mode->setCurrentIndex(3);
     for (int i = 0; i < pages->count(); ++i) {
         pages->setCurrentIndex(i);
         settle();
