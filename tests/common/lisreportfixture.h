@@ -19,8 +19,8 @@ inline LisReport lisTestReport(const QString& analysisCode = QStringLiteral("EX1
     r.reportTime = QDateTime(QDate(2019, 3, 8), QTime(10, 15, 3), Qt::OffsetFromUTC, 3 * 3600);
     for (int p = 0; p < DeviceMarkerCount; ++p) {
         const int row = displayOrder().at(p);
-        r.markers.append({row, QStringLiteral("Marker %1").arg(row), QString::number(100 + p), QStringLiteral("150"),
-                          p % 5 == 0});
+        r.markers.append({row, QStringLiteral("Marker %1").arg(row), QString::number(100 + p),
+                          QStringLiteral("150"), p % 5 == 0});
     }
     r.conclusion = QStringLiteral("Markers beyond twice the reference - are marked");
     r.pdf = QByteArray("%PDF-1.4\n\x00\x01\xFF binary\n%%EOF", 28);
