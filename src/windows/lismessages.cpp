@@ -123,9 +123,14 @@ QStringList lisMessages::rowTexts(int row) const
 {
     const LisEntry& e = m_entries.at(row);
     QString answer = e.answer;
-    if (e.state == LisEntry::State::Waiting || e.state == LisEntry::State::Sending)
-        answer = m_outbox->problemOf(e.name).text(m_language);
-    else if (e.state == LisEntry::State::Delivered && answer.isEmpty())
+    LisEntry::State state = e.state;
+    if (state == LisEntry::State::Waiting || state == LisEntry::State::Sending) {
+        const LisOutbox::Problem problem = m_outbox->problemOf(e.name);
+        answer = problem.text(m_language);
+        // Between two tries it is waiting again, however it was taken on.
+        if (problem.any())
+            state = LisEntry::State::Waiting;
+    } else if (e.state == LisEntry::State::Delivered && answer.isEmpty())
         answer = tr2(m_language, "Written to the folder", "Записано в папку");
     const QString way = e.target == QLatin1String(LisQueue::FolderTarget)
                             ? tr2(m_language, "Folder", "Папка")
@@ -134,7 +139,7 @@ QStringList lisMessages::rowTexts(int row) const
             e.reportFolder,
             QString::number(e.version),
             way,
-            stateText(e.state, m_language),
+            stateText(state, m_language),
             answer.simplified()};
 }
 
