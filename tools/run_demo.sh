@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and starts the program on the demo set-up:
-# a fresh demo data directory, the device simulator on 127.0.0.1:9761, and an
-# application directory whose settings point at both.
+# a fresh demo data directory, the device simulator on 127.0.0.1:9761, the test
+# listener of a laboratory information system (LIS) on 127.0.0.1:2575, and an
+# application directory whose settings point at them, with the results sent to the
+# LIS both as files (in build/demo/lis-inbox) and over MLLP.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 bash "$root/tools/install_deps.sh" cmake g++ make qtbase5-dev libqt5webkit5-dev \
@@ -33,13 +35,27 @@ Count=2
 Current=0
 Lang_0=English (\x410\x43d\x433\x43b\x438\x439\x441\x43a\x438\x439)
 Lang_1=Russian (\x420\x443\x441\x441\x43a\x438\x439)
+
+[LisSettings]
+Mode=3
+Folder=$demo/lis-inbox
+Host=127.0.0.1
+Port=2575
+SendingFacility=DEMO LAB
+ReceivingApplication=LISSIM
+ReceivingFacility=DEMO HOSPITAL
 INI
+mkdir -p "$demo/lis-inbox"
 "$build/tools/devicesim" --host 127.0.0.1 --port 9761 > "$demo/devicesim.log" 2>&1 &
 sim=$!
-trap 'kill $sim 2>/dev/null || true' EXIT
+"$build/tools/lissim" --host 127.0.0.1 --port 2575 --save "$demo/lis-received" > "$demo/lissim.log" 2>&1 &
+lissim=$!
+trap 'kill $sim $lissim 2>/dev/null || true' EXIT
 echo "Demo application directory: $demo/app"
 echo "Demo data directory:        $demo/data"
 echo "Device simulator log:       $demo/devicesim.log"
+echo "LIS listener log:           $demo/lissim.log (messages in $demo/lis-received)"
+echo "LIS folder:                 $demo/lis-inbox"
 cd "$demo/app"
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "No display found: running under a virtual X server (xvfb-run)."

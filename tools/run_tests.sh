@@ -3,7 +3,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 bash "$root/tools/install_deps.sh" cmake g++ make qtbase5-dev libqt5webkit5-dev \
-  fonts-liberation2 poppler-utils
+  fonts-liberation2 poppler-utils python3-hl7
 bash "$root/tools/build.sh"
 build="${BUILD_DIR:-$root/build}"
 export QT_QPA_PLATFORM=offscreen

@@ -29,6 +29,7 @@
 #include "windows/editreport.h"
 #include "windows/historyreport.h"
 #include "windows/pdfopener.h"
+#include "windows/lismessages.h"
 #include "windows/progressinfo.h"
 #include "windows/settings.h"
 
@@ -75,6 +76,7 @@ MainWindow::MainWindow(QWidget* parent)
 
     runStartupChecks();
     initHistory();
+    initLis();
     // Closing the main window ends the program, also while one of these is open.
     for (QWidget* w : QList<QWidget*>{m_operators, m_progress, m_editReport, m_allSettings,
                                       m_debugTcp, m_about, m_history}) {
@@ -96,6 +98,7 @@ MainWindow::MainWindow(QWidget* parent)
     m_unit = new ReportUnit(m_appDir, m_printer.get(), this);
     connect(m_unit, &ReportUnit::stageAdvanced, this, &MainWindow::nextStageProgress);
     connect(m_unit, &ReportUnit::pdfWritten, this, &MainWindow::pdfWritten);
+    connect(m_unit, &ReportUnit::released, this, &MainWindow::lisReportFolderReleased);
     m_editReport->setReportUnit(m_unit);
     // What a crash left half done is finished (or undone) before anything is shown.
     m_unit->recoverAll();
@@ -120,6 +123,7 @@ MainWindow::~MainWindow()
     delete m_debugTcp;
     delete m_about;
     delete m_history;
+    delete m_lisMessages;
     delete ui;
 }
 

@@ -12,6 +12,7 @@
 #include "app/messagebox.h"
 #include "catalogue/folderrecord.h"
 #include "report/batchrun.h"
+#include "report/lisreport.h"
 #include "report/markerrow.h"
 #include "report/reportjob.h"
 
@@ -36,6 +37,8 @@ class PdfOpener;
 class QAction;
 class ReportUnit;
 class WebPagePrinter;
+class LisOutbox;
+class lisMessages;
 
 // The shell: builds the two layouts, owns the secondary windows and the subsystem
 // units, and forwards each control to the unit that does the work. Its slots for one
@@ -256,4 +259,27 @@ private:
     about* m_about = nullptr;
     historyReport* m_history = nullptr;
     QAction* m_actionHistory = nullptr;
+
+    // ---- Results to the laboratory information system (report/mainwindow_lis.cpp) ----
+public:
+    LisOutbox* lisOutbox() const { return m_lisOutbox; }
+    lisMessages* lisMessagesWindow() const { return m_lisMessages; }
+
+public slots:
+    // A version of a report has been released: its results go to the LIS (when sending is on).
+    void lisReportReleased(const LisReport& report);
+    void showLisMessages();
+
+private:
+    void initLis();
+    void applyLisSettings();
+    void updateLisStatus();
+    // A report folder whose new version is in place: its results go to the LIS.
+    void lisReportFolderReleased(const QString& reportFolder);
+
+    LisOutbox* m_lisOutbox = nullptr;
+    lisMessages* m_lisMessages = nullptr;
+    QLabel* m_lisStatus = nullptr;
+    QAction* m_lisAction = nullptr;
+    // ---- end of the LIS block ----
 };

@@ -20,6 +20,9 @@ settings_common::settings_common(QWidget* parent)
         connect(ui->nw_cb_LocalVersion, &QCheckBox::toggled, w, &QWidget::setDisabled);
     connect(ui->op_lt_OperatorsList, &QListWidget::clicked, this, &settings_common::ListText_click);
     ui->pt_pb_Find->setToolTip(QString::fromUtf8("Выбрать папку"));
+    connect(ui->lis_cb_Mode, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            &settings_common::enableLisFields);
+    enableLisFields();
 }
 
 settings_common::~settings_common()
@@ -71,6 +74,22 @@ void settings_common::LoadSettingsToForm()
     // back as -1; show the first language instead.
     const int current = m_values.currentLanguage;
     ui->loc_cb_Language->setCurrentIndex(current < ui->loc_cb_Language->count() ? current : 0);
+
+    // Settings that cannot work turn the sending off; the other values stay for correcting.
+    const int lisRule = SettingsStore::checkLis(m_values.lis);
+    m_lisWarning = lisRule == SettingsStore::RulePassed
+                       ? QString()
+                       : SettingsStore::lisOffMessage(lisRule, m_lang);
+    if (!m_lisWarning.isEmpty())
+        m_values.lis.mode = 0;
+    ui->lis_cb_Mode->setCurrentIndex(m_values.lis.mode);
+    ui->lis_le_Folder->setText(m_values.lis.folder);
+    ui->lis_le_Host->setText(m_values.lis.host);
+    ui->lis_le_Port->setText(m_values.lis.port);
+    ui->lis_le_SendingFacility->setText(m_values.lis.sendingFacility);
+    ui->lis_le_ReceivingApplication->setText(m_values.lis.receivingApplication);
+    ui->lis_le_ReceivingFacility->setText(m_values.lis.receivingFacility);
+    enableLisFields();
 }
 
 void settings_common::LoadDefaultSettings()
@@ -87,6 +106,12 @@ void settings_common::LoadDefaultSettings()
     ui->loc_cb_Language->clear();
     ui->loc_cb_Language->addItems(d.languages);
     ui->loc_cb_Language->setCurrentIndex(d.currentLanguage);
+    ui->lis_cb_Mode->setCurrentIndex(d.lis.mode);
+    for (QLineEdit* edit :
+         {ui->lis_le_Folder, ui->lis_le_Host, ui->lis_le_Port, ui->lis_le_SendingFacility,
+          ui->lis_le_ReceivingApplication, ui->lis_le_ReceivingFacility})
+        edit->clear();
+    m_lisWarning.clear();
     SaveSettings();
 }
 
@@ -104,6 +129,13 @@ SettingsValues settings_common::formValues() const
     for (int i = 0; i < ui->loc_cb_Language->count(); ++i)
         form.languages.append(ui->loc_cb_Language->itemText(i));
     form.currentLanguage = static_cast<uchar>(qMax(0, ui->loc_cb_Language->currentIndex()));
+    form.lis.mode = ui->lis_cb_Mode->currentIndex();
+    form.lis.folder = ui->lis_le_Folder->text().trimmed();
+    form.lis.host = ui->lis_le_Host->text().trimmed();
+    form.lis.port = ui->lis_le_Port->text();
+    form.lis.sendingFacility = ui->lis_le_SendingFacility->text().trimmed();
+    form.lis.receivingApplication = ui->lis_le_ReceivingApplication->text().trimmed();
+    form.lis.receivingFacility = ui->lis_le_ReceivingFacility->text().trimmed();
     return form;
 }
 
@@ -121,6 +153,7 @@ void settings_common::SaveSettings()
     next.deepSearch = form.deepSearch;
     next.operators = form.operators;
     next.languages = form.languages;
+    next.lis = form.lis;
 
     // The file takes the selected language; the member follows at the next load.
     SettingsValues toFile = next;
@@ -134,6 +167,7 @@ void settings_common::SaveSettings()
         return;
     }
     m_values = next;
+    m_lisWarning.clear();
 }
 
 bool settings_common::CheckSettings()
@@ -208,6 +242,11 @@ uchar settings_common::is_loc_Current()
     return m_values.currentLanguage;
 }
 
+LisSettings settings_common::is_lis()
+{
+    return m_values.lis;
+}
+
 void settings_common::SetCoord(int x, int y)
 {
     const QSize s = size();
@@ -224,6 +263,7 @@ void settings_common::ShowWindow()
 void settings_common::SetLang(uchar lang)
 {
     m_lang = lang;
+    setLisTexts();
     if (SettingsStore::isRussian(lang))
         return;
     ui->tb_Settings->setItemText(ui->tb_Settings->indexOf(ui->nwPage), tr("Network settings"));
@@ -252,6 +292,7 @@ void settings_common::on_pb_ok_clicked()
         return; // stays open with what the user typed
     emit NewPath();
     emit NewIp();
+    emit NewLis();
     close();
 }
 
@@ -331,6 +372,52 @@ void settings_common::on_pt_pb_Find_clicked()
         this, tr("Open Directory"), current.isEmpty() ? QDir::homePath() : current);
     if (!chosen.isEmpty())
         ui->pt_le_path->setText(chosen);
+}
+
+void settings_common::on_lis_pb_Find_clicked()
+{
+    const QString folder = FileDialog::getExistingDirectory(
+        this,
+        SettingsStore::isRussian(m_lang) ? QString::fromUtf8("Папка для ЛИС")
+                                         : QStringLiteral("Folder for the LIS"),
+        ui->lis_le_Folder->text());
+    if (!folder.isEmpty())
+        ui->lis_le_Folder->setText(folder);
+}
+
+void settings_common::enableLisFields()
+{
+    LisSettings lis;
+    lis.mode = ui->lis_cb_Mode->currentIndex();
+    for (QWidget* w : QList<QWidget*>{ui->lis_lb_Folder, ui->lis_le_Folder, ui->lis_pb_Find})
+        w->setEnabled(lis.toFolder());
+    for (QWidget* w :
+         QList<QWidget*>{ui->lis_lb_Host, ui->lis_le_Host, ui->lis_lb_Port, ui->lis_le_Port})
+        w->setEnabled(lis.toListener());
+    for (QWidget* w : QList<QWidget*>{ui->lis_le_SendingFacility, ui->lis_le_ReceivingApplication,
+                                      ui->lis_le_ReceivingFacility})
+        w->setEnabled(lis.mode != 0);
+}
+
+// The LIS page is newer than the rest of the form and follows the language both ways.
+void settings_common::setLisTexts()
+{
+    const bool ru = SettingsStore::isRussian(m_lang);
+    auto t = [ru](const char* english, const char* russian) {
+        return ru ? QString::fromUtf8(russian) : QString::fromUtf8(english);
+    };
+    ui->tb_Settings->setItemText(ui->tb_Settings->indexOf(ui->lisPage), t("LIS", "ЛИС"));
+    const QStringList modes{t("Off", "Выключено"), t("Folder", "Папка"), t("MLLP", "MLLP"),
+                            t("Folder and MLLP", "Папка и MLLP")};
+    for (int i = 0; i < modes.size(); ++i)
+        ui->lis_cb_Mode->setItemText(i, modes.at(i));
+    ui->lis_lb_Mode->setText(t("Sending", "Передача"));
+    ui->lis_lb_Folder->setText(t("Folder", "Папка"));
+    ui->lis_lb_Host->setText(t("Address", "Адрес"));
+    ui->lis_lb_Port->setText(t("Port", "Порт"));
+    ui->lis_lb_SendingFacility->setText(t("Our facility", "Отправитель"));
+    ui->lis_lb_ReceivingApplication->setText(t("LIS application", "Приложение ЛИС"));
+    ui->lis_lb_ReceivingFacility->setText(t("LIS facility", "Учреждение ЛИС"));
 }
 
 void settings_common::showPage(Page page)

@@ -24,8 +24,10 @@ public:
 signals:
     void NewPath();
     void NewIp();
+    // The LIS settings were saved.
+    void NewLis();
 
-public slots:
+  public slots:
     void SetappDir(QString path);
     bool LoadSettings();
     void LoadSettingsToForm();
@@ -43,6 +45,10 @@ public slots:
     QStringList is_op_List();
     QStringList is_loc_List();
     uchar is_loc_Current();
+    // Mode 0 when the stored LIS settings are not valid.
+    LisSettings is_lis();
+    // Why the stored LIS settings were not taken at the last load; empty when they were.
+    QString lisWarning() const { return m_lisWarning; }
 
     void SetCoord(int x, int y);
     void ShowWindow();
@@ -56,10 +62,13 @@ private slots:
     void on_op_pb_EditOperator_clicked();
     void on_op_pb_DeleteOperator_clicked();
     void on_pt_pb_Find_clicked();
+    void on_lis_pb_Find_clicked();
 
-private:
+  private:
     void showPage(SettingsStore::Page page);
     void setNetworkFieldsDisabled(bool disabled);
+    void enableLisFields();
+    void setLisTexts();
     void resetOperatorEditing();
     SettingsValues formValues() const;
 
@@ -68,4 +77,5 @@ private:
     SettingsValues m_values;
     FileWrite::Result m_saved; // outcome of the last full save
     uchar m_lang = 1; // the form is built with Russian texts
+    QString m_lisWarning;
 };

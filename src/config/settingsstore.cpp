@@ -27,6 +27,15 @@ const QString kCurrent = QStringLiteral("Current");
 
 const QString kCount = QStringLiteral("Count");
 
+const QString kLis = QStringLiteral("LisSettings");
+const QString kLisMode = QStringLiteral("Mode");
+const QString kLisFolder = QStringLiteral("Folder");
+const QString kLisHost = QStringLiteral("Host");
+const QString kLisPort = QStringLiteral("Port");
+const QString kLisSending = QStringLiteral("SendingFacility");
+const QString kLisReceivingApp = QStringLiteral("ReceivingApplication");
+const QString kLisReceiving = QStringLiteral("ReceivingFacility");
+
 const char* const kDefaultIp = "192.168.1.1";
 const bool kDefaultLocal = true;
 const char* const kDefaultDirectory = "C:/";
@@ -126,6 +135,20 @@ SettingsValues load(const QString& appDir)
     ini.beginGroup(kLanguage);
     v.currentLanguage = languageIndex(ini.value(kCurrent));
     ini.endGroup();
+
+    ini.beginGroup(kLis);
+    // A mode that is no number is none of 0..3, so it is refused rather than read as off.
+    bool modeOk = true;
+    v.lis.mode = ini.value(kLisMode, 0).toString().toInt(&modeOk);
+    if (!modeOk)
+        v.lis.mode = -1;
+    v.lis.folder = ini.value(kLisFolder, QString()).toString();
+    v.lis.host = ini.value(kLisHost, QString()).toString();
+    v.lis.port = ini.value(kLisPort, QString()).toString();
+    v.lis.sendingFacility = ini.value(kLisSending, QString()).toString();
+    v.lis.receivingApplication = ini.value(kLisReceivingApp, QString()).toString();
+    v.lis.receivingFacility = ini.value(kLisReceiving, QString()).toString();
+    ini.endGroup();
     return v;
 }
 
@@ -162,6 +185,16 @@ FileWrite::Result save(const QString& appDir, const SettingsValues& values)
         ini.setValue(kCurrent, values.currentLanguage);
         for (int i = 0; i < values.languages.size(); ++i)
             ini.setValue(kLang.arg(i), values.languages.at(i));
+        ini.endGroup();
+
+        ini.beginGroup(kLis);
+        ini.setValue(kLisMode, values.lis.mode);
+        ini.setValue(kLisFolder, values.lis.folder);
+        ini.setValue(kLisHost, values.lis.host);
+        ini.setValue(kLisPort, values.lis.port);
+        ini.setValue(kLisSending, values.lis.sendingFacility);
+        ini.setValue(kLisReceivingApp, values.lis.receivingApplication);
+        ini.setValue(kLisReceiving, values.lis.receivingFacility);
         ini.endGroup();
     }, FileWrite::IniMode::Replace);
 }
@@ -234,12 +267,37 @@ CheckResult check(const SettingsValues& form)
         result.rule = RuleOperators;
     else if (form.directory.isEmpty())
         result.rule = RuleDirectory;
+    else
+        result.rule = checkLis(form.lis);
 
     if (result.rule == RuleOperators)
         result.page = Page::Operators;
     else if (result.rule == RuleDirectory)
         result.page = Page::Paths;
+    else if (result.rule >= RuleLisMode)
+        result.page = Page::Lis;
     return result;
+}
+
+int checkLis(const LisSettings& lis)
+{
+    if (lis.mode < 0 || lis.mode > 3)
+        return RuleLisMode;
+    if (lis.toFolder() && lis.folder.trimmed().isEmpty())
+        return RuleLisFolder;
+    if (lis.toListener() && lis.host.trimmed().isEmpty())
+        return RuleLisHost;
+    const uint port = lis.port.toUInt();
+    if (lis.toListener() && (!isDecimal(lis.port) || port < 1 || port > 65535))
+        return RuleLisPort;
+    return RulePassed;
+}
+
+QString lisOffMessage(int rule, unsigned char lang)
+{
+    return checkMessage(rule, lang) % QLatin1Char('\n') %
+           pick(lang, "Results are not sent to the LIS until the LIS settings are corrected.",
+                "Результаты не передаются в ЛИС, пока не исправлены настройки ЛИС.");
 }
 
 bool isRussian(unsigned char lang)
@@ -262,6 +320,17 @@ QString checkMessage(int rule, unsigned char lang)
     case RuleDirectory:
         return pick(lang, "Incorrectly filled path to data analyzes.",
                     "Неправильно заполнен путь к данным анализов.");
+    case RuleLisMode:
+        return pick(lang, "Unknown way of sending results to the LIS.",
+                    "Неизвестный способ передачи результатов в ЛИС.");
+    case RuleLisFolder:
+        return pick(lang, "The folder for the LIS is not filled in.",
+                    "Не заполнена папка для ЛИС.");
+    case RuleLisHost:
+        return pick(lang, "The address of the LIS is not filled in.", "Не заполнен адрес ЛИС.");
+    case RuleLisPort:
+        return pick(lang, "Invalid port of the LIS (1 to 65535).",
+                    "Неправильно введен порт ЛИС (от 1 до 65535).");
     default:
         return QString();
     }

@@ -6,6 +6,20 @@
 
 #include "report/filewrite.h"
 
+// Results to the laboratory information system (LIS).
+struct LisSettings
+{
+    int mode = 0;   // 0 off, 1 a folder, 2 MLLP, 3 both
+    QString folder; // the folder the LIS watches
+    QString host;   // the LIS's MLLP listener
+    QString port;   // as typed
+    QString sendingFacility;
+    QString receivingApplication;
+    QString receivingFacility;
+    bool toFolder() const { return mode == 1 || mode == 3; }
+    bool toListener() const { return mode == 2 || mode == 3; }
+};
+
 // The values kept in "<appDir>/settings/settings.ini".
 struct SettingsValues {
     QString ip;               // network address as stored ("192.168.1.1")
@@ -17,12 +31,13 @@ struct SettingsValues {
     QStringList operators;
     QStringList languages;
     unsigned char currentLanguage = 0;
+    LisSettings lis;
 };
 
 namespace SettingsStore {
 
 // Pages of the settings dialog, in tool box order.
-enum class Page : int { Network = 0, Operators = 1, Paths = 2, Language = 3 };
+enum class Page : int { Network = 0, Operators = 1, Paths = 2, Language = 3, Lis = 4 };
 
 enum Rule : int {
     RulePassed = 0,
@@ -30,7 +45,11 @@ enum Rule : int {
     RuleUserId = 2,
     RulePort = 3,
     RuleOperators = 4,
-    RuleDirectory = 5
+    RuleDirectory = 5,
+    RuleLisMode = 6,
+    RuleLisFolder = 7,
+    RuleLisHost = 8,
+    RuleLisPort = 9
 };
 
 struct CheckResult {
@@ -75,6 +94,11 @@ QString normaliseAddress(const QString& typed);
 
 // Validates form contents (address as typed). Stops at the first failing rule.
 CheckResult check(const SettingsValues& form);
+// The LIS rules alone: a mode of 0..3 and, for the ways it turns on, a folder, a host and a
+// port of 1..65535.
+int checkLis(const LisSettings& lis);
+// Said at start when the stored LIS settings fail checkLis(): the sending is off until fixed.
+QString lisOffMessage(int rule, unsigned char lang);
 
 // Only 1 selects Russian; every other language byte gives English.
 bool isRussian(unsigned char lang);

@@ -98,13 +98,6 @@ QString imageName(const QString& probeCode, int typeImage)
     return escape(QStringLiteral("%1_img_%2").arg(name).arg(typeImage));
 }
 
-QString resultText(double result)
-{
-    if (result == 10000000.0)
-        return QStringLiteral("10000000+");
-    return formatNumber(result);
-}
-
 QString fill(const QString& page, MarkerTable& table, const PremadeParams& params,
              const QVector<int>& order, bool fullTable)
 {
@@ -166,6 +159,13 @@ QString formatNumber(double v)
     const std::to_chars_result r =
         std::to_chars(text, text + sizeof text, v == 0 ? 0.0 : v, std::chars_format::general, 6);
     return QString::fromLatin1(text, int(r.ptr - text));
+}
+
+QString resultText(double result)
+{
+    if (result == 10000000.0)
+        return QStringLiteral("10000000+");
+    return formatNumber(result);
 }
 
 QString escape(const QString& text)

@@ -14,6 +14,10 @@ QString readTemplate(const QString& path);
 // C's "%g": 6 significant digits, exponent form outside 1e-5 .. 1e6.
 QString formatNumber(double v);
 
+// A result as the report prints it: "10000000+" for exactly 10000000 (the device's ceiling),
+// otherwise formatNumber().
+QString resultText(double result);
+
 // "&", "<", ">", double and single quotes and "$" as entities.
 QString escape(const QString& text);
 

@@ -3,6 +3,7 @@
 
 #include "report/exportreader.h"
 #include "report/history.h"
+#include "report/lisreport.h"
 #include "report/markertable.h"
 #include "report/pageprinter.h"
 #include "report/reportfiles.h"
@@ -355,6 +356,10 @@ Outcome ReportUnit::resultsIn(const QVector<double>& results, const QVector<doub
     reach(Checkpoint::PremadeWritten);
     if (!(r = writeFullTable()))
         return stageFailed(r);
+    // What the report prints, kept for the versions that follow.
+    if (!(r = m_stage->put(QStringLiteral("results.tsv"),
+                           LisReports::resultsFile(LisReports::printedMarkers(m_job.markers, m_job.typeCode)))))
+        return stageFailed(r);
     reach(Checkpoint::FullTableWritten);
     if (!(r = writeFinal()))
         return stageFailed(r);
@@ -417,6 +422,9 @@ Outcome ReportUnit::resultsIn(const QVector<double>& results, const QVector<doub
         ini.setValue(QStringLiteral("Released"), now.toString(Qt::ISODate));
         ini.setValue(QStringLiteral("Produced"), job.transactionId);
         ini.setValue(QStringLiteral("Language"), int(job.language));
+        ini.setValue(QStringLiteral("TypeCode"), int(job.typeCode));
+        ini.setValue(QStringLiteral("AnalysisDate"), QStringLiteral("%1.%2.%3").arg(job.exportData.day, job.exportData.month,
+                                                                                   job.exportData.year));
         ini.setValue(QStringLiteral("HistoryHead"), head);
         ini.endGroup();
     });
@@ -437,6 +445,7 @@ Outcome ReportUnit::resultsIn(const QVector<double>& results, const QVector<doub
     m_lock.reset();
     m_running = false;
     emit pdfWritten(m_pdfDir + QLatin1Char('/') + m_job.pdfName, true);
+    emit released(m_job.reportFolder);
     return Outcome();
 }
 

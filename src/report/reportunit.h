@@ -110,6 +110,8 @@ signals:
     // The progress window moves on (stages 1, 6 and 7; the device moves it through 2 to 5).
     void stageAdvanced();
     void pdfWritten(const QString& path, bool ok);
+    // A new version of the report in this folder is in place (a production, an Apply, a Default).
+    void released(const QString& reportFolder);
 
 private:
     Outcome stop(Failure failure, const QString& message);

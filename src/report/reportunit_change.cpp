@@ -160,14 +160,14 @@ Outcome ReportUnit::commitChange(const Change& change, const ReportRecord::Print
                             "нельзя сформировать заново.")
                            % QLatin1Char('\n') % nothingSaved(lang)};
 
-    const bool released = isFinished(folderName);
+    const bool wasReleased = isFinished(folderName);
     const QString pdf = pdfPath(folderName);
     int version = qMax(1, record.value(QStringLiteral("Report/Version"), 1).toInt());
     QDateTime releasedAt = record.value(QStringLiteral("Report/Released")).toDateTime();
     if (!releasedAt.isValid())
         releasedAt = QFileInfo(pdf).lastModified();
     const QDateTime now = QDateTime::currentDateTime();
-    if (newVersion && released)
+    if (newVersion && wasReleased)
         ++version;
 
     r = m_stage->open(folder, newTransactionId());
@@ -178,7 +178,7 @@ Outcome ReportUnit::commitChange(const Change& change, const ReportRecord::Print
     if (version > 1 && newVersion)
         identity.amendment = amendmentLine(version, releasedAt, change.reason, lang);
     const QString page = ReportHtml::fillIdentity(premade, identity);
-    if (newVersion && released) {
+    if (newVersion && wasReleased) {
         // The released PDF is kept byte for byte, in place before the new one replaces it.
         QFile current(pdf);
         if (!current.open(QIODevice::ReadOnly)) {
@@ -235,6 +235,8 @@ Outcome ReportUnit::commitChange(const Change& change, const ReportRecord::Print
                            % pick(lang, "The report was left as it was.", "Отчет оставлен без изменений.")};
     }
     emit pdfWritten(pdf, true);
+    if (newVersion)
+        emit released(folder);
     return Outcome();
 }
 

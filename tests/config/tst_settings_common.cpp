@@ -65,25 +65,34 @@ private slots:
         QTest::addColumn<int>("page");
         QTest::addColumn<QString>("file");  // see pressOk()
         QTest::addColumn<QString>("held");  // address, user ID, port, path the program goes on with
-        const QString before = "false,ABCD-EFGH-IJKL,8080,10.0.0.5,/data/lab,true,1,Ivan";
+        const QString before = "false,ABCD-EFGH-IJKL,8080,10.0.0.5,/data/lab,true,1,Ivan,-,-";
         const QString held = "10.0.0.5,ABCD-EFGH-IJKL,8080,/data/lab";
         const QStringList edits{"nw_le_IP=172.016.005.200", "chooser=/mnt/new", "pt_cb_DeepScan=off", "loc_cb_Language=0"};
-        QTest::newRow("saved, remote") << 0 << edits + QStringList{"nw_le_Port=9000"} << "" << 3
-                                       << "false,ABCD-EFGH-IJKL,9000,172.16.5.200,/mnt/new,false,0,Ivan"
-                                       << "172.16.5.200,ABCD-EFGH-IJKL,9000,/mnt/new";
+        QTest::newRow("saved, remote")
+            << 0 << edits + QStringList{"nw_le_Port=9000"} << "" << 3
+            << "false,ABCD-EFGH-IJKL,9000,172.16.5.200,/mnt/new,false,0,Ivan,0,"
+            << "172.16.5.200,ABCD-EFGH-IJKL,9000,/mnt/new";
         // With the local version on, ID and port are neither checked nor saved, and the held ones stay.
-        QTest::newRow("saved, local") << 0 << edits + QStringList{"nw_cb_LocalVersion=on", "nw_le_ID=WXYZ", "nw_le_Port="}
-                                      << "" << 3 << "true,-,-,172.16.5.200,/mnt/new,false,0,Ivan"
-                                      << "172.16.5.200,ABCD-EFGH-IJKL,8080,/mnt/new";
+        QTest::newRow("saved, local")
+            << 0 << edits + QStringList{"nw_cb_LocalVersion=on", "nw_le_ID=WXYZ", "nw_le_Port="}
+            << "" << 3 << "true,-,-,172.16.5.200,/mnt/new,false,0,Ivan,0,"
+            << "172.16.5.200,ABCD-EFGH-IJKL,8080,/mnt/new";
         // Reopening after Cancel shows the file again, so Ok keeps it as it was.
-        QTest::newRow("cancel, reopen") << 1 << QStringList({"pt_le_path=/elsewhere", "op_lt_OperatorsList=", "cancel"})
-                                        << "" << 0 << before << held;
+        QTest::newRow("cancel, reopen")
+            << 1 << QStringList({"pt_le_path=/elsewhere", "op_lt_OperatorsList=", "cancel"}) << ""
+            << 0 << QString(before).replace(",-,-", ",0,") << held;
         // A cancelled folder chooser leaves the path as it was.
         QTest::newRow("chooser cancelled")
-            << 1 << QStringList({"chooser="}) << "" << 3 << before << held;
+            << 1 << QStringList({"chooser="}) << "" << 3 << QString(before).replace(",-,-", ",0,") << held;
         // A first start writes the defaults (local version, no ID or port) and shows them.
         QTest::newRow("first start") << 1 << QStringList({"no file"}) << "" << 3
-                                     << "true,-,-,192.168.1.1,C:/,false,0,Оператор" << "192.168.1.1,ABCD-EFGH-IJKL,8080,C:/";
+                                     << "true,-,-,192.168.1.1,C:/,false,0,Оператор,0,"
+                                     << "192.168.1.1,ABCD-EFGH-IJKL,8080,C:/";
+        QTest::newRow("LIS both ways")
+            << 0
+            << QStringList({"lis_cb_Mode=3", "lis_le_Folder=/srv/lis", "lis_le_Host=lis",
+                            "lis_le_Port=2575"})
+            << "" << 3 << "false,ABCD-EFGH-IJKL,8080,10.0.0.5,/data/lab,true,1,Ivan,3,2575" << held;
         const auto refused = [&](const char* name, int lang, const QStringList& steps, const char* message, int page) {
             QTest::newRow(name) << lang << steps << QString::fromUtf8(message) << page << before << held;
         };
@@ -93,13 +102,18 @@ private slots:
         refused("port", 0, {"nw_le_Port=", "op_lt_OperatorsList="}, "Invalid server port.", 0);
         refused("operators", 0, {"op_lt_OperatorsList=", "pt_le_path="}, "Incorrectly filled a list of operators.", 1);
         refused("path, language 9", 9, {"pt_le_path="}, "Incorrectly filled path to data analyzes.", 2);
+        refused("LIS port", 0, {"lis_cb_Mode=2", "lis_le_Host=lis", "lis_le_Port="},
+                "Invalid port of the LIS (1 to 65535).", 4);
+        refused("LIS folder, ru", 1, {"lis_cb_Mode=1"}, "Не заполнена папка для ЛИС.", 4);
         refused("local skips id and port", 0, {"nw_cb_LocalVersion=on", "nw_le_ID=AB", "nw_le_Port=", "pt_le_path="},
                 "Incorrectly filled path to data analyzes.", 2);
         refused("write fails", 0, edits + QStringList{"fail"},
                 "Could not write \"%1\": Input/output error.\nThe settings were not saved.", 3);
-        QTest::newRow("file is a folder") << 0 << edits + QStringList{"folder"}
+        QTest::newRow("file is a folder")
+            << 0 << edits + QStringList{"folder"}
             << "Could not write \"%1\": Is a directory (a folder stands where a file is needed).\n"
-               "The settings were not saved." << 3 << "-,-,-,-,-,-,-,-" << held;
+               "The settings were not saved."
+            << 3 << "-,-,-,-,-,-,-,-,-,-" << held;
     }
     void pressOk()
     {
@@ -161,14 +175,48 @@ private slots:
         QTEST(get<QToolBox>("tb_Settings")->currentIndex(), "page");
         QVERIFY(path.count() == int(saved) && ip.count() == int(saved) && dlg->isVisible() == !saved);
         // NetworkLV, ID, Port, IP, Directory, DeepFolderSearch, the current language, the first operator
-        QTEST(stored({"NetworkSettings/NetworkLV", "NetworkSettings/NetworkID", "NetworkSettings/NetworkPort",
-                      "NetworkSettings/NetworkIP", "PathSettings/Directory", "PathSettings/DeepFolderSearch",
-                      "Language/Current", "OperatorsSettings/Operator_0"}).join(','), "file");
+        QTEST(stored({"NetworkSettings/NetworkLV", "NetworkSettings/NetworkID",
+                      "NetworkSettings/NetworkPort", "NetworkSettings/NetworkIP",
+                      "PathSettings/Directory", "PathSettings/DeepFolderSearch", "Language/Current",
+                      "OperatorsSettings/Operator_0", "LisSettings/Mode", "LisSettings/Port"})
+                  .join(','),
+              "file");
         QTEST(QStringList({dlg->is_nw_IP(), dlg->is_nw_ID(), dlg->is_nw_Port(), dlg->is_pt_Path()}).join(','), "held");
         // The language member follows the file at the next load only.
         QCOMPARE(int(dlg->is_loc_Current()), 1);
         dlg->LoadSettings();
         QCOMPARE(int(dlg->is_loc_Current()), stored({"Language/Current"}).first().toInt());
+    }
+
+    // Stored LIS settings that cannot work are taken as off, with a warning that says why; the
+    // values stay in the form for correcting.
+    void lisSettingsLoaded_data()
+    {
+        QTest::addColumn<QStringList>("stored");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("warning");
+        QTest::newRow("valid") << QStringList{"Mode=2", "Host=lis", "Port=2575"} << 2 << "";
+        QTest::newRow("no host") << QStringList{"Mode=3", "Folder=/srv", "Port=2575"} << 0
+                                 << "Не заполнен адрес ЛИС.\nРезультаты не передаются в ЛИС, пока "
+                                    "не исправлены настройки ЛИС.";
+        QTest::newRow("unknown mode")
+            << QStringList{"Mode=7", "Host=lis"} << 0
+            << "Неизвестный способ передачи результатов в ЛИС.\nРезультаты не передаются в ЛИС, "
+               "пока не исправлены настройки ЛИС.";
+    }
+    void lisSettingsLoaded()
+    {
+        QFETCH(QStringList, stored);
+        {
+            QSettings s(ini(), QSettings::IniFormat);
+            for (const QString& entry : stored)
+                s.setValue("LisSettings/" + entry.section('=', 0, 0), entry.section('=', 1));
+        }
+        dlg->LoadSettings();
+        QTEST(dlg->is_lis().mode, "mode");
+        QTEST(dlg->lisWarning(), "warning");
+        QTEST(get<QComboBox>("lis_cb_Mode")->currentIndex(), "mode");
+        QCOMPARE(get("lis_le_Host")->isEnabled(), dlg->is_lis().toListener());
     }
 
     // Placed at the given point at its own size; built Russian. After SetLang(0) then SetLang(1) the texts

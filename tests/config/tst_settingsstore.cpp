@@ -74,6 +74,88 @@ private slots:
         QVERIFY(v.ip.isEmpty() && v.userId.isEmpty() && v.port.isEmpty() && v.directory.isEmpty());
         QVERIFY(!v.localVersion && !v.deepSearch);
     }
+
+    // The LIS settings as stored: each way of sending needs what it sends to; a mode that is no
+    // number, or beyond 3, is refused rather than guessed.
+    void lisRules_data()
+    {
+        QTest::addColumn<QString>("mode"); // as stored; "-" for a missing key
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<int>("rule");
+        QTest::newRow("missing: off") << "-"
+                                      << ""
+                                      << ""
+                                      << "" << int(RulePassed);
+        QTest::newRow("off ignores the rest") << "0"
+                                              << ""
+                                              << ""
+                                              << "x" << int(RulePassed);
+        QTest::newRow("folder") << "1"
+                                << "/srv/lis"
+                                << ""
+                                << "" << int(RulePassed);
+        QTest::newRow("folder missing") << "1"
+                                        << " "
+                                        << "lis"
+                                        << "2575" << int(RuleLisFolder);
+        QTest::newRow("mllp") << "2"
+                              << ""
+                              << "lis"
+                              << "65535" << int(RulePassed);
+        QTest::newRow("mllp without host") << "2"
+                                           << "/srv"
+                                           << ""
+                                           << "2575" << int(RuleLisHost);
+        QTest::newRow("port 0") << "2"
+                                << ""
+                                << "lis"
+                                << "0" << int(RuleLisPort);
+        QTest::newRow("port 65536") << "3"
+                                    << "/srv"
+                                    << "lis"
+                                    << "65536" << int(RuleLisPort);
+        QTest::newRow("port not a number") << "3"
+                                           << "/srv"
+                                           << "lis"
+                                           << "25x" << int(RuleLisPort);
+        QTest::newRow("both, folder first") << "3"
+                                            << ""
+                                            << ""
+                                            << "" << int(RuleLisFolder);
+        QTest::newRow("mode 4") << "4"
+                                << "/srv"
+                                << "lis"
+                                << "1" << int(RuleLisMode);
+        QTest::newRow("mode not a number") << "folder"
+                                           << "/srv"
+                                           << "lis"
+                                           << "1" << int(RuleLisMode);
+    }
+    void lisRules()
+    {
+        QFETCH(QString, mode);
+        QFETCH(QString, folder);
+        QFETCH(QString, host);
+        QFETCH(QString, port);
+        QTemporaryDir dir;
+        {
+            QSettings ini(filePath(dir.path()), QSettings::IniFormat);
+            if (mode != "-")
+                ini.setValue("LisSettings/Mode", mode);
+            ini.setValue("LisSettings/Folder", folder);
+            ini.setValue("LisSettings/Host", host);
+            ini.setValue("LisSettings/Port", port);
+        }
+        SettingsValues v = load(dir.path());
+        QCOMPARE(QStringList({v.lis.folder, v.lis.host, v.lis.port}),
+                 QStringList({folder, host, port}));
+        QTEST(checkLis(v.lis), "rule");
+        SettingsValues form = defaults();
+        form.lis = v.lis;
+        QCOMPARE(check(form).page, checkLis(v.lis) == RulePassed ? Page::Network : Page::Lis);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSettingsStore)

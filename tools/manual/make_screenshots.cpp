@@ -34,6 +34,9 @@
 #include "config/settings_common.h"
 #include "demodata/demodata.h"
 #include "devicesim/devicesimulator.h"
+#include "lissim/lislistener.h"
+#include "report/lisoutbox.h"
+#include "windows/lismessages.h"
 #include "windows/editreport.h"
 #include "windows/progressinfo.h"
 #include "windows/settings.h"
@@ -329,17 +332,63 @@ void run(const QString& templates, const QString& icons, const QString& outDir)
 
     w.showAllSettings();
     auto* pages = w.allSettings()->findChild<QToolBox*>();
-    require(pages && pages->count() == 4,
-            QStringLiteral("the settings window does not have its four pages"));
+    require(pages && pages->count() == 5,
+            QStringLiteral("the settings window does not have its five pages"));
     // A path as a lab has it instead of the temporary folder; the window is cancelled, not saved.
     if (auto* path = w.allSettings()->findChild<QLineEdit*>(QStringLiteral("pt_le_path")))
         path->setText(QStringLiteral("/srv/chromatography/export"));
+    // The LIS page as a lab fills it in: a folder the LIS watches and its MLLP listener.
+    const QList<QPair<const char*, const char*>> lisFields = {{"lis_le_Folder", "/srv/lis/inbox"},
+                                                        {"lis_le_Host", "lis.hospital.local"},
+                                                        {"lis_le_Port", "2575"},
+                                                        {"lis_le_SendingFacility", "LAB1"},
+                                                        {"lis_le_ReceivingApplication", "LIS"},
+                                                        {"lis_le_ReceivingFacility", "HOSPITAL"}};
+    for (const auto& field : lisFields) {
+        if (auto* edit = w.allSettings()->findChild<QLineEdit*>(QLatin1String(field.first)))
+            edit->setText(QLatin1String(field.second));
+    }
+    if (auto* mode = w.allSettings()->findChild<QComboBox*>(QStringLiteral("lis_cb_Mode")))
+        mode->setCurrentIndex(3);
     for (int i = 0; i < pages->count(); ++i) {
         pages->setCurrentIndex(i);
         settle();
         shots.window(w.allSettings(), QStringLiteral("settings-page%1").arg(i + 1));
     }
     w.allSettings()->hide();
+
+    // The LIS messages window after a day's work: delivered reports, one refused by the LIS, and
+    // one waiting while the LIS cannot be reached.
+    LisListener lis;
+    require(lis.listen(), QStringLiteral("the LIS listener could not start"));
+    LisOutbox::Config lisConfig;
+    lisConfig.toListener = true;
+    lisConfig.host = QStringLiteral("127.0.0.1");
+    lisConfig.port = lis.port();
+    w.lisOutbox()->setConfig(lisConfig);
+    lis.replyOnce(LisListener::Reply::Accept);
+    lis.replyOnce(LisListener::Reply::Error, QStringLiteral("Unknown patient ID"));
+    for (const char* code : {"NB_0311", "NB_0312", "NB_0313"}) {
+        LisReport report;
+        report.reportFolder = QLatin1String(code) + QLatin1String(".D");
+        report.analysisCode = QLatin1String(code);
+        report.patient = QStringLiteral("Ivanov D.A.");
+        require(bool(w.lisOutbox()->enqueue(report)), QStringLiteral("a LIS message could not be queued"));
+        require(waitFor([&] { return w.lisOutbox()->waitingCount() == 0; }, 10000),
+                QStringLiteral("the LIS listener did not answer"));
+    }
+    lis.close();
+    LisReport waiting;
+    waiting.reportFolder = QStringLiteral("NB_0314.D");
+    require(bool(w.lisOutbox()->enqueue(waiting)), QStringLiteral("a LIS message could not be queued"));
+    require(waitFor([&] { return !w.lisOutbox()->recent().isEmpty()
+                                 && w.lisOutbox()->problemOf(w.lisOutbox()->recent().first().name).any(); },
+                    10000),
+            QStringLiteral("the LIS was reached after it closed"));
+    w.showLisMessages();
+    settle();
+    shots.window(w.lisMessagesWindow(), QStringLiteral("lis-messages"));
+    w.lisMessagesWindow()->hide();
 
     w.showAbout();
     settle();
