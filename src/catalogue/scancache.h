@@ -29,7 +29,10 @@ public:
         quint32 pass = 0;
         bool readable = false;  // an export: opens for reading
         QString folderPath;     // a report.ini: its FolderPath
+        QString folderName;     // a report.ini: the analysis folder name it records, if any
+        QString pdfName;        // a report.ini: its PDF's file name
         qint8 reportExist = -1; // a report.ini: its ReportExist, -1 while not read
+        qint8 complete = -1;    // a PDF: whole, -1 while not read
     };
 
     // settledMs: how long ago a file must have changed before its stamp is trusted.

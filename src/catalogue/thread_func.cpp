@@ -2,7 +2,10 @@
 
 #include "catalogue/dirwatch.h"
 #include "catalogue/passschedule.h"
+#include "report/reportfiles.h"
+#include "report/reportstage.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMutexLocker>
@@ -64,8 +67,8 @@ void Thread_Func::startProcess(QString folder_path, QString reports_path, bool d
     m_pendingFolderPath = folder_path;
     m_pendingReportsPath = reports_path;
     m_pendingDeep = deep;
-    if (isRunning())
-        return;  // passEnded() takes the request up
+    if (isRunning() || !m_endHandled)
+        return;  // taken up once the end of the running pass has been handled
     locker.unlock();
     takeRequest();
 }
@@ -87,7 +90,7 @@ void Thread_Func::takeRequest()
 void Thread_Func::startPendingPass()
 {
     QMutexLocker locker(&m_lock);
-    if (!m_pending || isRunning())
+    if (!m_pending || isRunning() || !m_endHandled)
         return;
     m_pending = false;
     if (m_pendingFolderPath != m_folderPath || m_pendingDeep != m_deep
@@ -97,6 +100,7 @@ void Thread_Func::startPendingPass()
     }
     m_folderPath = m_pendingFolderPath;
     m_reportsPath = m_pendingReportsPath;
+    m_pdfPath = QFileInfo(m_reportsPath).path() + QLatin1String("/reportsPDF");
     m_deep = m_pendingDeep;
     m_stop.store(false);
     locker.unlock();
@@ -115,7 +119,16 @@ void Thread_Func::passEnded()
     if (!watching)
         m_watch->close();
     m_schedule->setWatching(watching);
-    takeRequest();
+    // Whoever is connected to finished() after this object, the main window among them, handles
+    // the end of this pass before the next one may start and change what they read.
+    m_endHandled = false;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_endHandled = true;
+            takeRequest();
+        },
+        Qt::QueuedConnection);
 }
 
 void Thread_Func::setSafetyInterval(int ms)
@@ -156,6 +169,7 @@ void Thread_Func::run()
     m_descent.clear();
     m_reportDirsAge.invalidate();
     watchNearest(m_reportsPath);
+    watchNearest(m_pdfPath);
     if (m_deep)
         CyclicSearchProc(m_folderPath);
     else
@@ -222,15 +236,36 @@ bool Thread_Func::readDir(const QString& dir, QStringList* names, DirId* id)
 
 // One listing of the reports folder instead of a look per analysis folder. It is renewed
 // during long passes so that a report produced meanwhile is seen within a fraction of a second.
-bool Thread_Func::hasReportDir(const QString& name)
+Thread_Func::ReportName Thread_Func::reportName(const QString& name)
 {
     if (!m_reportDirsAge.isValid() || m_reportDirsAge.elapsed() > 200) {
         QStringList reports;
         readDir(m_reportsPath, &reports, nullptr);
         m_reportDirs = QSet<QString>(reports.begin(), reports.end());
+        m_reportAny.clear();
+        const QStringList all = QDir(m_reportsPath).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
+        for (const QString& entry : all)
+            m_reportAny.insert(entry.toCaseFolded());
         m_reportDirsAge.start();
     }
-    return m_reportDirs.contains(name);
+    if (m_reportDirs.contains(name))
+        return ReportName::Folder;
+    return m_reportAny.contains(name.toCaseFolded()) ? ReportName::InTheWay : ReportName::None;
+}
+
+// A report counts as done only with its whole PDF; read again only when the file changed.
+bool Thread_Func::pdfComplete(const QString& path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    ScanCache::Stamp stamp;
+    if (!ScanCache::stampOf(native, &stamp))
+        return false;
+    ScanCache::Entry* known = m_cache.find(native, stamp);
+    if (!known) {
+        known = &m_cache.store(native, stamp);
+        known->complete = ReportFiles::pdfFileComplete(path) ? 1 : 0;
+    }
+    return known->complete > 0;
 }
 
 void Thread_Func::SingleSearchProc(QString folder_path)
@@ -310,16 +345,25 @@ bool Thread_Func::func_AnalyseExist(QString t_folderPath, QString t_folderName)
     QString candidate = t_folderName;
     qint64 counter = 1;
     for (;;) {
-        if (!hasReportDir(candidate))
+        // The same walk as production's: past a file or another spelling in the way, up to the
+        // first name where nothing is.
+        const ReportName present = reportName(candidate);
+        if (present == ReportName::None)
             return false;
-        const QString dir = joinPath(m_reportsPath, candidate);
-        watch(dir);
-        const QString ini = QString(dir % QLatin1String("/report.ini"));
-        ScanCache::Entry* record = reportRecord(ini);
-        if (record && record->folderPath == t_folderPath) {
-            if (record->reportExist < 0)
-                record->reportExist = Analyse_ReadAnalyseExist(ini) ? 1 : 0;
-            return record->reportExist > 0;
+        if (present == ReportName::Folder) {
+            const QString dir = joinPath(m_reportsPath, candidate);
+            watch(dir);
+            const QString ini = QString(dir % QLatin1String("/report.ini"));
+            ScanCache::Entry* record = reportRecord(ini);
+            if (record && record->folderPath == t_folderPath
+                && (record->folderName.isEmpty() || record->folderName == t_folderName)) {
+                if (record->reportExist < 0)
+                    record->reportExist = Analyse_ReadAnalyseExist(ini) ? 1 : 0;
+                // Done only when whole: no change of it under way, and its PDF complete.
+                return record->reportExist > 0
+                       && !QFileInfo::exists(QString(dir % QLatin1Char('/') % ReportStage::CommitName))
+                       && pdfComplete(QString(m_pdfPath % QLatin1Char('/') % record->pdfName));
+            }
         }
         if (stopRequested())
             return false;
@@ -340,6 +384,9 @@ ScanCache::Entry* Thread_Func::reportRecord(const QString& ini)
         return known;
     ScanCache::Entry& fresh = m_cache.store(native, stamp);
     fresh.folderPath = Analyse_ReadfolderPath(ini);
+    const QSettings record(ini, QSettings::IniFormat);
+    fresh.folderName = record.value(QStringLiteral("Report/FolderName")).toString();
+    fresh.pdfName = ReportFiles::pdfName(record, QFileInfo(ini).dir().dirName());
     return &fresh;
 }
 

@@ -77,7 +77,11 @@ private:
     bool readDir(const QString& dir, QStringList* names, DirId* id);
     void watch(const QString& dir);
     void watchNearest(QString dir);
-    bool hasReportDir(const QString& name);
+    // What the reports folder holds under a name: nothing, a folder of exactly that name, or
+    // something else (a file, or a folder whose name differs only in letter case).
+    enum class ReportName { None, Folder, InTheWay };
+    ReportName reportName(const QString& name);
+    bool pdfComplete(const QString& path);
     ScanCache::Entry* reportRecord(const QString& ini);
 
     mutable QMutex m_lock;
@@ -86,11 +90,13 @@ private:
     // Parameters of the last pass; written only while no pass runs.
     QString m_folderPath;
     QString m_reportsPath;
+    QString m_pdfPath;  // the PDF folder beside the reports folder
     bool m_deep = false;
     int m_passes = 0;
 
     // The request waiting for its pass.
     bool m_pending = false;
+    bool m_endHandled = true;  // the end of the last pass has reached everyone who waits for it
     QString m_pendingFolderPath;
     QString m_pendingReportsPath;
     bool m_pendingDeep = false;
@@ -107,5 +113,6 @@ private:
     ScanCache m_cache;
     QVector<DirId> m_descent;    // directories from the data directory down to this one
     QSet<QString> m_reportDirs;  // report folder names, listed at most 200 ms ago
+    QSet<QString> m_reportAny;   // every name there, case-folded
     QElapsedTimer m_reportDirsAge;
 };

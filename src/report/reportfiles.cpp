@@ -52,18 +52,20 @@ QString distinctPdfName(const QString& reportFolderName)
     return reportFolderName + QLatin1String("_report.pdf");
 }
 
+QString pdfName(const QSettings& record, const QString& reportFolderName)
+{
+    const QString name = record.value(QStringLiteral("Report/PdfName")).toString();
+    if (!name.isEmpty() && !name.contains(QLatin1Char('/')))
+        return name;
+    const QString legacy = record.value(QStringLiteral("ReportData/ProbeNamePDF")).toString();
+    return legacyPdfName(legacy.isEmpty() || legacy.contains(QLatin1Char('/')) ? reportFolderName : legacy);
+}
+
 QString pdfPath(const QString& pdfDir, const QString& reportFolderName, const QString& iniPath)
 {
     if (reportFolderName.isEmpty())
         return QString();
-    const QSettings record(iniPath, QSettings::IniFormat);
-    QString name = record.value(QStringLiteral("Report/PdfName")).toString();
-    if (name.isEmpty() || name.contains(QLatin1Char('/'))) {
-        const QString legacy = record.value(QStringLiteral("ReportData/ProbeNamePDF")).toString();
-        name = legacyPdfName(legacy.isEmpty() || legacy.contains(QLatin1Char('/')) ? reportFolderName
-                                                                                   : legacy);
-    }
-    return pdfDir + QLatin1Char('/') + name;
+    return pdfDir + QLatin1Char('/') + pdfName(QSettings(iniPath, QSettings::IniFormat), reportFolderName);
 }
 
 namespace {

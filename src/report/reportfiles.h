@@ -6,6 +6,8 @@
 
 #include "report/filewrite.h"
 
+class QSettings;
+
 // Where the files of one report live, and the rules for its PDF's name.
 //
 // A report's PDF is named "<report folder>_report.pdf" with every ".D_" replaced by "_", as it
@@ -36,6 +38,8 @@ QString distinctPdfName(const QString& reportFolderName);
 // record made before names were recorded, the legacy name of its ProbeNamePDF (the report
 // folder's name when that is missing too). Empty when no report folder is given.
 QString pdfPath(const QString& pdfDir, const QString& reportFolderName, const QString& iniPath);
+// The file name part of that, from an open record.
+QString pdfName(const QSettings& record, const QString& reportFolderName);
 
 // Chooses and claims the PDF name of a report folder that has none recorded yet.
 // ownsLegacyPdf: the folder's record says it finished a report under the legacy name before

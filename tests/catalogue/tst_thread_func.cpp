@@ -1,6 +1,7 @@
 #include "catalogue/folderrecord.h"
 #include "catalogue/scancache.h"
 #include "catalogue/thread_func.h"
+#include "report/reportfiles.h"
 
 #include <QtTest>  // with all of QtCore
 
@@ -13,7 +14,8 @@ QStringList words(const char* s) { return QString::fromUtf8(s).split(QLatin1Char
 // Applies "op:path" words: d makes a directory, e writes an export into a folder, a appends to
 // one, x puts a directory in an export's place, r removes (an empty path: the data directory),
 // l:path=dir links path to a directory of root, w:name=owner/exist writes a report record (owner
-// this, THIS or other; exist "-" for no report.ini), R removes a report folder.
+// this, THIS or other; exist "-" for no report.ini, 1 done with its PDF, 2 done without one),
+// R removes a report folder, f puts a plain file in the reports folder.
 void apply(const QStringList& ops, const QString& root, const QString& reports)
 {
     for (const QString& op : ops) {
@@ -34,8 +36,14 @@ void apply(const QStringList& ops, const QString& root, const QString& reports)
             if (value.endsWith(QLatin1Char('-')))
                 break;
             ini.setValue(QStringLiteral("General/FolderPath"), value.startsWith(QLatin1String("this")) ? root : value.startsWith(QLatin1String("THIS")) ? root.toUpper() : reports);
-            ini.setValue(QStringLiteral("General/ReportExist"), value.endsWith(QLatin1Char('1')));
+            ini.setValue(QStringLiteral("General/ReportExist"), !value.endsWith(QLatin1Char('0')));
+            if (value.endsWith(QLatin1Char('1'))) {  // a whole PDF under the name a record without one has
+                QFile pdf(QFileInfo(reports).path() + QStringLiteral("/reportsPDF/") + ReportFiles::legacyPdfName(name));
+                QVERIFY(QDir().mkpath(QFileInfo(pdf).path()) && pdf.open(QIODevice::WriteOnly));
+                pdf.write("%PDF-1.4\nstartxref\n0\n%%EOF\n");
+            }
             break;
+        case 'f': QVERIFY(QFile(report).open(QIODevice::WriteOnly)); break;
         default: QFAIL(qPrintable(op));
         }
     }
@@ -90,7 +98,8 @@ class TestThreadFunc : public QObject {
 private slots:
     void init()
     {
-        QVERIFY(QDir(root).removeRecursively() && QDir(reports).removeRecursively());
+        QVERIFY(QDir(root).removeRecursively() && QDir(reports).removeRecursively()
+                && QDir(tmp.path() + QStringLiteral("/reportsPDF")).removeRecursively());
         QVERIFY(QDir().mkpath(root) && QDir().mkpath(reports));
         QVERIFY(QFile(root + QStringLiteral("/File.D")).open(QIODevice::WriteOnly));  // a file, not a folder
     }
@@ -125,6 +134,8 @@ private slots:
         row("N other, N_1 own", "e:N.D w:N.D=other/1 w:N.D_1=this/1", false, "|N.D|g");
         row("N_1 without N", "e:N.D w:N.D_1=this/1", false, "|N.D|m");
         row("N without report.ini", "e:N.D w:N.D=this/- w:N.D_1=this/1", false, "|N.D|g");
+        row("file N in the way, N_1 own", "e:N.D f:N.D w:N.D_1=this/1", false, "|N.D|g");
+        row("done but its PDF missing", "e:N.D w:N.D=this/2", false, "|N.D|m");
         row("third in sequence", "e:N.D w:N.D=other/1 w:N.D_1=other/1 w:N.D_2=this/1", false, "|N.D|g");
         row("gap in sequence", "e:N.D w:N.D=other/1 w:N.D_2=this/1", false, "|N.D|m");
         row("path differs in case", "e:N.D w:N.D=THIS/1", false, "|N.D|m");
