@@ -95,6 +95,11 @@ void settings_common::LoadSettingsToForm()
 void settings_common::LoadDefaultSettings()
 {
     const SettingsValues d = SettingsStore::defaults();
+    // Held even when they cannot be written: the program must stay usable. The language
+    // follows the file at the next start, as always.
+    const unsigned char language = m_values.currentLanguage;
+    m_values = d;
+    m_values.currentLanguage = language;
     ui->nw_le_IP->setText(SettingsStore::displayAddress(d.ip));
     ui->nw_cb_LocalVersion->setChecked(d.localVersion);
     setNetworkFieldsDisabled(d.localVersion);

@@ -84,10 +84,10 @@ private slots:
         // A cancelled folder chooser leaves the path as it was.
         QTest::newRow("chooser cancelled")
             << 1 << QStringList({"chooser="}) << "" << 3 << QString(before).replace(",-,-", ",0,") << held;
-        // A first start writes the defaults (local version, no ID or port) and shows them.
+        // A first start writes the defaults (local version, no ID or port), shows them and holds them.
         QTest::newRow("first start") << 1 << QStringList({"no file"}) << "" << 3
                                      << "true,-,-,192.168.1.1,C:/,false,0,Оператор,0,"
-                                     << "192.168.1.1,ABCD-EFGH-IJKL,8080,C:/";
+                                     << "192.168.1.1,,,C:/";
         QTest::newRow("LIS both ways")
             << 0
             << QStringList({"lis_cb_Mode=3", "lis_le_Folder=/srv/lis", "lis_le_Host=lis",
@@ -186,6 +186,21 @@ private slots:
         QCOMPARE(int(dlg->is_loc_Current()), 1);
         dlg->LoadSettings();
         QCOMPARE(int(dlg->is_loc_Current()), stored({"Language/Current"}).first().toInt());
+    }
+
+    // A first start where the settings cannot be written still works with the defaults: the
+    // operators to sign in with, the data directory and the device address.
+    void firstStart_unwritable_keepsDefaults()
+    {
+        QVERIFY(QDir(app->file("settings")).removeRecursively());
+        QVERIFY(QFile(app->file("settings")).open(QIODevice::WriteOnly));  // a file in the folder's place
+        MessageBox::clearShown();
+        settings_common fresh;
+        fresh.SetappDir(app->path());
+        QVERIFY(!fresh.LoadSettings());
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QCOMPARE(QStringList({fresh.is_nw_IP(), fresh.is_pt_Path(), fresh.is_op_List().value(0)}),
+                 QStringList({"192.168.1.1", "C:/", QString::fromUtf8("Оператор")}));
     }
 
     // Stored LIS settings that cannot work are taken as off, with a warning that says why; the
