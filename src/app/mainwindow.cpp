@@ -99,9 +99,11 @@ MainWindow::MainWindow(QWidget* parent)
     connect(m_unit, &ReportUnit::stageAdvanced, this, &MainWindow::nextStageProgress);
     connect(m_unit, &ReportUnit::pdfWritten, this, &MainWindow::pdfWritten);
     connect(m_unit, &ReportUnit::released, this, &MainWindow::lisReportFolderReleased);
+    m_unit->setConfirmation([this](const QString& question) {
+        return MessageBox::question(SettingsStore::confirmTitle(m_lang), question,
+                                    SettingsStore::yesButton(m_lang), SettingsStore::noButton(m_lang));
+    });
     m_editReport->setReportUnit(m_unit);
-    // What a crash left half done is finished (or undone) before anything is shown.
-    m_unit->recoverAll();
 
     m_pdfDir = QStringLiteral("%1/reportsPDF").arg(m_appDir);
     // Not reported here: the PDF step makes the folder again when it needs it and reports
@@ -380,6 +382,9 @@ void MainWindow::login_procedure()
                              1500);
     tmr_refreshInfo();
     m_link->startPolling();
+    // What a crash left half done is finished (or undone) before the first report is opened;
+    // the operator is known by now, for a lock that has to be broken.
+    m_unit->recoverAll(m_currentOperator, m_lang);
 }
 
 bool MainWindow::initSettings()

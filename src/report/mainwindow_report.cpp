@@ -75,9 +75,14 @@ void MainWindow::stopProduction(const Outcome& outcome)
         text = ReadLocale(LocaleText::EncodingFailed);
     const bool refused = outcome.failure == Failure::ForeignExport
                          || outcome.failure == Failure::ExportRefused;
-    // A batch keeps its progress window and gathers the messages for its summary.
+    // A batch keeps its progress window and gathers the messages for its summary; a run the
+    // operator called off has nothing to say.
     if (!m_batch.active()) {
         m_progress->initStage(10);
+        if (outcome.failure == Failure::Cancelled) {
+            emit productionEnded(false, text);
+            return;
+        }
         const QString button = ReadLocale(refused ? LocaleText::Exit : LocaleText::Ok);
         if (DeviceFailures::isDeviceFailure(outcome.failure))
             MessageBox::information(ReadLocale(LocaleText::Attention), text, button);

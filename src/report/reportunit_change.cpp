@@ -93,27 +93,30 @@ Outcome ReportUnit::apply(const Change& change)
     ReportRecord::PrintValues values = stored;
     QList<History::Entry> changes;
     const QDateTime now = QDateTime::currentDateTime();
+    // The window must still show what is stored: a value changed elsewhere in the meantime
+    // would otherwise be lost or contradicted without anyone seeing it.
     for (const Field& f : kFields) {
-        if (change.values.*f.value == change.shown.*f.value)
-            continue;  // not touched by the operator: whatever is stored stays
-        if (stored.*f.value != change.shown.*f.value) {
-            const QString what = lang == 0 ? QString::fromUtf8(f.english) : QString::fromUtf8(f.russian);
-            return Outcome{Failure::ChangedElsewhere,
-                           (lang == 0 ? QStringLiteral("The %1 of this report was changed by %2 after this "
-                                                       "window showed it. Nothing was saved; the window now "
-                                                       "shows the stored values.")
-                                      : QString::fromUtf8("Поле «%1» этого отчета изменено (%2) после того, как "
-                                                          "окно его показало. Ничего не сохранено; в окне "
-                                                          "показаны сохраненные значения."))
-                               .arg(what, lastChange(change.reportFolder, f.key, lang))};
-        }
-        values.*f.value = change.values.*f.value;
+        if (stored.*f.value == change.shown.*f.value)
+            continue;
+        const QString what = lang == 0 ? QString::fromUtf8(f.english) : QString::fromUtf8(f.russian);
+        return Outcome{Failure::ChangedElsewhere,
+                       (lang == 0 ? QStringLiteral("The %1 of this report was changed by %2 after this window "
+                                                   "showed it. Nothing was saved; the window now shows the "
+                                                   "stored values.")
+                                  : QString::fromUtf8("Поле «%1» этого отчета изменено (%2) после того, как окно "
+                                                      "его показало. Ничего не сохранено; в окне показаны "
+                                                      "сохраненные значения."))
+                           .arg(what, lastChange(change.reportFolder, f.key, lang))};
+    }
+    // Only what the operator changed is written.
+    for (const Field& f : kFields) {
+        if (change.values.*f.value != change.shown.*f.value)
+            values.*f.value = change.values.*f.value;
     }
     changes = History::changes(now, change.operatorName, stored, values);
     if (changes.isEmpty())
         return Outcome();
-    const Outcome committed = commitChange(change, values, changes, true, lock);
-    return committed;
+    return commitChange(change, values, changes, true, lock);
 }
 
 Outcome ReportUnit::rebuildPdf(const QString& reportFolder, unsigned char language)

@@ -56,6 +56,11 @@ class TestBatch : public QObject
         const QString stopped = "Reports produced: 0 of 5. The batch was stopped: the failure "
                                 "would repeat for every analysis.\nBL_1.D\t";
         const QString all = "\nBL_2.D\tNot produced\nBL_3.D\tNot produced" + from4;
+        // A connection that breaks during one analysis is that analysis' failure only.
+        QTest::newRow("connection dropped once") << "dropped" << 0 << produce5
+            << lines("Reports produced: 4 of 5.\nBL_1.D\tDone\n"
+                     "BL_2.D\tОшибка подключения к аппаратной части.\nBL_3.D\tDone\nBL_4.D\tDone\n"
+                     "BL_5.D\tDone");
         QTest::newRow("device unreachable") << "unreachable" << 0 << produce5
             << lines(stopped + "Ошибка подключения к аппаратной части." + all);
         QTest::newRow("application directory not writable") << "write" << 0 << produce5
@@ -103,6 +108,13 @@ class TestBatch : public QObject
                     lineAtStop = line->text() + '|' + stop->text();
                     scenario == "stop" ? stop->click() : QTest::keyClick(progress, Qt::Key_Escape);
                 }
+            });
+        } else if (scenario == "dropped") {
+            // The device drops the link while the second analysis' results are read.
+            connect(f.window.get(), &MainWindow::productionEnded, &f.sim, [&] {
+                DeviceSimulator::Faults faults;
+                faults.dropIn = DeviceSimulator::Phase::Output;
+                f.sim.setFaults(ended.count() == 1 ? faults : DeviceSimulator::Faults());
             });
         } else if (scenario == "unreachable") {
             QVERIFY(f.sim.listen());  // a new port: nothing answers at the configured one

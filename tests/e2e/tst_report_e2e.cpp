@@ -216,6 +216,31 @@ private slots:
         QVERIFY2(lines[2].contains("Report produced") && lines[2].contains("device 20231117, version 0x35"), qPrintable(lines[2]));
     }
 
+    // New on a finished report asks first; No leaves every file as it was, the corrections
+    // made in the editor among them.
+    void newOnFinishedReport_asksFirst()
+    {
+        Fixture f;
+        QVERIFY(f.start({QStringLiteral("FK_4.D")}));
+        QVERIFY(f.produce(QStringLiteral("FK_4.D")));
+        f.window->reportEditor()->close();
+        const QString record = f.app.file("reports/FK_4.D/report.ini");
+        QSettings(record, QSettings::IniFormat).setValue("ReportData/PatientPrint", "Corrected Name");
+        const QByteArray before = fileBytes(record) + fileBytes(f.app.file("reportsPDF/FK_4_report.pdf"));
+        MessageBox::clearShown();
+        QSignalSpy ended(f.window.get(), &MainWindow::productionEnded);
+        QVERIFY(f.select(QStringLiteral("FK_4.D")));
+        f.button("pb_01")->click();
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QCOMPARE(MessageBox::shown()[0].title, QStringLiteral("Confirmation"));
+        QCOMPARE(MessageBox::shown()[0].text, QStringLiteral("This analysis already has a report. Produce it again? "
+                                                             "Changes made in the report editor will be replaced."));
+        QCOMPARE(MessageBox::shown()[0].buttons, QStringList({"Yes", "No"}));
+        QTest::qWait(100);
+        QVERIFY(ended.isEmpty() && !f.window->progressWindow()->isVisible());
+        QCOMPARE(fileBytes(record) + fileBytes(f.app.file("reportsPDF/FK_4_report.pdf")), before);
+    }
+
     void newWhileDeviceUnavailable_onlyWarns()
     {
         Fixture f;
