@@ -8,5 +8,7 @@ launcher=()
 if command -v ccache >/dev/null 2>&1; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-Release}" "${launcher[@]}" >/dev/null
+# LAB_WERROR=ON makes every warning an error (CI and the test command build so).
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-Release}" \
+  -DLAB_WERROR="${LAB_WERROR:-OFF}" "${launcher[@]}" >/dev/null
 cmake --build "$build" -j"$(nproc)"

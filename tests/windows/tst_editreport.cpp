@@ -239,6 +239,35 @@ private slots:
         QCOMPARE(recorded, entries);
     }
 
+    // Another workstation corrects the patient while this editor is open; an Apply here that
+    // changes only the conclusion must not put the old patient back: it is refused, names the
+    // field and who changed it, writes nothing and shows what is stored now.
+    void lostUpdate_isRefusedAndReloaded()
+    {
+        const QString folder = report("LU.D", "LU1");
+        editReport w;
+        w.setReportUnit(&unit());
+        w.SetLang(0);
+        w.ShowWindow(folder, true);
+        ReportUnit::Change other;
+        other.reportFolder = folder;
+        other.shown = ReportRecord::readPrint(folder + "/report.ini");
+        other.values = other.shown;
+        other.values.patient = QStringLiteral("Right Patient");
+        other.operatorName = QStringLiteral("Workstation B");
+        QVERIFY(unit().apply(other).ok());
+        const QByteArray record = readUtf8(folder + "/report.ini").toUtf8();
+
+        conclusion(w)->setPlainText(QStringLiteral("Only the conclusion"));
+        click(w, "pb_Apply");
+        QCOMPARE(MessageBox::shown().size(), 1);
+        const QString text = MessageBox::shown()[0].text;
+        QVERIFY2(text.contains("patient name") && text.contains("Workstation B") && text.contains("Nothing was saved"),
+                 qPrintable(text));
+        QCOMPARE(readUtf8(folder + "/report.ini").toUtf8(), record);
+        QCOMPARE(edit(w, "lePatientOld")->text(), QStringLiteral("Right Patient"));
+    }
+
     // A copied value counts only once its toggle is checked; checked and empty stores empty,
     // for the code and the patient only after a question that names the field.
     void copyCountsOnlyWhenChecked_data()
