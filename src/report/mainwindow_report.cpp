@@ -18,7 +18,10 @@ const MarkerTable& MainWindow::markerTable() const
 
 void MainWindow::GetFolderNameReport()
 {
-    ReportRecord::chooseFolder(m_reportsDir, m_selectedName, m_selectedPath, &m_reportFolderName);
+    const FileWrite::Result claimed = m_unit->claimFolder(m_selectedName, m_selectedPath, &m_reportFolderName);
+    if (!claimed)
+        MessageBox::warning(ReadLocale(LocaleText::Attention), FileWrite::message(claimed, m_lang),
+                            ReadLocale(LocaleText::Ok));
 }
 
 QString MainWindow::finishedReportFolder()

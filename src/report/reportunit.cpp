@@ -229,8 +229,7 @@ Outcome ReportUnit::begin(const Request& request)
     reach(Checkpoint::Started);
     reach(Checkpoint::ProgressShown);
 
-    FileWrite::Result r = ReportRecord::chooseFolder(m_reportsDir, m_job.folderName,
-                                                     m_job.folderPath, &m_job.reportFolderName);
+    FileWrite::Result r = claimFolder(m_job.folderName, m_job.folderPath, &m_job.reportFolderName);
     if (!r)
         return stopWrite(r);
     m_job.reportFolder = reportFolderPath(m_job.reportFolderName);
@@ -585,6 +584,12 @@ FileWrite::Result ReportUnit::stageRecord(ReportStage& stage, const QString& ini
     if (!r)
         return FileWrite::failure(iniPath, r.reason, r.error);
     return stage.put(ReportStage::RecordName, bytes);
+}
+
+FileWrite::Result ReportUnit::claimFolder(const QString& folderName, const QString& folderPath,
+                                          QString* reportFolderName)
+{
+    return ReportRecord::chooseFolder(m_reportsDir, folderName, folderPath, reportFolderName);
 }
 
 QString ReportUnit::reportFolderPath(const QString& reportFolderName) const

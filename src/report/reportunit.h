@@ -92,6 +92,8 @@ public:
     Outcome rebuildPdf(const QString& reportFolder, unsigned char language);
 
     // ---- Looking reports up
+    // The report folder of an analysis, claimed (created with its record) when it has none.
+    FileWrite::Result claimFolder(const QString& folderName, const QString& folderPath, QString* reportFolderName);
     QString reportFolderPath(const QString& reportFolderName) const;
     // The PDF of a report folder (see ReportFiles::pdfPath).
     QString pdfPath(const QString& reportFolderName) const;
