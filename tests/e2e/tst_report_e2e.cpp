@@ -250,25 +250,22 @@ private slots:
         f.window->findChild<QComboBox*>("cb_02")->setCurrentIndex(typeRow);
         QVERIFY(f.produce(QStringLiteral("PA_1.D")));
         const QString pdf = f.app.file("reportsPDF/PA_1_report.pdf");
-        auto run = [](const QString& tool, const QStringList& args) {
-            QProcess p;
-            p.start(tool, args);
-            return p.waitForFinished(20000) && p.exitCode() == 0
-                       ? QString::fromUtf8(p.readAllStandardOutput())
-                       : QString();
-        };
-        const QString meta = run(QStringLiteral("pdfinfo"), {QStringLiteral("-meta"), pdf});
-        // As an attribute or as an element, the two forms XMP allows.
+        QProcess info, fonts;
+        info.start(QStringLiteral("pdfinfo"), {QStringLiteral("-meta"), pdf});
+        fonts.start(QStringLiteral("pdffonts"), {pdf});
+        QVERIFY(info.waitForFinished() && fonts.waitForFinished());
+        // As attributes or as elements, the two forms XMP allows.
+        const QString meta = QString::fromUtf8(info.readAllStandardOutput());
         for (const char* id : {"part(=\"|>)1[\"<]", "conformance(=\"|>)B[\"<]"})
             QVERIFY2(
                 meta.contains(QRegularExpression(QLatin1String("pdfaid:") + QLatin1String(id))),
                 qPrintable(meta));
         // A heading, a rule, then one font a line in fixed columns.
-        const QStringList fonts =
-            run(QStringLiteral("pdffonts"), {pdf}).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        QVERIFY(fonts.size() > 2);
-        const int emb = fonts.first().indexOf(QLatin1String(" emb ")) + 1;
-        for (const QString& font : fonts.mid(2))
+        const QStringList lines =
+            QString::fromUtf8(fonts.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+        QVERIFY(lines.size() > 2);
+        const int emb = lines.first().indexOf(QLatin1String(" emb ")) + 1;
+        for (const QString& font : lines.mid(2))
             QVERIFY2(font.mid(emb, 3) == QLatin1String("yes"), qPrintable(font));
     }
 };
