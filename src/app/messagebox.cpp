@@ -22,6 +22,11 @@ void MessageBox::setAutoAnswer(bool on)
     g_autoAnswer = on;
 }
 
+bool MessageBox::autoAnswer()
+{
+    return g_autoAnswer;
+}
+
 void MessageBox::setNextAnswer(Answer answer)
 {
     g_answers.enqueue(answer);

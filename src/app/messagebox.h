@@ -10,11 +10,12 @@
 // on auto-answering, and read back what would have been shown.
 class MessageBox
 {
-public:
+  public:
     enum Kind { Warning, Information, Question };
     enum Answer { Ok, Yes, No, Closed, Cancel };
 
-    struct Shown {
+    struct Shown
+    {
         Kind kind;
         QString title;
         QString text;
@@ -40,13 +41,14 @@ public:
     // Test hooks. With auto-answer on, boxes are not shown: each takes the next queued
     // answer, or else Ok, No, or a choice box's escapeIndex, and is recorded.
     static void setAutoAnswer(bool on);
+    static bool autoAnswer();
     static void setNextAnswer(Answer answer);
     // The next choice box answers with this button.
     static void setNextChoice(int index);
     static const QVector<Shown>& shown();
     static void clearShown();
 
-private:
+  private:
     static Answer run(Kind kind, const QString& title, const QString& text,
                       const QStringList& buttons);
     // The queued or automatic answer; false when the box is to be shown.

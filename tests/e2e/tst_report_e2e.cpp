@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextEdit>
 
@@ -253,6 +254,44 @@ private slots:
         QCOMPARE(MessageBox::shown()[0].text,
                  QStringLiteral("The hardware is not available. Check the connection settings."));
         QVERIFY(!QFile::exists(f.app.file("reports/VA_2.D")));
+    }
+
+    // The PDF is archival, PDF/A-1b: identified as such in its metadata, and every font, the
+    // Cyrillic ones and the bold and italic ones included, embedded in it.
+    void pdf_isArchival_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<int>("typeRow");
+        QTest::newRow("English, type 1") << 0 << 9;
+        QTest::newRow("Russian, type 3") << 1 << 5;
+    }
+    void pdf_isArchival()
+    {
+        QFETCH(int, language);
+        QFETCH(int, typeRow);
+        Fixture f;
+        f.language = language;
+        QVERIFY(f.start({QStringLiteral("PA_1.D")}));
+        f.window->findChild<QComboBox*>("cb_02")->setCurrentIndex(typeRow);
+        QVERIFY(f.produce(QStringLiteral("PA_1.D")));
+        const QString pdf = f.app.file("reportsPDF/PA_1_report.pdf");
+        QProcess info, fonts;
+        info.start(QStringLiteral("pdfinfo"), {QStringLiteral("-meta"), pdf});
+        fonts.start(QStringLiteral("pdffonts"), {pdf});
+        QVERIFY(info.waitForFinished() && fonts.waitForFinished());
+        // As attributes or as elements, the two forms XMP allows.
+        const QString meta = QString::fromUtf8(info.readAllStandardOutput());
+        for (const char* id : {"part(=\"|>)1[\"<]", "conformance(=\"|>)B[\"<]"})
+            QVERIFY2(
+                meta.contains(QRegularExpression(QLatin1String("pdfaid:") + QLatin1String(id))),
+                qPrintable(meta));
+        // A heading, a rule, then one font a line in fixed columns.
+        const QStringList lines =
+            QString::fromUtf8(fonts.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+        QVERIFY(lines.size() > 2);
+        const int emb = lines.first().indexOf(QLatin1String(" emb ")) + 1;
+        for (const QString& font : lines.mid(2))
+            QVERIFY2(font.mid(emb, 3) == QLatin1String("yes"), qPrintable(font));
     }
 };
 

@@ -11,8 +11,9 @@
 #include <QtTest>
 
 // The shipped templates hold exactly the placeholders the filling knows. Filled with every
-// marker significant and printed as the program prints, the conclusion follows the results:
-// one page, or for type 3 the overview page and the deviation page ending with it.
+// marker significant and the longest amendment line, and printed as the program prints, the
+// conclusion follows the results: one page, or for type 3 the overview page and the deviation
+// page ending with it. The amendment line shows under the heading, and takes no space when empty.
 class TestTemplates : public QObject
 {
     Q_OBJECT
@@ -42,8 +43,12 @@ private slots:
         QVERIFY(page.contains(QStringLiteral("'Times New Roman', 'Liberation Serif', serif")));
         auto nn = [](int p) { return QStringLiteral("%1").arg(p, 2, 10, QLatin1Char('0')); };
         QStringList required{QStringLiteral("$OperatorAndDate")};
-        if (!fullTable)
-            required << "$ProbeID" << "$TypeProbe" << "$PatientID" << "$Conclusion" << "$Image0";
+        if (!fullTable) {  // the amendment line once, between the heading and the results
+            required << "$ProbeID" << "$TypeProbe" << "$PatientID" << "$Conclusion" << "$Image0" << "$Amendment";
+            QCOMPARE(page.count(QStringLiteral("$Amendment")), 1);
+            QVERIFY(page.indexOf(QStringLiteral("$Amendment")) > page.indexOf(QStringLiteral("$PatientID")));
+            QVERIFY(page.indexOf(QStringLiteral("$Amendment")) < page.indexOf(QStringLiteral("$Name00")));
+        }
         if (params.templateType == 3)
             required << QStringLiteral("$Image1");
         for (int p = 0; p <= 57; ++p) {
@@ -68,10 +73,16 @@ private slots:
             table[r].result = 10000000;  // every marker significant, the widest numbers
         }
         Markers::postCalc(table);
+        // The longest line the program writes: a reason of 150 characters, in capitals.
+        const QString amendment = params.language == 0
+            ? QString("Amended report, version 12. Replaces the report of 01.02.2024 10:00. Reason: "
+                      + QStringLiteral("WRONG PATIENT NAME, WRONG CODE ").repeated(5).left(150))
+            : QString(QString::fromUtf8("Исправленный отчет, версия 12. Заменяет отчет от 01.02.2024 10:00. Причина: ")
+                      + QString::fromUtf8("НЕВЕРНОЕ ИМЯ ПАЦИЕНТА, НЕВЕРНЫЙ КОД ").repeated(5).left(150));
         QString filled = fullTable ? ReportHtml::fillFullTable(page, table, params) : ReportHtml::fillPremade(page, table, params);
         filled = ReportHtml::fillIdentity(filled, {"Microbial markers in bronchoalveolar lavage", "BA_2024_0001",
                                                    "Konstantinopolsky A.A.", ReportHtml::conclusion(table, uchar(code), params.language),
-                                                   QString()});
+                                                   amendment});
         QCOMPARE(filled.count(QStringLiteral("bgcolor=\"Gold\"")), 57);
         QCOMPARE(filled.count(QLatin1Char('$')), 0);
         if (fullTable)
@@ -82,6 +93,8 @@ private slots:
         QVERIFY(FileWrite::text(dir.filePath("r.html"), filled));
         web.mainFrame()->load(QUrl::fromLocalFile(dir.filePath("r.html")));
         QVERIFY(loaded.wait(10000));
+        const QString height = QStringLiteral("document.querySelector('.amendment').offsetHeight");
+        QVERIFY(web.mainFrame()->evaluateJavaScript(height).toInt() > 20);
         QPrinter printer(QPrinter::ScreenResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setPageSize(QPageSize(QPageSize::A4));
@@ -91,6 +104,8 @@ private slots:
         QFile pdf(dir.filePath("r.pdf"));
         QVERIFY(pdf.open(QIODevice::ReadOnly));
         QTEST(int(pdf.readAll().count("/Type /Page\n")), "pages");
+        web.mainFrame()->evaluateJavaScript(QStringLiteral("document.querySelector('.amendment').innerHTML = ''"));
+        QCOMPARE(web.mainFrame()->evaluateJavaScript(height).toInt(), 0);
     }
 };
 

@@ -36,9 +36,12 @@
 #include "devicesim/devicesimulator.h"
 #include "lissim/lislistener.h"
 #include "report/lisoutbox.h"
-#include "windows/lismessages.h"
+#include "report/reportrecord.h"
+#include "report/reportunit.h"
 #include "windows/editreport.h"
+#include "windows/lismessages.h"
 #include "windows/progressinfo.h"
+#include "windows/reasondialog.h"
 #include "windows/settings.h"
 
 namespace {
@@ -201,16 +204,22 @@ void activate(QListWidget* list, const QString& name)
     emit list->activated(list->model()->index(row, 0));
 }
 
-// The first page of the report's PDF as the program wrote it, at screen resolution.
-void reportPage(const QString& pdfPath, const QString& outDir)
+// The first page of the report's PDF as the program wrote it, at screen resolution; only its
+// top `height` points when height is not 0.
+void reportPage(const QString& pdfPath, const QString& outDir,
+                const QString& name = QStringLiteral("report-page"), int height = 0)
 {
-    const QString path = outDir + QStringLiteral("/report-page.png");
+    const QString path = QStringLiteral("%1/%2.png").arg(outDir, name);
     written() << path;
+    QStringList args{QStringLiteral("-png"),       QStringLiteral("-r"),
+                     QString::number(72 * kScale), QStringLiteral("-f"),
+                     QStringLiteral("1"),          QStringLiteral("-l"),
+                     QStringLiteral("1"),          QStringLiteral("-singlefile")};
+    if (height > 0)
+        args << QStringLiteral("-H") << QString::number(height * kScale);
     QProcess p;
     p.start(QStringLiteral("pdftoppm"),
-            {QStringLiteral("-png"), QStringLiteral("-r"), QString::number(72 * kScale),
-             QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"), QStringLiteral("1"),
-             QStringLiteral("-singlefile"), pdfPath, outDir + QStringLiteral("/report-page")});
+            args << pdfPath << QStringLiteral("%1/%2").arg(outDir, name));
     const bool finished = p.waitForFinished(30000);
     require(p.error() != QProcess::FailedToStart,
             QStringLiteral("pdftoppm cannot be started; it comes with poppler-utils"));
@@ -225,6 +234,36 @@ void reportPage(const QString& pdfPath, const QString& outDir)
     painter.drawRect(QRect(1, 1, page.width() - 2, page.height() - 2));
     painter.end();
     require(page.save(path, "PNG"), QStringLiteral("cannot write %1").arg(path));
+}
+
+// The reason window as an operator fills it in, then the top of the report amended with that
+// reason.
+void amendment(MainWindow& w, Shots& shots, const QString& folder, const QString& outDir)
+{
+    const QString reasonText = QStringLiteral("Typo in the patient name");
+    ReasonDialog ask(0);
+    auto* field = ask.findChild<QLineEdit*>(QStringLiteral("le_reason"));
+    require(field, QStringLiteral("the reason window has no text field"));
+    field->setText(reasonText);
+    ask.show();
+    field->end(false);
+    settle();
+    shots.window(&ask, QStringLiteral("reason"));
+    ask.hide();
+
+    ReportUnit::Change change;
+    change.reportFolder = folder;
+    change.shown = ReportRecord::readPrint(folder + QStringLiteral("/report.ini"));
+    change.values = change.shown;
+    change.values.patient = QStringLiteral("Ivanova D.A.");
+    change.operatorName = QStringLiteral("Anna Smirnova");
+    change.reason = reasonText;
+    change.producedTx = ReportUnit::producedTx(folder);
+    const Outcome outcome = w.reportUnit()->apply(change);
+    require(outcome.ok(),
+            QStringLiteral("the report could not be amended: %1").arg(outcome.message));
+    reportPage(w.reportUnit()->pdfPath(QFileInfo(folder).fileName()), outDir,
+               QStringLiteral("report-amended"), 90);
 }
 
 void run(const QString& templates, const QString& icons, const QString& outDir)
@@ -338,12 +377,13 @@ void run(const QString& templates, const QString& icons, const QString& outDir)
     if (auto* path = w.allSettings()->findChild<QLineEdit*>(QStringLiteral("pt_le_path")))
         path->setText(QStringLiteral("/srv/chromatography/export"));
     // The LIS page as a lab fills it in: a folder the LIS watches and its MLLP listener.
-    const QList<QPair<const char*, const char*>> lisFields = {{"lis_le_Folder", "/srv/lis/inbox"},
-                                                        {"lis_le_Host", "lis.hospital.local"},
-                                                        {"lis_le_Port", "2575"},
-                                                        {"lis_le_SendingFacility", "LAB1"},
-                                                        {"lis_le_ReceivingApplication", "LIS"},
-                                                        {"lis_le_ReceivingFacility", "HOSPITAL"}};
+    const QList<QPair<const char*, const char*>> lisFields = {
+        {"lis_le_Folder", "/srv/lis/inbox"},
+        {"lis_le_Host", "lis.hospital.local"},
+        {"lis_le_Port", "2575"},
+        {"lis_le_SendingFacility", "LAB1"},
+        {"lis_le_ReceivingApplication", "LIS"},
+        {"lis_le_ReceivingFacility", "HOSPITAL"}};
     for (const auto& field : lisFields) {
         if (auto* edit = w.allSettings()->findChild<QLineEdit*>(QLatin1String(field.first)))
             edit->setText(QLatin1String(field.second));
@@ -373,17 +413,22 @@ void run(const QString& templates, const QString& icons, const QString& outDir)
         report.reportFolder = QLatin1String(code) + QLatin1String(".D");
         report.analysisCode = QLatin1String(code);
         report.patient = QStringLiteral("Ivanov D.A.");
-        require(bool(w.lisOutbox()->enqueue(report)), QStringLiteral("a LIS message could not be queued"));
+        require(bool(w.lisOutbox()->enqueue(report)),
+                QStringLiteral("a LIS message could not be queued"));
         require(waitFor([&] { return w.lisOutbox()->waitingCount() == 0; }, 10000),
                 QStringLiteral("the LIS listener did not answer"));
     }
     lis.close();
     LisReport waiting;
     waiting.reportFolder = QStringLiteral("NB_0314.D");
-    require(bool(w.lisOutbox()->enqueue(waiting)), QStringLiteral("a LIS message could not be queued"));
-    require(waitFor([&] { return !w.lisOutbox()->recent().isEmpty()
-                                 && w.lisOutbox()->problemOf(w.lisOutbox()->recent().first().name).any(); },
-                    10000),
+    require(bool(w.lisOutbox()->enqueue(waiting)),
+            QStringLiteral("a LIS message could not be queued"));
+    require(waitFor(
+                [&] {
+                    return !w.lisOutbox()->recent().isEmpty() &&
+                           w.lisOutbox()->problemOf(w.lisOutbox()->recent().first().name).any();
+                },
+                10000),
             QStringLiteral("the LIS was reached after it closed"));
     w.showLisMessages();
     settle();
@@ -394,6 +439,8 @@ void run(const QString& templates, const QString& icons, const QString& outDir)
     settle();
     shots.window(w.aboutWindow(), QStringLiteral("about"));
     w.aboutWindow()->hide();
+
+    amendment(w, shots, folder, outDir);
 
     if (!MessageBox::shown().isEmpty()) {
         QStringList texts;

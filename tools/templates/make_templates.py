@@ -148,12 +148,28 @@ table.sign td { font-size: 16px; padding: 4px 0; }
 h2.part { font-size: 20px; margin: 0 0 6px 0; }
 </style>"""
 
+# The line under the heading that marks an amended report. A first version fills it with
+# nothing, and then it takes no space. Black on light grey, so it prints in black and white too.
+# The page has no room to spare for the longest conclusion, so with the line shown the gaps of
+# the closing part shrink by about the line's height: the conclusion still ends the page.
+AMENDMENT_STYLE = """<style type="text/css">
+.amendment { font-size: 14px; line-height: 16px; font-weight: bold; border: 1px solid #000000;
+    background: #eeeeee; padding: 2px 6px; margin: -4px 0 4px 0; word-wrap: break-word; }
+.amendment:empty { display: none; }
+.amendment:not(:empty) ~ .notes { margin: 0; }
+.amendment:not(:empty) ~ .closing .conclusion { margin-top: 2px; padding: 3px 8px; }
+.amendment:not(:empty) ~ .closing .conclusion h2 { margin-bottom: 1px; }
+.amendment:not(:empty) ~ .closing table.sign { margin-top: 0; }
+.amendment:not(:empty) ~ .closing table.sign td { padding: 1px 0; }
+.amendment:not(:empty) ~ .closing .disclaimer { margin-top: 2px; }
+</style>"""
+
 
 def nn(p):
     return "%02d" % p
 
 
-def head(lang, title):
+def head(lang, title, styles=(STYLE,)):
     return [
         "<!DOCTYPE html>",
         '<html lang="%s">' % lang,
@@ -161,7 +177,7 @@ def head(lang, title):
         '<meta charset="utf-8">',
         '<meta http-equiv="Content-Type" content="text/html; charset=utf-8">',
         "<title>%s</title>" % title,
-        STYLE,
+    ] + list(styles) + [
         "</head>",
         "<body>",
         '<div class="page">',
@@ -232,7 +248,7 @@ def language_template(kind, ttype):
     """Types 1 and 2: one page. Type 3: the table with the overview chart on page 1,
     the deviation table and chart with the conclusion on page 2."""
     t = TEXT[kind]
-    out = head(t["lang"], t["title"])
+    out = head(t["lang"], t["title"], (STYLE, AMENDMENT_STYLE))
     out += [
         '<table class="head"><tr>',
         '<td><h1>%s</h1><div class="subtitle">%s</div></td>' % (t["title"], t["subtitle"]),
@@ -242,6 +258,8 @@ def language_template(kind, ttype):
         "<tr><th>%s:</th><td>$PatientID</td></tr>" % t["patient"],
         "</table></td>",
         "</tr></table>",
+        # No white space inside, so that an empty line is :empty.
+        '<div class="amendment">$Amendment</div>',
         '<div class="block">',
         '<table class="layout"><tbody><tr><td>',
     ]
