@@ -20,6 +20,7 @@
 #include "demodata/demodata.h"
 #include "devicesim/devicesimulator.h"
 #include "windows/editreport.h"
+#include "windows/reasondialog.h"
 
 namespace {
 
@@ -82,6 +83,7 @@ int main(int argc, char* argv[])
         QMetaObject::Connection d = QObject::connect(&w, &MainWindow::pdfWritten,
                                                      [&](const QString&, bool) { written = true; });
         MessageBox::setNextAnswer(MessageBox::Yes);
+        ReasonDialog::setNextReason(QStringLiteral("Benchmark"));
         t.start();
         w.findChild<QPushButton*>("pb_01")->click();
         while (shownAt < 0 && t.elapsed() < 20000)

@@ -182,7 +182,8 @@ private:
     // told why, or the batch records it.
     void stopProduction(const Outcome& outcome);
     void finishProduction();
-    // New on an analysis that already has a report asks first; false when the operator said no.
+    // New on an analysis that already has a report asks first, then for the reason of the new
+    // version; false when the operator said no or cancelled.
     bool confirmProduceAgain();
     // The report folder of the selected analysis when it holds a finished report; otherwise
     // tells the user and gives an empty text.
@@ -230,6 +231,7 @@ private:
     ReportUnit* m_unit = nullptr;
     std::unique_ptr<WebPagePrinter> m_printer;
     QString m_reportFolderName;
+    QString m_reproductionReason;  // why a released report is produced again
     int m_checkpoint = 0;
     bool m_jobRunning = false;
     BatchRun m_batch;

@@ -221,6 +221,7 @@ void MainWindow::proc_Clicked_New()
     if (!confirmProduceAgain())
         return;
     procMakeReportPart1();
+    m_reproductionReason.clear();
 }
 
 // Edit and View only look the report folder up: opening a report must never create one.

@@ -10,6 +10,7 @@
 #include "report/reportrecord.h"
 #include "report/reportunit.h"
 #include "windows/progressinfo.h"
+#include "windows/reasondialog.h"
 
 const MarkerTable& MainWindow::markerTable() const
 {
@@ -40,16 +41,19 @@ QString MainWindow::finishedReportFolder()
 
 bool MainWindow::confirmProduceAgain()
 {
+    m_reproductionReason.clear();
     const QString folder = ReportRecord::findFolder(m_reportsDir, m_selectedName, m_selectedPath);
     if (!m_unit->isFinished(folder))
         return true;
+    // Producing a released report again makes a new version of it, which says why.
     return MessageBox::question(
         SettingsStore::confirmTitle(m_lang),
         m_lang == 0 ? QStringLiteral("This analysis already has a report. Produce it again? Changes made "
                                      "in the report editor will be replaced.")
                     : QString::fromUtf8("Для этого анализа уже есть отчет. Создать его заново? Изменения, "
                                         "сделанные в редакторе отчета, будут заменены."),
-        SettingsStore::yesButton(m_lang), SettingsStore::noButton(m_lang));
+        SettingsStore::yesButton(m_lang), SettingsStore::noButton(m_lang))
+        && ReasonDialog::ask(m_lang, &m_reproductionReason, this);
 }
 
 void MainWindow::Init_Debug()
@@ -111,6 +115,7 @@ void MainWindow::procMakeReportPart1()
     request.operatorName = m_currentOperator;
     request.typeCode = m_typeCode;
     request.language = m_lang;
+    request.reason = m_reproductionReason;
     const Outcome begun = m_unit->begin(request);
     m_reportFolderName = m_unit->job().reportFolderName;
     if (!begun.ok()) {

@@ -1,11 +1,14 @@
 #include "windows/editreport.h"
 
 #include "app/messagebox.h"
+#include "report/filewrite.h"
 #include "report/reporthtml.h"
 #include "report/reportrecord.h"
 #include "report/reportunit.h"
+#include "windows/reasondialog.h"
 #include "ui_editreport.h"
 
+#include <QFileInfo>
 #include <QIcon>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -168,7 +171,24 @@ void editReport::applyValues(const ReportRecord::PrintValues& values)
 {
     if (!m_unit)
         return;
+    // A record that cannot be read shows empty values; say so rather than do nothing.
+    const FileWrite::Result readable = FileWrite::checkIniReadable(reportIniPath, true);
+    if (!readable) {
+        warn(FileWrite::message(readable, m_language) % QLatin1Char('\n')
+             % tr2(m_language, "Nothing was saved.", "Ничего не сохранено."));
+        return;
+    }
+    // Nothing changed: nothing to ask, nothing to write.
+    if (values.probeName == m_shown.probeName && values.probeId == m_shown.probeId
+        && values.patient == m_shown.patient && values.conclusion == m_shown.conclusion)
+        return;
+    // A released report is amended, never silently overwritten: the reason is printed on it
+    // and kept in its history.
+    QString reason;
+    if (m_unit->isFinished(QFileInfo(m_folder).fileName()) && !ReasonDialog::ask(m_language, &reason, this))
+        return;
     ReportUnit::Change change;
+    change.reason = reason;
     change.reportFolder = m_folder;
     change.shown = m_shown;
     change.values = values;

@@ -95,6 +95,11 @@ void ReasonDialog::setNextReason(const QString& reason)
     g_answers.enqueue(reason);
 }
 
+void ReasonDialog::clearNextReasons()
+{
+    g_answers.clear();
+}
+
 int ReasonDialog::askedCount()
 {
     return g_asked;

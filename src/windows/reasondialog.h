@@ -27,6 +27,8 @@ class ReasonDialog : public QDialog
     static void setNextReason(const QString& reason);
     // How many times ask() was called, shown or answered from the queue.
     static int askedCount();
+    // Forgets the answers still queued.
+    static void clearNextReasons();
 
   private:
     QLineEdit* m_text = nullptr;

@@ -14,6 +14,7 @@
 
 #include "app/mainwindow.h"
 #include "app/messagebox.h"
+#include "windows/reasondialog.h"
 #include "apptestdir.h"
 #include "catalogue/mainwindow_listwidget.h"
 #include "demodata/demodata.h"
@@ -110,8 +111,10 @@ struct Fixture {
     {
         if (!select(name, path))
             return false;
-        if (entry(name, path.isEmpty() ? data : path)->foreground().color() == QColor(Qt::darkGreen))
+        if (entry(name, path.isEmpty() ? data : path)->foreground().color() == QColor(Qt::darkGreen)) {
             MessageBox::setNextAnswer(MessageBox::Yes);
+            ReasonDialog::setNextReason(QStringLiteral("Produced again"));
+        }
         QSignalSpy ended(window.get(), &MainWindow::productionEnded);
         button("pb_01")->click();
         if (ended.isEmpty() && !ended.wait(20000))

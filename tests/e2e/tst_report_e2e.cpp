@@ -194,10 +194,14 @@ private slots:
         editor->findChild<QPushButton*>("cb_NewPatient")->click();
         editor->findChild<QLineEdit*>("lePatientNew")->setText(QStringLiteral("Edited Name"));
         QSignalSpy pdf(f.window.get(), &MainWindow::pdfWritten);
+        ReasonDialog::setNextReason(QStringLiteral("Typo in the patient name"));
         editor->findChild<QPushButton*>("pb_Apply")->click();
         // Apply returns once the PDF is in place: quitting right after it loses nothing.
         QCOMPARE(pdf.count(), 1);
-        QVERIFY(pdfText(pdf.first().at(0).toString()).contains(QStringLiteral("Edited Name")));
+        const QString amended = pdfText(pdf.first().at(0).toString()).simplified();
+        QVERIFY2(amended.contains(QStringLiteral("Edited Name")) && amended.contains("Amended report, version 2")
+                     && amended.contains("Reason: Typo in the patient name"),
+                 qPrintable(amended.left(400)));
         editor->close();
         QAction* action = f.window->findChild<QAction*>("actionHistory");
         QTRY_VERIFY(action->isEnabled());

@@ -17,6 +17,7 @@
 #include "reportfolder.h"
 #include "unitsandbox.h"
 #include "windows/editreport.h"
+#include "windows/reasondialog.h"
 
 namespace {
 
@@ -91,7 +92,15 @@ class TestEditReport : public QObject
 
 private slots:
     void initTestCase() { MessageBox::setAutoAnswer(true); }
-    void init() { MessageBox::clearShown(); }
+    void init()
+    {
+        MessageBox::clearShown();
+        // The reports here are released: each Apply that changes something gives a reason,
+        // unless a test says otherwise.
+        ReasonDialog::clearNextReasons();
+        for (int i = 0; i < 20; ++i)
+            ReasonDialog::setNextReason(QStringLiteral("Checked again"));
+    }
 
     void texts_data()
     {
@@ -237,6 +246,68 @@ private slots:
             recorded << QString(e.field + '|' + e.oldValue + '|' + e.newValue);
         }
         QCOMPARE(recorded, entries);
+    }
+
+    // A released report is never overwritten: Apply and Default ask why, Cancel writes
+    // nothing, and each amendment keeps the PDF it replaces byte for byte and says so on the new
+    // page and in the history.
+    void amendment_keepsEveryVersion_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::newRow("Apply") << "pb_Apply";
+        QTest::newRow("Default") << "pbDefault";
+    }
+    void amendment_keepsEveryVersion()
+    {
+        QFETCH(QString, button);
+        const QString folder = report(QString::fromLatin1(QTest::currentDataTag()) + "A.D", "A1");
+        QSettings(folder + "/report.ini", QSettings::IniFormat).setValue("ReportData/PatientPrint", "Ivanof");
+        QFile premade(folder + "/A1_report_premade.html");
+        QVERIFY(premade.open(QIODevice::Append) && premade.write("<p>$Amendment</p>") > 0);
+        premade.close();
+        editReport w;
+        w.setReportUnit(&unit());
+        w.SetLang(0);
+        w.ShowWindow(folder, true);
+        const QString pdf = unit().pdfPath(QFileInfo(folder).fileName());
+        const QByteArray first = readUtf8(pdf).toUtf8();
+        const auto amend = [&](const QString& patient) {
+            if (button == "pb_Apply") {
+                if (!child(w, "cb_NewPatient")->isChecked())
+                    click(w, "cb_NewPatient");
+                edit(w, "lePatientNew")->setText(patient);
+            }
+            click(w, qPrintable(button));
+        };
+        ReasonDialog::clearNextReasons();
+        ReasonDialog::setNextReason(QString());  // Cancel
+        const QByteArray record = readUtf8(folder + "/report.ini").toUtf8();
+        const int asked = ReasonDialog::askedCount();
+        amend("Ivanov");
+        QCOMPARE(ReasonDialog::askedCount(), asked + 1);
+        QCOMPARE(readUtf8(folder + "/report.ini").toUtf8(), record);
+        QCOMPARE(readUtf8(pdf).toUtf8(), first);
+        QVERIFY(!QFile::exists(folder + "/history.txt"));
+
+        ReasonDialog::setNextReason(QStringLiteral("Typo in the patient name"));
+        amend("Ivanov");
+        QVERIFY2(pdfOf(folder).contains("Amended report, version 2. Replaces the report of ")
+                     && pdfOf(folder).contains("Reason: Typo in the patient name"),
+                 qPrintable(pdfOf(folder)));
+        QVERIFY(readUtf8(page(folder, "A1")).contains("Reason: Typo in the patient name"));
+        const QList<History::Entry> history = History::read(folder + "/history.txt");
+        QVERIFY(!history.isEmpty() && history.last().reason == "Typo in the patient name"
+                && history.last().reportVersion == 2);
+
+        ReasonDialog::setNextReason(QStringLiteral("Second look"));
+        conclusion(w)->setPlainText(QStringLiteral("Changed once more"));
+        click(w, "pb_Apply");
+        QVERIFY(pdfOf(folder).contains("Amended report, version 3"));
+        const QStringList kept = QDir(folder + "/versions").entryList(QDir::Files, QDir::Name);
+        QCOMPARE(kept.size(), 2);
+        QVERIFY(kept[0].startsWith("v1_") && kept[1].startsWith("v2_"));
+        QCOMPARE(readUtf8(folder + "/versions/" + kept[0]).toUtf8(), first);
+        QCOMPARE(unit().version(folder), 3);
     }
 
     // Another workstation corrects the patient while this editor is open; an Apply here that
