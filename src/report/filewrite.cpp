@@ -344,6 +344,7 @@ QString reasonText(const Result& result, unsigned char language)
     case ENOENT: return QString::fromUtf8("файл или папка не найдены");
     case EIO: return QString::fromUtf8("ошибка ввода-вывода");
     case EDQUOT: return QString::fromUtf8("превышена дисковая квота");
+    case EBUSY: return QString::fromUtf8("файл занят другой программой");
     case -1: return QString::fromUtf8("файл поврежден и не может быть прочитан");
     default: return result.reason;
     }

@@ -93,7 +93,12 @@ QString root(const QString& appDir)
 
 QString newName(const QString& controlId, const QString& target)
 {
-    return QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMddHHmmsszzz")) %
+    // Names sort in the order messages were queued, also two queued within one millisecond:
+    // their time never repeats within this process.
+    static qint64 last = 0;
+    const qint64 now = qMax(QDateTime::currentMSecsSinceEpoch(), last + 1);
+    last = now;
+    return QDateTime::fromMSecsSinceEpoch(now, Qt::UTC).toString(QStringLiteral("yyyyMMddHHmmsszzz")) %
            QLatin1Char('-') % controlId % QLatin1Char('.') % target;
 }
 
