@@ -38,7 +38,7 @@ long rssKb()
     return -1;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -53,12 +53,14 @@ int main(int argc, char* argv[])
     AppTestDir::Settings settings;
     settings.dataDir = dataDir;
     settings.port = QString::number(sim.port());
-    bool ready = dir.copyTemplates() && QDir().mkpath(dataDir) && dir.writeSettings(settings)
-                 && DemoData::writeAnalysis(dataDir, QStringLiteral("BL_first.D"), DemoData::ExportContent())
-                 && DemoData::writeAnalysis(dataDir, QStringLiteral("BL_second.D"), DemoData::ExportContent());
+    bool ready =
+        dir.copyTemplates() && QDir().mkpath(dataDir) && dir.writeSettings(settings) &&
+        DemoData::writeAnalysis(dataDir, QStringLiteral("BL_first.D"), DemoData::ExportContent()) &&
+        DemoData::writeAnalysis(dataDir, QStringLiteral("BL_second.D"), DemoData::ExportContent());
     for (int i = 0; i < count && ready; ++i)
-        ready = DemoData::writeAnalysis(dataDir, QStringLiteral("BL_%1.D").arg(i, 3, 10, QLatin1Char('0')),
-                                        DemoData::makeContent(DemoData::Language::English, quint32(i)));
+        ready = DemoData::writeAnalysis(
+            dataDir, QStringLiteral("BL_%1.D").arg(i, 3, 10, QLatin1Char('0')),
+            DemoData::makeContent(DemoData::Language::English, quint32(i)));
     if (!ready) {
         std::printf("cannot set up the application directory\n");
         return 1;
@@ -68,7 +70,7 @@ int main(int argc, char* argv[])
     MainWindow w;
     w.show();
     w.login_procedure();
-    w.findChild<QComboBox*>("cb_01")->setCurrentIndex(5);  // Blood: template type 3, two charts
+    w.findChild<QComboBox*>("cb_01")->setCurrentIndex(5); // Blood: template type 3, two charts
     auto* list = w.findChild<QListWidget*>("ListText");
     auto* action = w.findChild<QAction*>("actionMake_batch");
     QElapsedTimer wait;
@@ -83,8 +85,8 @@ int main(int argc, char* argv[])
     for (const char* name : {"BL_first.D", "BL_second.D"}) {
         const QList<QListWidgetItem*> item = list->findItems(QLatin1String(name), Qt::MatchExactly);
         bool done = false;
-        QMetaObject::Connection c =
-            QObject::connect(&w, &MainWindow::productionEnded, [&](bool ok, const QString&) { done = ok; });
+        QMetaObject::Connection c = QObject::connect(&w, &MainWindow::productionEnded,
+                                                     [&](bool ok, const QString&) { done = ok; });
         emit list->activated(list->model()->index(list->row(item.value(0)), 0));
         w.findChild<QPushButton*>("pb_01")->click();
         while (!done && wait.elapsed() < 60000)
@@ -132,10 +134,12 @@ int main(int argc, char* argv[])
                 done * 60.0 / seconds);
     std::printf("time per report: median %.1f ms, max %.1f ms\n", perReport[perReport.size() / 2],
                 perReport.last());
-    std::printf("RSS signed in %ld kB, after two reports made with New %ld kB\n", rssStart, rssBefore);
-    std::printf("RSS before the batch %ld kB, after 10 reports %ld kB, after %d reports %ld kB\n", rssBefore,
-                rssAfterTen, done, rssAfter);
+    std::printf("RSS signed in %ld kB, after two reports made with New %ld kB\n", rssStart,
+                rssBefore);
+    std::printf("RSS before the batch %ld kB, after 10 reports %ld kB, after %d reports %ld kB\n",
+                rssBefore, rssAfterTen, done, rssAfter);
     std::printf("growth per report: %.1f kB over the whole batch, %.1f kB after the first ten\n",
-                double(rssAfter - rssBefore) / count, double(rssAfter - rssAfterTen) / (count - 10));
+                double(rssAfter - rssBefore) / count,
+                double(rssAfter - rssAfterTen) / (count - 10));
     return done == count ? 0 : 1;
 }

@@ -29,7 +29,8 @@ double findMs(const QString& root)
         t.start();
         QProcess p;
         p.setStandardOutputFile(QProcess::nullDevice());
-        p.start(QStringLiteral("find"), {root, QStringLiteral("-name"), QStringLiteral("epatemp.txt")});
+        p.start(QStringLiteral("find"),
+                {root, QStringLiteral("-name"), QStringLiteral("epatemp.txt")});
         p.waitForFinished(-1);
         best = qMin(best, t.nsecsElapsed() / 1e6);
     }
@@ -43,8 +44,9 @@ double cpuMs()
     return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
 }
 
-struct PassTimes {
-    double firstMs = 0;  // judges every export and record afresh
+struct PassTimes
+{
+    double firstMs = 0;   // judges every export and record afresh
     double bestMs = 1e12; // later passes find most of them unchanged
     double cpuMs = 1e12;  // process time of such a pass, both threads
 };
@@ -52,15 +54,18 @@ struct PassTimes {
 PassTimes passTimes(const QString& root, const QString& reports, bool deep, FolderRecords* out)
 {
     Thread_Func scanner;
-    scanner.setSafetyInterval(0);  // a request for the same tree runs at once
+    scanner.setSafetyInterval(0); // a request for the same tree runs at once
     FolderRecords records;
     QObject::connect(&scanner, &Thread_Func::ProcData, &scanner,
-                     [&](const QString& p, const QString& n, const QColor& c) { records.append({p, n, c}); });
+                     [&](const QString& p, const QString& n, const QColor& c) {
+                         records.append({p, n, c});
+                     });
     PassTimes times;
     for (int i = 0; i <= kRounds; ++i) {
         records.clear();
         QEventLoop loop;
-        QObject::connect(&scanner, &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+        QObject::connect(&scanner, &QThread::finished, &loop, &QEventLoop::quit,
+                         Qt::QueuedConnection);
         QElapsedTimer t;
         t.start();
         const double cpu0 = cpuMs();
@@ -79,9 +84,10 @@ PassTimes passTimes(const QString& root, const QString& reports, bool deep, Fold
     return times;
 }
 
-void reportPass(const char* label, const QString& root, const QString& reports, bool deep, FolderRecords* out)
+void reportPass(const char* label, const QString& root, const QString& reports, bool deep,
+                FolderRecords* out)
 {
-    findMs(root);  // warm the page cache
+    findMs(root); // warm the page cache
     const double f = findMs(root);
     FolderRecords records;
     const PassTimes p = passTimes(root, reports, deep, &records);
@@ -95,7 +101,7 @@ void reportPass(const char* label, const QString& root, const QString& reports, 
         *out = records;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -112,8 +118,8 @@ int main(int argc, char** argv)
     if (!QDir(flat).exists()) {
         QElapsedTimer t;
         t.start();
-        if (!DemoData::makeLargeTree(flat, kFolders, false, flatReports)
-            || !DemoData::makeLargeTree(nested, kFolders, true, nestedReports)) {
+        if (!DemoData::makeLargeTree(flat, kFolders, false, flatReports) ||
+            !DemoData::makeLargeTree(nested, kFolders, true, nestedReports)) {
             std::fprintf(stderr, "could not write the trees under %s\n", qPrintable(work));
             return 1;
         }
@@ -140,6 +146,7 @@ int main(int argc, char** argv)
             first = ms;
         best = qMin(best, ms);
     }
-    std::printf("list fill of %d deep entries: first %.1f ms, best %.1f ms (target < 100)\n", list.count(), first, best);
+    std::printf("list fill of %d deep entries: first %.1f ms, best %.1f ms (target < 100)\n",
+                list.count(), first, best);
     return 0;
 }

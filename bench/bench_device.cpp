@@ -16,8 +16,8 @@ namespace {
 void printFigures(const char* what, QVector<double> ms)
 {
     std::sort(ms.begin(), ms.end());
-    std::printf("%-44s n=%d  min %.2f ms  median %.2f ms  max %.2f ms\n", what, int(ms.size()), ms.first(),
-                ms.at(ms.size() / 2), ms.last());
+    std::printf("%-44s n=%d  min %.2f ms  median %.2f ms  max %.2f ms\n", what, int(ms.size()),
+                ms.first(), ms.at(ms.size() / 2), ms.last());
 }
 
 // Runs the event loop until the link has delivered and closed (or 10 s passed).
@@ -34,7 +34,7 @@ bool finish(DeviceLink& link, const bool& done)
     }
     return true;
 }
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -55,12 +55,15 @@ int main(int argc, char** argv)
     for (int withWindow = 0; withWindow < 2; ++withWindow) {
         DeviceLink link;
         const quint16 port = sim.port();
-        link.setEndpointProvider([port] { return DeviceLink::Endpoint{QStringLiteral("127.0.0.1"), port}; });
+        link.setEndpointProvider([port] {
+            return DeviceLink::Endpoint{QStringLiteral("127.0.0.1"), port};
+        });
         Debug_TCP window;
         int logged = 0;
         QObject::connect(&link, &DeviceLink::lineLogged, [&](const QString&, bool) { ++logged; });
         if (withWindow)
-            QObject::connect(&link, &DeviceLink::lineLogged, &window, &Debug_TCP::debug_add_message);
+            QObject::connect(&link, &DeviceLink::lineLogged, &window,
+                             &Debug_TCP::debug_add_message);
         bool done = false;
         QObject::connect(&link, &DeviceLink::resultsReady, [&] { done = true; });
         QObject::connect(&link, &DeviceLink::calculationFailed, [&](int code) {
@@ -84,7 +87,8 @@ int main(int argc, char** argv)
         }
         std::printf("lines per exchange: %d sent, %d received\n", int(sim.receivedLines().size()),
                     logged - int(sim.receivedLines().size()));
-        printFigures(withWindow ? "calculation exchange, debug window fed" : "calculation exchange", ms);
+        printFigures(withWindow ? "calculation exchange, debug window fed" : "calculation exchange",
+                     ms);
     }
 
     // The debug window alone, hidden and shown: 10000 lines per batch.
@@ -97,12 +101,14 @@ int main(int argc, char** argv)
             QElapsedTimer t;
             t.start();
             for (int i = 0; i < 10000; ++i)
-                window.debug_add_message(QStringLiteral("#%1,000004D2,86*").arg(i % 70, 2, 10, QLatin1Char('0')),
-                                         i % 2 == 0);
+                window.debug_add_message(
+                    QStringLiteral("#%1,000004D2,86*").arg(i % 70, 2, 10, QLatin1Char('0')),
+                    i % 2 == 0);
             QCoreApplication::processEvents();
             ms << t.nsecsElapsed() / 1e6;
         }
-        printFigures(shown ? "debug window, 10000 lines, shown" : "debug window, 10000 lines, hidden", ms);
+        printFigures(
+            shown ? "debug window, 10000 lines, shown" : "debug window, 10000 lines, hidden", ms);
     }
     return 0;
 }

@@ -48,14 +48,16 @@ bool listed(QListWidget* list, const QString& text)
     return !list->findItems(text, Qt::MatchExactly).isEmpty();
 }
 
-struct Result {
+struct Result
+{
     double idlePercent = 0;
     qint64 medianMs = 0;
     qint64 maxMs = 0;
 };
 
 // One signed-in program over work/data-<count>; false when it could not be set up.
-bool measure(const QString& work, int count, bool watched, int idleSeconds, int samples, Result* out)
+bool measure(const QString& work, int count, bool watched, int idleSeconds, int samples,
+             Result* out)
 {
     const QString data = QStringLiteral("%1/data-%2").arg(work).arg(count);
     const QString reports = QStringLiteral("%1/reports-%2").arg(work).arg(count);
@@ -69,20 +71,21 @@ bool measure(const QString& work, int count, bool watched, int idleSeconds, int 
     AppTestDir::Settings settings;
     settings.dataDir = data;
     settings.deep = true;
-    settings.port = QStringLiteral("9");  // no device answers; each check fails at once
-    if (!dir.copyTemplates() || !dir.writeSettings(settings) || !QFile::link(reports, dir.file("reports")))
+    settings.port = QStringLiteral("9"); // no device answers; each check fails at once
+    if (!dir.copyTemplates() || !dir.writeSettings(settings) ||
+        !QFile::link(reports, dir.file("reports")))
         return false;
     dir.enter();
     MainWindow w;
     if (!watched)
-        w.scanner()->setWatchLimit(0);  // refuses every watch: passes are paced as on a share
+        w.scanner()->setWatchLimit(0); // refuses every watch: passes are paced as on a share
     w.show();
     w.login_procedure();
-    w.findChild<QComboBox*>(QStringLiteral("cb_01"))->setCurrentIndex(21);  // every folder listed
+    w.findChild<QComboBox*>(QStringLiteral("cb_01"))->setCurrentIndex(21); // every folder listed
     QListWidget* list = w.findChild<QListWidget*>(QStringLiteral("ListText"));
     if (!waitFor([&] { return list->count() == count; }, 300000))
         return false;
-    QTest::qWait(3000);  // the first device check and anything started at sign-in settle
+    QTest::qWait(3000); // the first device check and anything started at sign-in settle
 
     // A plain event loop: the program alone decides when it wakes up.
     const double cpu0 = cpuSeconds();
@@ -105,13 +108,14 @@ bool measure(const QString& work, int count, bool watched, int idleSeconds, int 
     });
     QVector<qint64> latencies;
     for (int i = 0; i < samples; ++i) {
-        QTest::qWait(500 + QRandomGenerator::global()->bounded(2500));  // any phase of a pace
+        QTest::qWait(500 + QRandomGenerator::global()->bounded(2500)); // any phase of a pace
         const QString name = QStringLiteral("AS_NEW_%1.D").arg(i);
         awaited = name + QStringLiteral(" (../2015/01)");
         latency = -1;
         t.start();
-        if (!DemoData::writeAnalysis(month, name, DemoData::makeContent(DemoData::Language::English, 7))
-            || !waitFor([&] { return latency >= 0; }, 60000))
+        if (!DemoData::writeAnalysis(month, name,
+                                     DemoData::makeContent(DemoData::Language::English, 7)) ||
+            !waitFor([&] { return latency >= 0; }, 60000))
             return false;
         latencies.append(latency);
     }
@@ -123,7 +127,7 @@ bool measure(const QString& work, int count, bool watched, int idleSeconds, int 
     return true;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -133,13 +137,16 @@ int main(int argc, char* argv[])
     const int idleSeconds = argc > 1 ? QString::fromLatin1(argv[1]).toInt() : 125;
     const int samples = argc > 2 ? QString::fromLatin1(argv[2]).toInt() : 12;
     QTemporaryDir tmp;
-    const QString work = argc > 3 ? QDir(QString::fromLocal8Bit(argv[3])).absolutePath() : tmp.path();
+    const QString work =
+        argc > 3 ? QDir(QString::fromLocal8Bit(argv[3])).absolutePath() : tmp.path();
     QDir().mkpath(work);
-    const QStringList counts = QString::fromLatin1(argc > 4 ? argv[4] : "1000,10000").split(QLatin1Char(','));
+    const QStringList counts =
+        QString::fromLatin1(argc > 4 ? argv[4] : "1000,10000").split(QLatin1Char(','));
     const QString modes = QString::fromLatin1(argc > 5 ? argv[5] : "watched,paced");
 
-    std::printf("idle %d s, %d new analyses each; latency: folder and export written -> entry listed\n",
-                idleSeconds, samples);
+    std::printf(
+        "idle %d s, %d new analyses each; latency: folder and export written -> entry listed\n",
+        idleSeconds, samples);
     for (const QString& countText : counts) {
         const int count = countText.toInt();
         for (bool watched : {true, false}) {
@@ -152,8 +159,8 @@ int main(int argc, char* argv[])
             }
             std::printf("%6d folders, %-8s  idle cpu %6.2f %% of one core (target %s)   "
                         "latency median %5lld ms, max %5lld ms\n",
-                        count, watched ? "watched" : "paced", r.idlePercent, watched ? "< 1" : "< 5",
-                        r.medianMs, r.maxMs);
+                        count, watched ? "watched" : "paced", r.idlePercent,
+                        watched ? "< 1" : "< 5", r.medianMs, r.maxMs);
             std::fflush(stdout);
         }
     }

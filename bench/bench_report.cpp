@@ -31,7 +31,7 @@ void printStats(const char* what, QVector<double> ms)
                 ms[ms.size() / 2], ms.last(), int(ms.size()));
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -45,9 +45,9 @@ int main(int argc, char* argv[])
     AppTestDir::Settings settings;
     settings.dataDir = dataDir;
     settings.port = QString::number(sim.port());
-    if (!dir.copyTemplates() || !QDir().mkpath(dataDir)
-        || !DemoData::writeAnalysis(dataDir, "BL_1001.D", DemoData::ExportContent())
-        || !dir.writeSettings(settings)) {
+    if (!dir.copyTemplates() || !QDir().mkpath(dataDir) ||
+        !DemoData::writeAnalysis(dataDir, "BL_1001.D", DemoData::ExportContent()) ||
+        !dir.writeSettings(settings)) {
         std::printf("cannot set up the application directory\n");
         return 1;
     }
@@ -57,7 +57,7 @@ int main(int argc, char* argv[])
     MainWindow w;
     w.show();
     w.login_procedure();
-    w.findChild<QComboBox*>("cb_01")->setCurrentIndex(5);  // Blood: template type 3, two charts
+    w.findChild<QComboBox*>("cb_01")->setCurrentIndex(5); // Blood: template type 3, two charts
     auto* list = w.findChild<QListWidget*>("ListText");
     QElapsedTimer wait;
     wait.start();

@@ -19,7 +19,8 @@ const char* const kAboutText =
 
 } // namespace
 
-about::about(QWidget* parent) : QWidget(parent)
+about::about(QWidget* parent)
+    : QWidget(parent)
 {
     setObjectName(QStringLiteral("about"));
     setWindowTitle(QStringLiteral("Form"));

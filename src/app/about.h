@@ -10,17 +10,17 @@ class about : public QWidget
 {
     Q_OBJECT
 
-public:
+  public:
     explicit about(QWidget* parent = nullptr);
 
     static constexpr int FixedWidth = 295;
     static constexpr int FixedHeight = 136;
 
-public slots:
+  public slots:
     // Centres the window on (g_w, g_h).
     void ChangeGeometry(int g_w, int g_h);
 
-private:
+  private:
     QLabel* m_label = nullptr;
     QPushButton* m_close = nullptr;
 };

@@ -23,4 +23,4 @@ bool hasOpener()
     return bool(g_opener);
 }
 
-}  // namespace Desktop
+} // namespace Desktop

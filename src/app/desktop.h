@@ -18,4 +18,4 @@ void setOpener(Opener opener);
 // True while a test's opener stands in for the desktop.
 bool hasOpener();
 
-}  // namespace Desktop
+} // namespace Desktop

@@ -8,7 +8,7 @@ QQueue<QString> g_answers;
 QString g_lastTitle;
 QString g_lastStartDir;
 int g_calls = 0;
-}
+} // namespace
 
 QString FileDialog::getExistingDirectory(QWidget* parent, const QString& title,
                                          const QString& startDir)

@@ -8,7 +8,7 @@ class QWidget;
 // queued answer is returned at once and no dialog is shown.
 class FileDialog
 {
-public:
+  public:
     // Shows only directories and does not resolve symbolic links. Empty when cancelled.
     static QString getExistingDirectory(QWidget* parent, const QString& title,
                                         const QString& startDir);

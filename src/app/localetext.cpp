@@ -36,7 +36,10 @@ void LocaleText::load(unsigned char language)
          "Аппаратная часть не доступна. Проверьте настройки подключения."},
         {"", ""},
         {"Connected", "Подключен"},
-        {"", ""}, {"", ""}, {"", ""}, {"", ""},
+        {"", ""},
+        {"", ""},
+        {"", ""},
+        {"", ""},
         {"The settings file can not be found. Set the default settings",
          "Файл настроек не найден. Установлены настройки по умолчанию."},
         {"connecting", "подключение"},
@@ -44,7 +47,8 @@ void LocaleText::load(unsigned char language)
     m_rows.clear();
     m_rows.resize(RowCount);
     for (int row = 0; row < int(sizeof(table) / sizeof(table[0])); ++row)
-        m_rows[row] = QStringList{QString::fromUtf8(table[row][0]), QString::fromUtf8(table[row][1])};
+        m_rows[row] =
+            QStringList{QString::fromUtf8(table[row][0]), QString::fromUtf8(table[row][1])};
 }
 
 QString LocaleText::text(unsigned char row) const

@@ -7,14 +7,26 @@
 // The main window's message table: 27 rows, English in column 0, Russian in column 1.
 class LocaleText
 {
-public:
+  public:
     enum Row : unsigned char {
-        Attention = 0, Ok = 1, Exit = 2,
-        NoTemplatesFolder = 3, NoTemplate1 = 4, NoTemplate2 = 5, NoTemplate3 = 6,
-        NoAllSettingsWindow = 7, NoSettingsWindow = 8, NoProgressWindow = 9,
-        NoEditorWindow = 10, NoDebugWindow = 11, NoAboutWindow = 13,
-        EncodingFailed = 15, HardwareUnavailable = 17, Connected = 19,
-        NoSettingsFile = 24, Connecting = 25,
+        Attention = 0,
+        Ok = 1,
+        Exit = 2,
+        NoTemplatesFolder = 3,
+        NoTemplate1 = 4,
+        NoTemplate2 = 5,
+        NoTemplate3 = 6,
+        NoAllSettingsWindow = 7,
+        NoSettingsWindow = 8,
+        NoProgressWindow = 9,
+        NoEditorWindow = 10,
+        NoDebugWindow = 11,
+        NoAboutWindow = 13,
+        EncodingFailed = 15,
+        HardwareUnavailable = 17,
+        Connected = 19,
+        NoSettingsFile = 24,
+        Connecting = 25,
         RowCount = 27
     };
 
@@ -23,7 +35,7 @@ public:
     // Empty text for rows without one or outside the table.
     QString text(unsigned char row) const;
 
-private:
+  private:
     unsigned char m_language = 0;
     QVector<QStringList> m_rows;
 };

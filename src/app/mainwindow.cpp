@@ -101,7 +101,8 @@ MainWindow::MainWindow(QWidget* parent)
     connect(m_unit, &ReportUnit::released, this, &MainWindow::lisReportFolderReleased);
     m_unit->setConfirmation([this](const QString& question) {
         return MessageBox::question(SettingsStore::confirmTitle(m_lang), question,
-                                    SettingsStore::yesButton(m_lang), SettingsStore::noButton(m_lang));
+                                    SettingsStore::yesButton(m_lang),
+                                    SettingsStore::noButton(m_lang));
     });
     m_editReport->setReportUnit(m_unit);
 
@@ -110,7 +111,6 @@ MainWindow::MainWindow(QWidget* parent)
     // a failure then, with its reason.
     if (!QFileInfo(m_pdfDir).isDir())
         FileWrite::makePath(m_pdfDir);
-
 }
 
 MainWindow::~MainWindow()
@@ -139,8 +139,10 @@ void MainWindow::runStartupChecks()
                                   LocaleText::NoTemplate3};
     for (int type = 1; type <= 3; ++type) {
         const bool present =
-            QFileInfo::exists(QStringLiteral("%1/Shablon_type_%2_rus.html").arg(m_templatesDir).arg(type))
-            && QFileInfo::exists(QStringLiteral("%1/Shablon_type_%2_eng.html").arg(m_templatesDir).arg(type));
+            QFileInfo::exists(
+                QStringLiteral("%1/Shablon_type_%2_rus.html").arg(m_templatesDir).arg(type)) &&
+            QFileInfo::exists(
+                QStringLiteral("%1/Shablon_type_%2_eng.html").arg(m_templatesDir).arg(type));
         if (!present) {
             warn(rows[type - 1]);
             m_startupBlocked = true;
@@ -170,7 +172,8 @@ void MainWindow::runStartupChecks()
 
 void MainWindow::warn(unsigned char row)
 {
-    MessageBox::warning(ReadLocale(LocaleText::Attention), ReadLocale(row), ReadLocale(LocaleText::Ok));
+    MessageBox::warning(ReadLocale(LocaleText::Attention), ReadLocale(row),
+                        ReadLocale(LocaleText::Ok));
 }
 
 void MainWindow::LoadLocaleText()
@@ -377,9 +380,8 @@ void MainWindow::login_procedure()
     Analys_LoadType();
     Analys_UpdateList();
     connections_login_to_main();
-    statusBar()->showMessage(m_lang == 0 ? QStringLiteral("Logged ")
-                                         : QString::fromUtf8("Вход выполнен"),
-                             1500);
+    statusBar()->showMessage(
+        m_lang == 0 ? QStringLiteral("Logged ") : QString::fromUtf8("Вход выполнен"), 1500);
     tmr_refreshInfo();
     m_link->startPolling();
     // What a crash left half done is finished (or undone) before the first report is opened;
@@ -416,7 +418,7 @@ bool MainWindow::initProgress()
 void MainWindow::showProgress()
 {
     m_progress->show();
-    m_progress->activateWindow();   // Esc reaches it without a click first
+    m_progress->activateWindow(); // Esc reaches it without a click first
     components_window();
     m_progress->SetCoord(m_screenX, m_screenY);
 }
@@ -505,7 +507,8 @@ void MainWindow::openServiceCommand()
 {
     const bool en = m_lang == 0;
     QInputDialog dialog(this);
-    dialog.setWindowTitle(en ? QStringLiteral("Service command") : QStringLiteral("Сервисная команда"));
+    dialog.setWindowTitle(en ? QStringLiteral("Service command")
+                             : QStringLiteral("Сервисная команда"));
     dialog.setLabelText(en ? QStringLiteral("Command:") : QStringLiteral("Команда:"));
     dialog.setOkButtonText(ReadLocale(LocaleText::Ok));
     dialog.setCancelButtonText(en ? QStringLiteral("Cancel") : QStringLiteral("Отмена"));

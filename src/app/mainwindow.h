@@ -47,7 +47,7 @@ class MainWindow : public QMainWindow
 {
     Q_OBJECT
 
-public:
+  public:
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
 
@@ -76,7 +76,7 @@ public:
     // Opens the service command field (Ctrl+Shift+F12 in the working window).
     void openServiceCommand();
 
-signals:
+  signals:
     void nextStageProgress();
     // A report's PDF has been put in place (or failed to be); for tests and benches.
     void pdfWritten(const QString& path, bool ok);
@@ -85,7 +85,7 @@ signals:
     // A batch of reports has ended and its summary is shown.
     void batchFinished();
 
-public slots:
+  public slots:
     // Start-up and layouts
     void LoadLocaleText();
     QString ReadLocale(uchar index);
@@ -171,7 +171,7 @@ public slots:
     void proc_Change_StatusBarText(QString text, uchar index);
     void debug_tcp_add_message(QString message, bool direction);
 
-private:
+  private:
     void runStartupChecks();
     void warn(unsigned char row);
     void setupDeviceLink();
@@ -231,7 +231,7 @@ private:
     ReportUnit* m_unit = nullptr;
     std::unique_ptr<WebPagePrinter> m_printer;
     QString m_reportFolderName;
-    QString m_reproductionReason;  // why a released report is produced again
+    QString m_reproductionReason; // why a released report is produced again
     int m_checkpoint = 0;
     bool m_jobRunning = false;
     BatchRun m_batch;
@@ -263,16 +263,16 @@ private:
     QAction* m_actionHistory = nullptr;
 
     // ---- Results to the laboratory information system (report/mainwindow_lis.cpp) ----
-public:
+  public:
     LisOutbox* lisOutbox() const { return m_lisOutbox; }
     lisMessages* lisMessagesWindow() const { return m_lisMessages; }
 
-public slots:
+  public slots:
     // A version of a report has been released: its results go to the LIS (when sending is on).
     void lisReportReleased(const LisReport& report);
     void showLisMessages();
 
-private:
+  private:
     void initLis();
     void applyLisSettings();
     void updateLisStatus();

@@ -36,4 +36,4 @@ QString displayText(const FolderRecord& record, bool deep, const QString& dataDi
     return QStringLiteral("%1 (%2)").arg(record.name, path);
 }
 
-}  // namespace AnalysisList
+} // namespace AnalysisList

@@ -18,7 +18,7 @@ FolderRecords filterByPrefix(const FolderRecords& records, const QString& prefix
 // shallow: the name alone.
 QString displayText(const FolderRecord& record, bool deep, const QString& dataDir);
 
-}  // namespace AnalysisList
+} // namespace AnalysisList
 
 using AnalysisList::displayText;
 using AnalysisList::filterByPrefix;

@@ -13,8 +13,8 @@ namespace {
 
 // Entries appearing, going, renamed, their modes changed, a file written and closed; the
 // watched directory itself deleted or moved. Reading a file sends nothing of these.
-constexpr quint32 kMask = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_ATTRIB
-                          | IN_CLOSE_WRITE | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+constexpr quint32 kMask = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_ATTRIB |
+                          IN_CLOSE_WRITE | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
 
 // Half of what the system grants the user, leaving the rest to the desktop and its programs.
 int defaultLimit()
@@ -24,13 +24,12 @@ int defaultLimit()
     return system > 0 ? system / 2 : 4096;
 }
 
-}  // namespace
+} // namespace
 
 DirWatch::DirWatch(QObject* parent)
     : QObject(parent)
     , m_limit(defaultLimit())
-{
-}
+{}
 
 DirWatch::~DirWatch()
 {
@@ -131,14 +130,14 @@ void DirWatch::readEvents()
     for (;;) {
         const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
         if (n <= 0)
-            break;  // all read
+            break; // all read
         for (const char* p = buffer; p < buffer + n;) {
             const auto* event = reinterpret_cast<const inotify_event*>(p);
             if (event->mask & IN_IGNORED) {
                 QMutexLocker locker(&m_droppedLock);
                 m_dropped.append(event->wd);
             } else {
-                any = true;  // an overflowed queue counts too: the next pass sees everything
+                any = true; // an overflowed queue counts too: the next pass sees everything
             }
             p += sizeof(inotify_event) + event->len;
         }

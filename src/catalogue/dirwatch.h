@@ -17,7 +17,7 @@ class DirWatch : public QObject
 {
     Q_OBJECT
 
-public:
+  public:
     enum Result { Watched, Missing, Failed };
 
     explicit DirWatch(QObject* parent = nullptr);
@@ -37,17 +37,18 @@ public:
     // A file system whose changes made elsewhere send no notification here.
     static bool isNetworkShare(int dirFd);
 
-signals:
+  signals:
     void changed();
 
-private:
+  private:
     void readEvents();
     void unref(int wd);
 
     int m_fd = -1;
     int m_limit;
     QSocketNotifier* m_notifier = nullptr;
-    struct Watch {
+    struct Watch
+    {
         int wd;
         quint32 pass;
     };
@@ -55,5 +56,5 @@ private:
     QHash<int, int> m_users;          // paths per descriptor
     quint32 m_pass = 0;
     QMutex m_droppedLock;
-    QVector<int> m_dropped;           // descriptors the kernel ended (directory gone)
+    QVector<int> m_dropped; // descriptors the kernel ended (directory gone)
 };

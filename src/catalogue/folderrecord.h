@@ -6,7 +6,8 @@
 
 // One analysis folder as the scanner reports it: the directory it lies in, its own
 // name and its state colour (red: no readable export, magenta: no report, dark green: done).
-struct FolderRecord {
+struct FolderRecord
+{
     QString path;
     QString name;
     QColor state;

@@ -50,7 +50,7 @@ void MainWindow::Analys_TypeChanged_cb01(int curIndex)
 void MainWindow::Analys_TypeChanged_cb02(int curIndex)
 {
     if (curIndex < 0)
-        return;  // the combo is being emptied
+        return; // the combo is being emptied
     m_typeCode = static_cast<unsigned char>(curIndex);
     procDeactivateButtons();
 }
@@ -101,7 +101,7 @@ void MainWindow::UpdateOperationalList()
     if (m_selectedRow >= 0 && m_selectedRow < ui->ListText->count())
         remembered = ui->ListText->item(m_selectedRow)->text();
     else
-        m_selectedRow = -1;  // a row past the list's end is no selection
+        m_selectedRow = -1; // a row past the list's end is no selection
 
     fillList(m_filteredList);
 
@@ -118,7 +118,7 @@ void MainWindow::UpdateOperationalList()
             item->setBackground(Qt::lightGray);
             applyButtonsForState(record.state);
         } else {
-            m_selectedRow = -1;  // its old row now holds another entry
+            m_selectedRow = -1; // its old row now holds another entry
         }
     }
     m_folderList = m_scanBuffer;
@@ -217,7 +217,7 @@ void MainWindow::proc_Clicked_New()
         return;
     }
     if (m_jobRunning)
-        return;  // one report at a time; the progress window blocks input anyway
+        return; // one report at a time; the progress window blocks input anyway
     if (!confirmProduceAgain())
         return;
     procMakeReportPart1();

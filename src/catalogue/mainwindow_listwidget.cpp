@@ -76,7 +76,7 @@ void fill(QListWidget* list, const FolderRecords& records, bool deep, const QStr
     list->setUpdatesEnabled(false);
     list->setSortingEnabled(false);
     list->clear();
-    list->sortItems(Qt::AscendingOrder);  // empty now: only sets the order later insertions keep
+    list->sortItems(Qt::AscendingOrder); // empty now: only sets the order later insertions keep
     // All entries are single lines in one font; without this the view measures each one.
     list->setUniformItemSizes(true);
     for (int i : order) {
@@ -133,4 +133,4 @@ int rowOfText(const QListWidget* list, const QString& text)
     return -1;
 }
 
-}  // namespace ListWidgetFill
+} // namespace ListWidgetFill

@@ -15,7 +15,7 @@ class QListWidgetItem;
 // dotted frame only.
 class StateItemDelegate : public QStyledItemDelegate
 {
-public:
+  public:
     using QStyledItemDelegate::QStyledItemDelegate;
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
@@ -46,4 +46,4 @@ bool setState(QListWidget* list, const QString& name, const QString& path, const
 // First row whose text equals text exactly, or -1.
 int rowOfText(const QListWidget* list, const QString& text);
 
-}  // namespace ListWidgetFill
+} // namespace ListWidgetFill

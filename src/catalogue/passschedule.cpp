@@ -11,7 +11,7 @@ qint64 processCpuNs()
     return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
 
-}  // namespace
+} // namespace
 
 PassSchedule::PassSchedule(QObject* parent)
     : QObject(parent)
@@ -29,7 +29,7 @@ void PassSchedule::setSafetyInterval(int ms)
 {
     m_safetyMs = ms;
     if (m_holding)
-        arm();  // a waiting request takes the new interval at once
+        arm(); // a waiting request takes the new interval at once
 }
 
 void PassSchedule::passStarted()

@@ -13,7 +13,7 @@ class PassSchedule : public QObject
 {
     Q_OBJECT
 
-public:
+  public:
     explicit PassSchedule(QObject* parent = nullptr);
 
     void setSafetyInterval(int ms);
@@ -25,10 +25,10 @@ public:
     void hold();
     void changeNoticed();
 
-signals:
+  signals:
     void due();
 
-private:
+  private:
     void arm();
 
     QTimer m_timer;

@@ -5,7 +5,8 @@
 
 // The sample materials. Rows 0..20 are the calculation type codes; row 21 is the
 // catch-all "Another (ETC)" that switches to the free filter.
-struct SampleType {
+struct SampleType
+{
     QString code;
     QString ruName;
     QString ruPhrase;
@@ -27,4 +28,4 @@ QString phrase(unsigned char code, unsigned char language);
 // Report template number 1..3 for a calculation type code.
 int templateType(unsigned char code);
 
-}  // namespace SampleTypes
+} // namespace SampleTypes

@@ -10,7 +10,7 @@ qint64 nanoseconds(const timespec& t)
     return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
 
-}  // namespace
+} // namespace
 
 bool ScanCache::stampOf(const QByteArray& path, Stamp* out)
 {

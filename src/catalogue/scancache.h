@@ -10,8 +10,9 @@
 // times are unchanged is neither opened nor parsed again. Used by the scanner thread only.
 class ScanCache
 {
-public:
-    struct Stamp {
+  public:
+    struct Stamp
+    {
         dev_t dev = 0;
         ino_t ino = 0;
         qint64 size = -1;
@@ -19,11 +20,12 @@ public:
         qint64 ctimeNs = 0;
         bool operator==(const Stamp& o) const
         {
-            return dev == o.dev && ino == o.ino && size == o.size && mtimeNs == o.mtimeNs
-                   && ctimeNs == o.ctimeNs;
+            return dev == o.dev && ino == o.ino && size == o.size && mtimeNs == o.mtimeNs &&
+                   ctimeNs == o.ctimeNs;
         }
     };
-    struct Entry {
+    struct Entry
+    {
         Stamp stamp;
         bool trusted = false;
         quint32 pass = 0;
@@ -38,8 +40,7 @@ public:
     // settledMs: how long ago a file must have changed before its stamp is trusted.
     explicit ScanCache(int settledMs = 2000)
         : m_settledNs(qint64(settledMs) * 1000000)
-    {
-    }
+    {}
 
     // The stamp of a regular file (links followed); false for anything else or nothing.
     static bool stampOf(const QByteArray& path, Stamp* out);
@@ -53,7 +54,7 @@ public:
     // A fresh entry for a file being judged now.
     Entry& store(const QByteArray& path, const Stamp& stamp);
 
-private:
+  private:
     QHash<QByteArray, Entry> m_entries;
     quint32 m_pass = 0;
     qint64 m_passStartNs = 0;

@@ -28,7 +28,7 @@ bool isAnalysisFolderName(const QString& name)
     return name.endsWith(QLatin1String(".D"), Qt::CaseSensitive);
 }
 
-}  // namespace
+} // namespace
 
 Thread_Func::Thread_Func(QObject* parent)
     : QThread(parent)
@@ -68,7 +68,7 @@ void Thread_Func::startProcess(QString folder_path, QString reports_path, bool d
     m_pendingReportsPath = reports_path;
     m_pendingDeep = deep;
     if (isRunning() || !m_endHandled)
-        return;  // taken up once the end of the running pass has been handled
+        return; // taken up once the end of the running pass has been handled
     locker.unlock();
     takeRequest();
 }
@@ -78,8 +78,8 @@ void Thread_Func::takeRequest()
     QMutexLocker locker(&m_lock);
     if (!m_pending)
         return;
-    const bool sameTree = m_passes > 0 && m_pendingFolderPath == m_folderPath
-                          && m_pendingReportsPath == m_reportsPath && m_pendingDeep == m_deep;
+    const bool sameTree = m_passes > 0 && m_pendingFolderPath == m_folderPath &&
+                          m_pendingReportsPath == m_reportsPath && m_pendingDeep == m_deep;
     locker.unlock();
     if (sameTree)
         m_schedule->hold();
@@ -93,8 +93,8 @@ void Thread_Func::startPendingPass()
     if (!m_pending || isRunning() || !m_endHandled)
         return;
     m_pending = false;
-    if (m_pendingFolderPath != m_folderPath || m_pendingDeep != m_deep
-        || m_pendingReportsPath != m_reportsPath) {
+    if (m_pendingFolderPath != m_folderPath || m_pendingDeep != m_deep ||
+        m_pendingReportsPath != m_reportsPath) {
         m_watchRefused = false;
         m_lastSawShare = false;
     }
@@ -221,7 +221,7 @@ bool Thread_Func::readDir(const QString& dir, QStringList* names, DirId* id)
         m_sawShare = true;
     while (const dirent* e = ::readdir(d)) {
         if (e->d_name[0] == '.')
-            continue;  // hidden, and the "." and ".." entries
+            continue; // hidden, and the "." and ".." entries
         bool isDir = e->d_type == DT_DIR;
         if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
             struct stat target;
@@ -243,7 +243,8 @@ Thread_Func::ReportName Thread_Func::reportName(const QString& name)
         readDir(m_reportsPath, &reports, nullptr);
         m_reportDirs = QSet<QString>(reports.begin(), reports.end());
         m_reportAny.clear();
-        const QStringList all = QDir(m_reportsPath).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
+        const QStringList all =
+            QDir(m_reportsPath).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
         for (const QString& entry : all)
             m_reportAny.insert(entry.toCaseFolded());
         m_reportDirsAge.start();
@@ -355,14 +356,15 @@ bool Thread_Func::func_AnalyseExist(QString t_folderPath, QString t_folderName)
             watch(dir);
             const QString ini = QString(dir % QLatin1String("/report.ini"));
             ScanCache::Entry* record = reportRecord(ini);
-            if (record && record->folderPath == t_folderPath
-                && (record->folderName.isEmpty() || record->folderName == t_folderName)) {
+            if (record && record->folderPath == t_folderPath &&
+                (record->folderName.isEmpty() || record->folderName == t_folderName)) {
                 if (record->reportExist < 0)
                     record->reportExist = Analyse_ReadAnalyseExist(ini) ? 1 : 0;
                 // Done only when whole: no change of it under way, and its PDF complete.
-                return record->reportExist > 0
-                       && !QFileInfo::exists(QString(dir % QLatin1Char('/') % ReportStage::CommitName))
-                       && pdfComplete(QString(m_pdfPath % QLatin1Char('/') % record->pdfName));
+                return record->reportExist > 0 &&
+                       !QFileInfo::exists(
+                           QString(dir % QLatin1Char('/') % ReportStage::CommitName)) &&
+                       pdfComplete(QString(m_pdfPath % QLatin1Char('/') % record->pdfName));
             }
         }
         if (stopRequested())

@@ -22,10 +22,11 @@ class PassSchedule;
 // inherited finished() signal. A request for the tree just scanned waits until something in
 // it changes (or, where changes cannot be watched, until the pacing allows), so an idle
 // workstation costs next to nothing.
-class Thread_Func : public QThread {
+class Thread_Func : public QThread
+{
     Q_OBJECT
 
-public:
+  public:
     explicit Thread_Func(QObject* parent = nullptr);
     ~Thread_Func() override;
 
@@ -47,16 +48,16 @@ public:
     // True while a start request waits.
     bool hasPendingStart() const;
 
-public slots:
+  public slots:
     void stopProcess();
 
-signals:
+  signals:
     void ProcData(QString D_Path, QString D_Name, QColor D_State);
 
-protected:
+  protected:
     void run() override;
 
-private slots:
+  private slots:
     void CyclicSearchProc(QString folder_path);
     void SingleSearchProc(QString folder_path);
     void AddObjectToList(QString folder_path, QString folder_name);
@@ -69,7 +70,7 @@ private slots:
     void startPendingPass();
     void passEnded();
 
-private:
+  private:
     using DirId = QPair<dev_t, ino_t>;
 
     bool stopRequested() const { return m_stop.load(std::memory_order_relaxed); }
@@ -90,13 +91,13 @@ private:
     // Parameters of the last pass; written only while no pass runs.
     QString m_folderPath;
     QString m_reportsPath;
-    QString m_pdfPath;  // the PDF folder beside the reports folder
+    QString m_pdfPath; // the PDF folder beside the reports folder
     bool m_deep = false;
     int m_passes = 0;
 
     // The request waiting for its pass.
     bool m_pending = false;
-    bool m_endHandled = true;  // the end of the last pass has reached everyone who waits for it
+    bool m_endHandled = true; // the end of the last pass has reached everyone who waits for it
     QString m_pendingFolderPath;
     QString m_pendingReportsPath;
     bool m_pendingDeep = false;
@@ -111,8 +112,8 @@ private:
 
     // Touched by the scanner thread only.
     ScanCache m_cache;
-    QVector<DirId> m_descent;    // directories from the data directory down to this one
-    QSet<QString> m_reportDirs;  // report folder names, listed at most 200 ms ago
-    QSet<QString> m_reportAny;   // every name there, case-folded
+    QVector<DirId> m_descent;   // directories from the data directory down to this one
+    QSet<QString> m_reportDirs; // report folder names, listed at most 200 ms ago
+    QSet<QString> m_reportAny;  // every name there, case-folded
     QElapsedTimer m_reportDirsAge;
 };

@@ -17,11 +17,11 @@ class settings_common : public QDialog
 {
     Q_OBJECT
 
-public:
+  public:
     explicit settings_common(QWidget* parent = nullptr);
     ~settings_common() override;
 
-signals:
+  signals:
     void NewPath();
     void NewIp();
     // The LIS settings were saved.
@@ -54,7 +54,7 @@ signals:
     void ShowWindow();
     void SetLang(uchar lang);
 
-private slots:
+  private slots:
     void on_pb_ok_clicked();
     void on_pb_cancel_clicked();
     void ListText_click(QModelIndex index);
@@ -76,6 +76,6 @@ private slots:
     QString m_appDir;
     SettingsValues m_values;
     FileWrite::Result m_saved; // outcome of the last full save
-    uchar m_lang = 1; // the form is built with Russian texts
+    uchar m_lang = 1;          // the form is built with Russian texts
     QString m_lisWarning;
 };

@@ -159,47 +159,51 @@ FileWrite::Result save(const QString& appDir, const SettingsValues& values)
     if (!folder)
         return folder;
     // A whole new file replaces the old one only once it is complete.
-    return FileWrite::ini(path, [&values](QSettings& ini) {
-        ini.beginGroup(kNetwork);
-        ini.setValue(kIp, values.ip);
-        ini.setValue(kLocal, values.localVersion);
-        if (!values.localVersion) {
-            ini.setValue(kId, values.userId);
-            ini.setValue(kPort, values.port);
-        }
-        ini.endGroup();
+    return FileWrite::ini(
+        path,
+        [&values](QSettings& ini) {
+            ini.beginGroup(kNetwork);
+            ini.setValue(kIp, values.ip);
+            ini.setValue(kLocal, values.localVersion);
+            if (!values.localVersion) {
+                ini.setValue(kId, values.userId);
+                ini.setValue(kPort, values.port);
+            }
+            ini.endGroup();
 
-        ini.beginGroup(kPaths);
-        ini.setValue(kDirectory, values.directory);
-        ini.setValue(kDeep, values.deepSearch);
-        ini.endGroup();
+            ini.beginGroup(kPaths);
+            ini.setValue(kDirectory, values.directory);
+            ini.setValue(kDeep, values.deepSearch);
+            ini.endGroup();
 
-        ini.beginGroup(kOperators);
-        ini.setValue(kCount, values.operators.size());
-        for (int i = 0; i < values.operators.size(); ++i)
-            ini.setValue(kOperator.arg(i), values.operators.at(i));
-        ini.endGroup();
+            ini.beginGroup(kOperators);
+            ini.setValue(kCount, values.operators.size());
+            for (int i = 0; i < values.operators.size(); ++i)
+                ini.setValue(kOperator.arg(i), values.operators.at(i));
+            ini.endGroup();
 
-        ini.beginGroup(kLanguage);
-        ini.setValue(kCount, values.languages.size());
-        ini.setValue(kCurrent, values.currentLanguage);
-        for (int i = 0; i < values.languages.size(); ++i)
-            ini.setValue(kLang.arg(i), values.languages.at(i));
-        ini.endGroup();
+            ini.beginGroup(kLanguage);
+            ini.setValue(kCount, values.languages.size());
+            ini.setValue(kCurrent, values.currentLanguage);
+            for (int i = 0; i < values.languages.size(); ++i)
+                ini.setValue(kLang.arg(i), values.languages.at(i));
+            ini.endGroup();
 
-        ini.beginGroup(kLis);
-        ini.setValue(kLisMode, values.lis.mode);
-        ini.setValue(kLisFolder, values.lis.folder);
-        ini.setValue(kLisHost, values.lis.host);
-        ini.setValue(kLisPort, values.lis.port);
-        ini.setValue(kLisSending, values.lis.sendingFacility);
-        ini.setValue(kLisReceivingApp, values.lis.receivingApplication);
-        ini.setValue(kLisReceiving, values.lis.receivingFacility);
-        ini.endGroup();
-    }, FileWrite::IniMode::Replace);
+            ini.beginGroup(kLis);
+            ini.setValue(kLisMode, values.lis.mode);
+            ini.setValue(kLisFolder, values.lis.folder);
+            ini.setValue(kLisHost, values.lis.host);
+            ini.setValue(kLisPort, values.lis.port);
+            ini.setValue(kLisSending, values.lis.sendingFacility);
+            ini.setValue(kLisReceivingApp, values.lis.receivingApplication);
+            ini.setValue(kLisReceiving, values.lis.receivingFacility);
+            ini.endGroup();
+        },
+        FileWrite::IniMode::Replace);
 }
 
-FileWrite::Result saveOperators(const QString& appDir, const QStringList& names, QStringList* written)
+FileWrite::Result saveOperators(const QString& appDir, const QStringList& names,
+                                QStringList* written)
 {
     const QString path = filePath(appDir);
     const FileWrite::Result folder = FileWrite::makePath(QFileInfo(path).absolutePath());
@@ -369,8 +373,8 @@ QString renameQuestion(const QString& oldName, const QString& newName, unsigned 
 
 QString notSavedMessage(const FileWrite::Result& result, unsigned char lang)
 {
-    return FileWrite::message(result, isRussian(lang) ? 1 : 0) % QLatin1Char('\n')
-        % pick(lang, "The settings were not saved.", "Настройки не сохранены.");
+    return FileWrite::message(result, isRussian(lang) ? 1 : 0) % QLatin1Char('\n') %
+           pick(lang, "The settings were not saved.", "Настройки не сохранены.");
 }
 
 QString operatorsFullMessage(unsigned char lang)

@@ -21,12 +21,13 @@ struct LisSettings
 };
 
 // The values kept in "<appDir>/settings/settings.ini".
-struct SettingsValues {
-    QString ip;               // network address as stored ("192.168.1.1")
-    QString userId;           // 14 characters with two hyphens
-    QString port;             // up to five digits, as typed
+struct SettingsValues
+{
+    QString ip;     // network address as stored ("192.168.1.1")
+    QString userId; // 14 characters with two hyphens
+    QString port;   // up to five digits, as typed
     bool localVersion = false;
-    QString directory;        // root scanned for analysis folders
+    QString directory; // root scanned for analysis folders
     bool deepSearch = false;
     QStringList operators;
     QStringList languages;
@@ -52,7 +53,8 @@ enum Rule : int {
     RuleLisPort = 9
 };
 
-struct CheckResult {
+struct CheckResult
+{
     int rule = RulePassed;
     Page page = Page::Network;
     bool passed() const { return rule == RulePassed; }
@@ -84,7 +86,8 @@ FileWrite::Result save(const QString& appDir, const SettingsValues& values);
 
 // Touches only the OperatorsSettings group: Count = number of names modulo 256,
 // followed by that many names; *written receives them.
-FileWrite::Result saveOperators(const QString& appDir, const QStringList& names, QStringList* written);
+FileWrite::Result saveOperators(const QString& appDir, const QStringList& names,
+                                QStringList* written);
 
 // "192.168.1.1" -> "192.168.001.001"; a text that is not four parts of 0..255 gives
 // the default address in display form.

@@ -5,7 +5,9 @@
 
 #include "ui_debug_tcp.h"
 
-Debug_TCP::Debug_TCP(QWidget* parent) : QWidget(parent), ui(new Ui::Debug_TCP)
+Debug_TCP::Debug_TCP(QWidget* parent)
+    : QWidget(parent)
+    , ui(new Ui::Debug_TCP)
 {
     ui->setupUi(this);
     // The log can grow to many thousands of lines; an undo history of it is pure cost.

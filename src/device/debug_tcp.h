@@ -14,19 +14,19 @@ class Debug_TCP;
 class Debug_TCP : public QWidget
 {
     Q_OBJECT
-public:
+  public:
     explicit Debug_TCP(QWidget* parent = nullptr);
     // The log keeps this many lines, about ten calculations.
     static constexpr int MaxLines = 3000;
     ~Debug_TCP() override;
 
-public slots:
+  public slots:
     // direction true: outgoing (dark green), false: incoming (blue).
     void debug_add_message(QString message, bool direction);
     void on_pbClear_clicked();
     void on_pbExit_clicked();
 
-private:
+  private:
     void endBatch();
 
     Ui::Debug_TCP* ui;

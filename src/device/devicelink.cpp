@@ -6,17 +6,17 @@
 #include <QTimer>
 
 namespace {
-const int LastDataLine = DeviceLink::RawValueCount - 1;   // 69
+const int LastDataLine = DeviceLink::RawValueCount - 1; // 69
 const quint16 LocalPort = 9761;
-}  // namespace
+} // namespace
 
 DeviceLink::DeviceLink(QObject* parent)
-    : QObject(parent),
-      m_socket(new QTcpSocket(this)),
-      m_readTimer(new QTimer(this)),
-      m_refreshTimer(new QTimer(this)),
-      m_results(ResultCount, 0.0),
-      m_norms(ResultCount, 0.0)
+    : QObject(parent)
+    , m_socket(new QTcpSocket(this))
+    , m_readTimer(new QTimer(this))
+    , m_refreshTimer(new QTimer(this))
+    , m_results(ResultCount, 0.0)
+    , m_norms(ResultCount, 0.0)
 {
     qRegisterMetaType<DeviceLink::Status>("DeviceLink::Status");
     m_readTimer->setInterval(ReadTimeoutMs);
@@ -40,7 +40,8 @@ void DeviceLink::setEndpointProvider(std::function<Endpoint()> provider)
     m_endpoint = std::move(provider);
 }
 
-DeviceLink::Endpoint DeviceLink::endpointFor(const QString& ip, const QString& port, bool localVersion)
+DeviceLink::Endpoint DeviceLink::endpointFor(const QString& ip, const QString& port,
+                                             bool localVersion)
 {
     Endpoint e;
     e.host = ip;
@@ -59,15 +60,22 @@ const char* DeviceLink::unlockWord()
     return "vitro";
 }
 
-QString DeviceLink::statusText(Status s, const QString& connectedText, const QString& connectingText)
+QString DeviceLink::statusText(Status s, const QString& connectedText,
+                               const QString& connectingText)
 {
     switch (s) {
-    case Status::Connecting: return connectingText;
-    case Status::Connected: return connectedText;
-    case Status::WrongIdentity: return QStringLiteral("Error #0");
-    case Status::BadSerial: return QStringLiteral("Error #8");
-    case Status::BadVersion: return QStringLiteral("Error #3");
-    case Status::SocketError: break;
+    case Status::Connecting:
+        return connectingText;
+    case Status::Connected:
+        return connectedText;
+    case Status::WrongIdentity:
+        return QStringLiteral("Error #0");
+    case Status::BadSerial:
+        return QStringLiteral("Error #8");
+    case Status::BadVersion:
+        return QStringLiteral("Error #3");
+    case Status::SocketError:
+        break;
     }
     return QStringLiteral("Error");
 }
@@ -115,9 +123,9 @@ bool DeviceLink::startService(const QString& text)
     }
     if (!text.startsWith(QLatin1Char('$')))
         return false;
-    m_serviceText = QString(text % QLatin1Char(',')
-                            % Framing::checksumDigits(Framing::frameChecksum(text, 0))
-                            % QLatin1Char('*'));
+    m_serviceText =
+        QString(text % QLatin1Char(',') % Framing::checksumDigits(Framing::frameChecksum(text, 0)) %
+                QLatin1Char('*'));
     nw_proc_Connect(Exchange::Service, ServiceCommand);
     return true;
 }
@@ -129,7 +137,7 @@ void DeviceLink::nw_proc_Disconnect()
     if (calculating) {
         m_break = Break::Lost;
         emit calculationFailed(4);
-    }   // the pipeline must not wait for results that never come
+    } // the pipeline must not wait for results that never come
 }
 
 bool DeviceLink::stopCalculation()
@@ -163,7 +171,7 @@ void DeviceLink::close()
 void DeviceLink::updateNetwork()
 {
     m_available = false;
-    m_errorShown = false;  // a new address deserves its own error box
+    m_errorShown = false; // a new address deserves its own error box
     nw_proc_Disconnect();
     startCheck();
 }
@@ -199,7 +207,7 @@ void DeviceLink::nw_proc_Connect(Exchange kind, Step first)
     const quint64 g = m_generation;
     m_socket->connectToHost(e.host, e.port, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
     if (g == m_generation && kind == Exchange::Calculation)
-        arm(m_readBackMs);   // bounds the connection attempt
+        arm(m_readBackMs); // bounds the connection attempt
 }
 
 void DeviceLink::arm(int ms)
@@ -263,7 +271,9 @@ void DeviceLink::nw_proc_TCP_SendCommand()
     case WriteLines:
         if (m_lineCounter > LastDataLine)
             break;
-        nw_proc_Send(Framing::dataLineText(m_lineCounter, static_cast<quint32>(m_raw.at(m_lineCounter))), false);
+        nw_proc_Send(
+            Framing::dataLineText(m_lineCounter, static_cast<quint32>(m_raw.at(m_lineCounter))),
+            false);
         arm(m_readBackMs);
         break;
     case StartReadBack:

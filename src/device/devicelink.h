@@ -23,7 +23,7 @@ class QTimer;
 class DeviceLink : public QObject
 {
     Q_OBJECT
-public:
+  public:
     enum Step : unsigned char {
         Closed,
         Identify,
@@ -47,7 +47,8 @@ public:
     // the connection broke during the exchange, or the operator stopped it.
     enum class Break { None, Unreachable, Lost, Stopped };
 
-    struct Endpoint {
+    struct Endpoint
+    {
         QString host;
         quint16 port = 0;
     };
@@ -107,9 +108,10 @@ public:
     void setPhaseTimeouts(int readBackMs, int calculateMs, int outputMs);
 
     static const char* unlockWord();
-    static QString statusText(Status s, const QString& connectedText, const QString& connectingText);
+    static QString statusText(Status s, const QString& connectedText,
+                              const QString& connectingText);
 
-signals:
+  signals:
     void stageAdvanced();
     void statusChanged(DeviceLink::Status status);
     void calculationFailed(int code);
@@ -118,7 +120,7 @@ signals:
     void socketError(const QString& description, bool showBox);
     void serviceUnlocked();
 
-private:
+  private:
     enum class Exchange { None, Check, Calculation, Service };
 
     void nw_proc_Connect(Exchange kind, Step first);
@@ -140,7 +142,7 @@ private:
     void failAttempt(bool expired);
     void giveUp(int code);
     void arm(int ms);
-    void finish();   // closes and lets the refresh timer run again
+    void finish(); // closes and lets the refresh timer run again
     void close();
 
     QTcpSocket* m_socket = nullptr;
@@ -151,20 +153,20 @@ private:
     Exchange m_exchange = Exchange::None;
     Step m_step = Closed;
     Step m_next = Closed;
-    quint64 m_generation = 0;    // changes whenever an exchange starts or the link closes
+    quint64 m_generation = 0; // changes whenever an exchange starts or the link closes
     Framing::LineCollector m_collector;
     QString m_line;
 
     int m_lineCounter = 0;
     bool m_mismatch = false;
     int m_retries = 0;
-    bool m_graceUsed = false;    // read back: one extra wait for a late "@DONE*"
-    bool m_resentLast = false;   // write: data line 69 sent again once per attempt
+    bool m_graceUsed = false;  // read back: one extra wait for a late "@DONE*"
+    bool m_resentLast = false; // write: data line 69 sent again once per attempt
     bool m_echoSeen = false;
     bool m_identityAfterCalculation = false; // the serial number read that ends a calculation
     QBitArray m_seen;
 
-    bool m_connected = false;   // the socket connected during the exchange under way
+    bool m_connected = false; // the socket connected during the exchange under way
     Break m_break = Break::None;
     qint32 m_serial = 0;
     unsigned char m_version = 0;

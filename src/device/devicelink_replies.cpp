@@ -6,14 +6,14 @@
 #include <QTimer>
 
 namespace {
-const int LastDataLine = DeviceLink::RawValueCount - 1;   // 69
-const int LastOutputLine = DeviceLink::ResultCount - 1;   // 56
+const int LastDataLine = DeviceLink::RawValueCount - 1; // 69
+const int LastOutputLine = DeviceLink::ResultCount - 1; // 56
 
 bool begins(const QString& line, const char* prefix)
 {
     return line.startsWith(QLatin1String(prefix));
 }
-}  // namespace
+} // namespace
 
 void DeviceLink::nw_proc_readFortune()
 {
@@ -44,7 +44,7 @@ bool DeviceLink::nw_proc_CheckCRCMessage() const
 void DeviceLink::nw_proc_ReadCount(uchar count)
 {
     if (m_line.isEmpty())
-        return;   // called outside the handling of a line: nothing to read
+        return; // called outside the handling of a line: nothing to read
     switch (count) {
     case 2:
         m_version = Framing::parseVersion(m_line);
@@ -199,7 +199,7 @@ void DeviceLink::handleReadBackLine()
             m_step = Calculate;
             nw_proc_TCP_SendCommand();
         } else {
-            m_mismatch = true;   // a missing line fails the attempt like a wrong one
+            m_mismatch = true; // a missing line fails the attempt like a wrong one
             failAttempt(false);
         }
         return;
@@ -216,7 +216,7 @@ void DeviceLink::handleOutputLine()
 {
     if (begins(m_line, "@DONE*")) {
         if (m_lineCounter != LastOutputLine)
-            return;   // early: the remaining lines may still come
+            return; // early: the remaining lines may still come
         if (m_mismatch || !m_echoSeen || m_seen.count(true) != ResultCount) {
             failAttempt(false);
             return;
@@ -242,7 +242,7 @@ void DeviceLink::storeOutput()
 {
     const Framing::OutputLine o = Framing::parseOutput(m_line);
     if (!o.wellFormed)
-        return;   // no defined layout: ignored like a line with a bad checksum
+        return; // no defined layout: ignored like a line with a bad checksum
     if (o.index < 0 || o.index > LastOutputLine) {
         m_mismatch = true;
         return;

@@ -40,7 +40,7 @@ QByteArray eightBit(const QString& text)
         bytes[i] = static_cast<char>(text.at(i).unicode() & 0xFF);
     return bytes;
 }
-}  // namespace
+} // namespace
 
 unsigned char crc8(const QByteArray& bytes)
 {
@@ -67,7 +67,8 @@ QString buildFrame(const QString& text, bool plain)
 {
     if (plain)
         return text + QStringLiteral("\r\n");
-    return text + QLatin1Char(',') + checksumDigits(frameChecksum(text, 0)) + QStringLiteral("*\r\n");
+    return text + QLatin1Char(',') + checksumDigits(frameChecksum(text, 0)) +
+           QStringLiteral("*\r\n");
 }
 
 unsigned char hexDigitValue(QChar c)
@@ -88,11 +89,11 @@ bool checkReply(const QString& line)
     // only "*" after the lead character) carries a checksum: "@OK*" would otherwise pass
     // with digits read as 0 over an empty body.
     const int n = line.size();
-    if (n < 5 || line.indexOf(QLatin1Char('*'), 1) != n - 1 || line.at(n - 4) != QLatin1Char(',')
-        || !isHexDigit(line.at(n - 3)) || !isHexDigit(line.at(n - 2)))
+    if (n < 5 || line.indexOf(QLatin1Char('*'), 1) != n - 1 || line.at(n - 4) != QLatin1Char(',') ||
+        !isHexDigit(line.at(n - 3)) || !isHexDigit(line.at(n - 2)))
         return false;
-    const unsigned char received = static_cast<unsigned char>(
-        hexDigitValue(line.at(n - 3)) * 16 + hexDigitValue(line.at(n - 2)));
+    const unsigned char received = static_cast<unsigned char>(hexDigitValue(line.at(n - 3)) * 16 +
+                                                              hexDigitValue(line.at(n - 2)));
     return received == frameChecksum(line, 4);
 }
 
@@ -146,7 +147,7 @@ quint64 hexField(const QString& line, int pos, int len)
     const quint64 v = line.mid(pos, len).toULongLong(&ok, 16);
     return ok ? v : 0;
 }
-}  // namespace
+} // namespace
 
 unsigned char parseVersion(const QString& line)
 {
@@ -182,7 +183,7 @@ OutputLine parseOutput(const QString& line)
     if (commaB < 0)
         return r;
     bool ok = false;
-    const double a = line.mid(4, commaA - 4).toDouble(&ok);  // QString::toDouble is C-locale
+    const double a = line.mid(4, commaA - 4).toDouble(&ok); // QString::toDouble is C-locale
     // "nan" and "inf" parse, but no marker result is infinite or undefined.
     r.result = ok && std::isfinite(a) ? a : 0;
     const quint64 b = line.mid(commaA + 1, commaB - commaA - 1).toULongLong(&ok, 16);
@@ -204,4 +205,4 @@ QString calculateText(unsigned char typeCode)
     return QStringLiteral("$MC,%1").arg(typeCode, 2, 16, QLatin1Char('0'));
 }
 
-}  // namespace Framing
+} // namespace Framing

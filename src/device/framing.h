@@ -37,7 +37,7 @@ QString simplified(const QString& line);
 // never sends LF cannot make the buffer grow without end.
 class LineCollector
 {
-public:
+  public:
     static constexpr int MaxLineLength = 4096;
     static QString overlongLine();
 
@@ -50,32 +50,34 @@ public:
         m_dropping = false;
     }
 
-private:
+  private:
     QString m_buffer;
     bool m_dropping = false;
 };
 
 // Reply payloads. Fields that do not parse are 0; short lines give what exists.
-struct ReadBackLine {
+struct ReadBackLine
+{
     int index = 0;
     quint32 value = 0;
 };
-struct OutputLine {
+struct OutputLine
+{
     int index = 0;
-    double result = 0;   // field A, decimal with "."; 0 unless a finite number
-    double norm = 0;     // field B, hexadecimal integer
-    bool wellFormed = false;  // A and B each followed by a comma
+    double result = 0;       // field A, decimal with "."; 0 unless a finite number
+    double norm = 0;         // field B, hexadecimal integer
+    bool wellFormed = false; // A and B each followed by a comma
 };
 
-unsigned char parseVersion(const QString& line);       // "@CV,VV,CC*"
-qint32 parseSerial(const QString& line);               // "@SN,NNNNNNNN,CC*"
-ReadBackLine parseReadBack(const QString& line);       // "xII,XXXXXXXX,CC*"
-int parseTypeEcho(const QString& line);                // "@TR-TT,CC*"
-OutputLine parseOutput(const QString& line);           // "xII,A,B,CC*"
+unsigned char parseVersion(const QString& line); // "@CV,VV,CC*"
+qint32 parseSerial(const QString& line);         // "@SN,NNNNNNNN,CC*"
+ReadBackLine parseReadBack(const QString& line); // "xII,XXXXXXXX,CC*"
+int parseTypeEcho(const QString& line);          // "@TR-TT,CC*"
+OutputLine parseOutput(const QString& line);     // "xII,A,B,CC*"
 
 // Outgoing data line "$II,XXXXXXXX" (upper case) for raw value `value`.
 QString dataLineText(int index, quint32 value);
 // Outgoing calculate command "$MC,tt" with lower-case hex type code.
 QString calculateText(unsigned char typeCode);
 
-}  // namespace Framing
+} // namespace Framing

@@ -89,14 +89,14 @@ void MainWindow::askStopCalculation()
     if (!m_link->calculating())
         return;
     const bool en = m_lang == 0;
-    const bool yes = MessageBox::question(en ? QStringLiteral("Confirmation") : QStringLiteral("Подтверждение"),
-                                          en ? QStringLiteral("Stop the calculation?")
-                                             : QStringLiteral("Остановить расчет?"),
-                                          en ? QStringLiteral("Yes") : QStringLiteral("Да"),
-                                          en ? QStringLiteral("No") : QStringLiteral("Нет"));
+    const bool yes = MessageBox::question(
+        en ? QStringLiteral("Confirmation") : QStringLiteral("Подтверждение"),
+        en ? QStringLiteral("Stop the calculation?") : QStringLiteral("Остановить расчет?"),
+        en ? QStringLiteral("Yes") : QStringLiteral("Да"),
+        en ? QStringLiteral("No") : QStringLiteral("Нет"));
     if (yes) {
         if (m_batch.active())
-            m_batch.interrupt();  // in a batch the operator means the whole batch
+            m_batch.interrupt(); // in a batch the operator means the whole batch
         m_link->stopCalculation();
     }
 }

@@ -7,7 +7,7 @@ QString pick(unsigned char lang, const char* english, const char* russian)
 {
     return lang == 1 ? QString::fromUtf8(russian) : QString::fromLatin1(english);
 }
-}  // namespace
+} // namespace
 
 void BatchRun::start(const QVector<Entry>& entries)
 {
@@ -97,12 +97,12 @@ QString BatchRun::heading(unsigned char lang) const
                        .arg(countOf(Outcome::Done))
                        .arg(m_entries.size());
     if (m_fatal)
-        text += QLatin1Char(' ')
-                % pick(lang, "The batch was stopped: the failure would repeat for every analysis.",
-                       "Пакет остановлен: ошибка повторилась бы для каждого анализа.");
+        text += QLatin1Char(' ') %
+                pick(lang, "The batch was stopped: the failure would repeat for every analysis.",
+                     "Пакет остановлен: ошибка повторилась бы для каждого анализа.");
     else if (m_stopRequested && countOf(Outcome::NotProduced) > 0)
-        text += QLatin1Char(' ')
-                % pick(lang, "Stopped by the operator.", "Остановлено оператором.");
+        text +=
+            QLatin1Char(' ') % pick(lang, "Stopped by the operator.", "Остановлено оператором.");
     return text;
 }
 

@@ -11,12 +11,13 @@
 // window produces each analysis and reports back here.
 class BatchRun
 {
-public:
+  public:
     enum class Outcome { Waiting, Done, Failed, Stopped, NotProduced };
 
-    struct Entry {
+    struct Entry
+    {
         FolderRecord record;
-        QString label;  // the list entry's text when the batch began
+        QString label; // the list entry's text when the batch began
         Outcome outcome = Outcome::Waiting;
         QString message;
     };
@@ -57,7 +58,7 @@ public:
     // Heading, then one line per analysis: "label<TAB>outcome", messages on one line.
     QString summaryText(unsigned char lang) const;
 
-private:
+  private:
     void end();
 
     QVector<Entry> m_entries;

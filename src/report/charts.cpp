@@ -13,7 +13,8 @@ namespace Charts {
 
 namespace {
 
-struct Band {
+struct Band
+{
     int first, last;           // display positions
     int groupTop, groupBottom; // group lines
     double start, pitch;       // top of the first row, row height
@@ -21,14 +22,10 @@ struct Band {
 
 // The last band holds a single row centred at 1199.
 const Band kBands[] = {
-    {0, 6, 42, 167, 43, 125.0 / 7},
-    {7, 29, 189, 600, 190, 411.0 / 23},
-    {30, 36, 622, 747, 623, 125.0 / 7},
-    {37, 40, 768, 840, 769, 18},
-    {41, 47, 860, 985, 861, 125.0 / 7},
-    {48, 52, 1005, 1095, 1006, 18},
-    {53, 55, 1116, 1169, 1117, 53.0 / 3},
-    {56, 56, 1190, 1206, 1191, 16},
+    {0, 6, 42, 167, 43, 125.0 / 7},       {7, 29, 189, 600, 190, 411.0 / 23},
+    {30, 36, 622, 747, 623, 125.0 / 7},   {37, 40, 768, 840, 769, 18},
+    {41, 47, 860, 985, 861, 125.0 / 7},   {48, 52, 1005, 1095, 1006, 18},
+    {53, 55, 1116, 1169, 1117, 53.0 / 3}, {56, 56, 1190, 1206, 1191, 16},
 };
 
 constexpr int LabelPixels = 12;
@@ -56,8 +53,9 @@ QFont chartFont(int pixelSize)
 // Adds the chart's items to the scene; coordinates are scene units, which are pixels.
 class Canvas
 {
-public:
-    explicit Canvas(QGraphicsScene& scene) : m_scene(scene)
+  public:
+    explicit Canvas(QGraphicsScene& scene)
+        : m_scene(scene)
     {
         m_shared.setColor(Qt::black);
         m_shared.setWidthF(1);
@@ -91,10 +89,7 @@ public:
         m_scene.addRect(rect, pen, QBrush(colour, Qt::SolidPattern));
     }
 
-    void setFont(int pixelSize)
-    {
-        m_font = chartFont(pixelSize);
-    }
+    void setFont(int pixelSize) { m_font = chartFont(pixelSize); }
 
     double textWidth(const QString& s) const { return QFontMetricsF(m_font).horizontalAdvance(s); }
 
@@ -106,14 +101,13 @@ public:
         item->setPos(x, y);
     }
 
-private:
+  private:
     QGraphicsScene& m_scene;
     QPen m_shared;
     QFont m_font;
 };
 
-template <typename RowFn>
-void forEachRow(Canvas& canvas, int x1, int x2, RowFn drawRow)
+template <typename RowFn> void forEachRow(Canvas& canvas, int x1, int x2, RowFn drawRow)
 {
     for (const Band& band : kBands) {
         canvas.line(x1, band.groupTop, x2, band.groupTop);
@@ -199,7 +193,8 @@ void drawDifference(Canvas& canvas, int w, const MarkerTable& table)
     if (maxUp > 0 && stepUp > 0) {
         for (int k = 1; k <= 3; ++k) {
             const double offset = k * stepUp * right;
-            canvas.gridLine(300 + offset, offset + 288, w, ReportHtml::formatNumber(double(k * stepUp)));
+            canvas.gridLine(300 + offset, offset + 288, w,
+                            ReportHtml::formatNumber(double(k * stepUp)));
         }
     }
     const long long stepDown = gridStep(maxDown, 3);
@@ -227,7 +222,7 @@ void drawDifference(Canvas& canvas, int w, const MarkerTable& table)
     });
 }
 
-}  // namespace
+} // namespace
 
 int width(int typeImage)
 {
@@ -256,8 +251,8 @@ QImage draw(QGraphicsScene& scene, int typeImage, const MarkerTable& table)
     return image;
 }
 
-QString imagePath(const QString& reportsDir, const QString& reportFolder,
-                  const QString& probeCode, int typeImage)
+QString imagePath(const QString& reportsDir, const QString& reportFolder, const QString& probeCode,
+                  int typeImage)
 {
     return QStringLiteral("%1/%2/%3_img_%4.bmp")
         .arg(reportsDir, reportFolder, probeCode, QString::number(typeImage));
@@ -274,4 +269,4 @@ long long gridStep(long long maximum, int divisions)
     return step;
 }
 
-}  // namespace Charts
+} // namespace Charts

@@ -12,9 +12,9 @@ class QGraphicsScene;
 namespace Charts {
 
 enum TypeImage {
-    OverviewWithLegend = 0,  // result and reference bars, with legend
-    Overview = 1,            // the same without legend
-    Difference = 2           // result minus reference around a centre axis
+    OverviewWithLegend = 0, // result and reference bars, with legend
+    Overview = 1,           // the same without legend
+    Difference = 2          // result minus reference around a centre axis
 };
 
 constexpr int Height = 1207;
@@ -26,13 +26,12 @@ int width(int typeImage);
 // of width(typeImage) x Height. The scene is left empty for the next chart.
 QImage draw(QGraphicsScene& scene, int typeImage, const MarkerTable& table);
 
-
 // "%1/%2/%3_img_%4.bmp"
-QString imagePath(const QString& reportsDir, const QString& reportFolder,
-                  const QString& probeCode, int typeImage);
+QString imagePath(const QString& reportsDir, const QString& reportFolder, const QString& probeCode,
+                  int typeImage);
 
 // Grid step for a maximum split in `divisions`: the share rounded to hundreds, or to tens
 // when that gives 0. 0 means no grid.
 long long gridStep(long long maximum, int divisions);
 
-}  // namespace Charts
+} // namespace Charts

@@ -5,17 +5,25 @@ namespace DeviceFailures {
 Failure failureOf(int code, DeviceLink::Break how)
 {
     switch (code) {
-    case 0: return Failure::DeviceWriteRefused;
-    case 1: return Failure::DeviceCheckFailed;
-    case 2: return Failure::DeviceCalculationFailed;
-    case 3: return Failure::DeviceOutputFailed;
+    case 0:
+        return Failure::DeviceWriteRefused;
+    case 1:
+        return Failure::DeviceCheckFailed;
+    case 2:
+        return Failure::DeviceCalculationFailed;
+    case 3:
+        return Failure::DeviceOutputFailed;
     case 4:
         if (how == DeviceLink::Break::Stopped)
             return Failure::StoppedByOperator;
-        return how == DeviceLink::Break::Lost ? Failure::ConnectionLost : Failure::DeviceUnreachable;
-    case 7: return Failure::SerialNotRead;
-    case 8: return Failure::VersionNotRead;
-    default: return Failure::DeviceCalculationFailed;
+        return how == DeviceLink::Break::Lost ? Failure::ConnectionLost
+                                              : Failure::DeviceUnreachable;
+    case 7:
+        return Failure::SerialNotRead;
+    case 8:
+        return Failure::VersionNotRead;
+    default:
+        return Failure::DeviceCalculationFailed;
     }
 }
 
@@ -30,7 +38,8 @@ QString message(Failure failure, int code, unsigned char language)
         "Ошибка выполенения расчета.",
         "Ошибка чтения полученных данных.",
         "Ошибка подключения к аппаратной части.",
-        "", "",
+        "",
+        "",
         "Ошибка чтения серийного номера.",
         "Ошибка чтения версии аппаратной части.",
     };
@@ -57,4 +66,4 @@ bool isDeviceFailure(Failure failure)
     }
 }
 
-}  // namespace DeviceFailures
+} // namespace DeviceFailures

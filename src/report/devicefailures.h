@@ -13,4 +13,4 @@ Failure failureOf(int code, DeviceLink::Break how);
 QString message(Failure failure, int code, unsigned char language);
 bool isDeviceFailure(Failure failure);
 
-}  // namespace DeviceFailures
+} // namespace DeviceFailures

@@ -42,7 +42,7 @@ QString monthNumber(const QString& month)
     return month;
 }
 
-}  // namespace
+} // namespace
 
 QString readSource(const QString& path)
 {
@@ -77,8 +77,7 @@ bool hasLanguageMarker(const QString& source)
     const int eol = source.indexOf(QLatin1Char('\n'));
     const QString first = eol < 0 ? source : source.left(eol);
     const QString word = simplifiedWords(first).constFirst();
-    return word == QLatin1String("Quantitation")
-        || word == QString::fromUtf8("Количественный");
+    return word == QLatin1String("Quantitation") || word == QString::fromUtf8("Количественный");
 }
 
 void splitLines(ExportData& d)
@@ -137,7 +136,7 @@ Refusal readData(ExportData& d, const QString& folderName, const QString& curren
     d.rawValues.clear();
     const int lineCount = qMin(d.sourceLines.size(), d.trimmedLines.size());
     auto refuse = [&](Problem p, int line, const QString& value = QString()) {
-        Refusal r{p, line, value};   // before the clear: value may be one of the raw values
+        Refusal r{p, line, value}; // before the clear: value may be one of the raw values
         d.rawValues.clear();
         return r;
     };
@@ -172,36 +171,44 @@ QString problemMessage(const Refusal& r, const QString& filePath, unsigned char 
     case Problem::None:
         return QString();
     case Problem::TooFewRows:
-        text = (en ? QStringLiteral("Analysis \"%1\": the table of the export has fewer than %2 data rows "
-                                    "(it closes at line %3). Process stopped.")
-                   : QStringLiteral("Анализ \"%1\": в таблице файла экспорта меньше %2 строк данных "
-                                    "(она заканчивается в строке %3). Процесс остановлен."))
-                   .arg(folder, QString::number(MinDataRows), line);
+        text =
+            (en ? QStringLiteral(
+                      "Analysis \"%1\": the table of the export has fewer than %2 data rows "
+                      "(it closes at line %3). Process stopped.")
+                : QStringLiteral("Анализ \"%1\": в таблице файла экспорта меньше %2 строк данных "
+                                 "(она заканчивается в строке %3). Процесс остановлен."))
+                .arg(folder, QString::number(MinDataRows), line);
         break;
     case Problem::ShortRow:
-        text = (en ? QStringLiteral("Analysis \"%1\": line %2 of the export is shorter than %3 characters "
-                                    "and holds no value. Process stopped.")
-                   : QStringLiteral("Анализ \"%1\": строка %2 файла экспорта короче %3 символов и не "
-                                    "содержит значения. Процесс остановлен."))
-                   .arg(folder, line, QString::number(ValueColumn + 1));
+        text =
+            (en ? QStringLiteral(
+                      "Analysis \"%1\": line %2 of the export is shorter than %3 characters "
+                      "and holds no value. Process stopped.")
+                : QStringLiteral("Анализ \"%1\": строка %2 файла экспорта короче %3 символов и не "
+                                 "содержит значения. Процесс остановлен."))
+                .arg(folder, line, QString::number(ValueColumn + 1));
         break;
     case Problem::NoTableEnd:
-        text = (en ? QStringLiteral("Analysis \"%1\": the table of the export has no closing line of "
-                                    "hyphens. Process stopped.")
-                   : QStringLiteral("Анализ \"%1\": у таблицы файла экспорта нет закрывающей строки "
-                                    "дефисов. Процесс остановлен."))
-                   .arg(folder);
+        text =
+            (en ? QStringLiteral("Analysis \"%1\": the table of the export has no closing line of "
+                                 "hyphens. Process stopped.")
+                : QStringLiteral("Анализ \"%1\": у таблицы файла экспорта нет закрывающей строки "
+                                 "дефисов. Процесс остановлен."))
+                .arg(folder);
         break;
     case Problem::ValueOutOfRange:
-        text = (en ? QStringLiteral("Analysis \"%1\": line %2 of the export holds the value %3, which the "
-                                    "device cannot take (it takes 0 to %4). Process stopped.")
-                   : QStringLiteral("Анализ \"%1\": строка %2 файла экспорта содержит значение %3, которое "
-                                    "аппаратная часть не принимает (допустимо от 0 до %4). Процесс остановлен."))
-                   .arg(folder, line, r.value, QString::number(MaxRawValue));
+        text =
+            (en ? QStringLiteral(
+                      "Analysis \"%1\": line %2 of the export holds the value %3, which the "
+                      "device cannot take (it takes 0 to %4). Process stopped.")
+                : QStringLiteral(
+                      "Анализ \"%1\": строка %2 файла экспорта содержит значение %3, которое "
+                      "аппаратная часть не принимает (допустимо от 0 до %4). Процесс остановлен."))
+                .arg(folder, line, r.value, QString::number(MaxRawValue));
         break;
     }
     // A long path wraps badly inside a sentence; on its own line it stays readable.
     return text + QStringLiteral("\n\n") + filePath;
 }
 
-}  // namespace ExportReader
+} // namespace ExportReader

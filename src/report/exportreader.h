@@ -4,7 +4,8 @@
 #include <QStringList>
 
 // The parsed quantitation export of one analysis.
-struct ExportData {
+struct ExportData
+{
     QString sourceText;
     QStringList sourceLines, trimmedLines, rawValues;
     QString probeCode, day, month, year, patient, reportOperator;
@@ -41,7 +42,8 @@ enum class Problem { None, TooFewRows, ShortRow, NoTableEnd, ValueOutOfRange };
 // Why an export cannot be sent: the problem, the 1-based line it concerns (the short row,
 // the closing line of a too short table, the last line of a file without one, the row of
 // a value out of range) and, for a value out of range, that value.
-struct Refusal {
+struct Refusal
+{
     Problem problem = Problem::None;
     int line = 0;
     QString value;
@@ -59,4 +61,4 @@ Refusal readData(ExportData& d, const QString& folderName, const QString& curren
 // It names the analysis folder first and ends with the file's path on a line of its own.
 QString problemMessage(const Refusal& r, const QString& filePath, unsigned char language);
 
-}  // namespace ExportReader
+} // namespace ExportReader

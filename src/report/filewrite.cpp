@@ -31,7 +31,8 @@ QString systemReason(int error)
 // translated like the system's own.
 int errorFromText(const QString& text)
 {
-    static const int known[] = {ENOSPC, ENOTDIR, EISDIR, EACCES, EROFS, EEXIST, ENOENT, EIO, EDQUOT, EPERM};
+    static const int known[] = {ENOSPC, ENOTDIR, EISDIR, EACCES, EROFS,
+                                EEXIST, ENOENT,  EIO,    EDQUOT, EPERM};
     for (int e : known) {
         if (text == systemReason(e))
             return e;
@@ -66,7 +67,7 @@ Result explainTarget(const QString& path, int error)
     return failure(path, systemReason(error), error);
 }
 
-}  // namespace
+} // namespace
 
 Result success()
 {
@@ -92,20 +93,21 @@ namespace {
 
 QString hostTag()
 {
-    static const QString host = QSysInfo::machineHostName().replace(QLatin1Char('.'), QLatin1Char('_'))
+    static const QString host = QSysInfo::machineHostName()
+                                    .replace(QLatin1Char('.'), QLatin1Char('_'))
                                     .replace(QLatin1Char('/'), QLatin1Char('_'));
     return host;
 }
 
-}  // namespace
+} // namespace
 
 QString tempPathBeside(const QString& path)
 {
     const QFileInfo info(path);
-    return info.absolutePath() % QLatin1String("/.") % info.fileName() % QLatin1Char('.') % hostTag()
-        % QLatin1Char('-') % QString::number(::getpid()) % QLatin1Char('-')
-        % QString::number(QRandomGenerator::global()->generate64() & 0xFFFFFFFFFFFFull, 36)
-        % QLatin1String(".tmp");
+    return info.absolutePath() % QLatin1String("/.") % info.fileName() % QLatin1Char('.') %
+           hostTag() % QLatin1Char('-') % QString::number(::getpid()) % QLatin1Char('-') %
+           QString::number(QRandomGenerator::global()->generate64() & 0xFFFFFFFFFFFFull, 36) %
+           QLatin1String(".tmp");
 }
 
 bool isAbandonedTemp(const QString& path)
@@ -129,8 +131,8 @@ bool isAbandonedTemp(const QString& path)
 
 void removeAbandonedTemps(const QString& dir)
 {
-    const QFileInfoList files =
-        QDir(dir).entryInfoList({QStringLiteral(".*.tmp")}, QDir::Files | QDir::Hidden | QDir::System);
+    const QFileInfoList files = QDir(dir).entryInfoList({QStringLiteral(".*.tmp")},
+                                                        QDir::Files | QDir::Hidden | QDir::System);
     for (const QFileInfo& file : files) {
         if (isAbandonedTemp(file.absoluteFilePath()))
             QFile::remove(file.absoluteFilePath());
@@ -261,9 +263,9 @@ Result readableIni(const QString& path, bool mustExist)
     bool damaged = false;
     {
         QSettings settings(copy, QSettings::IniFormat);
-        const QStringList keys = settings.allKeys();  // sections are parsed on first use
-        damaged = settings.status() == QSettings::FormatError
-                  || !rewritesIntact(settings, keys, tempPathBeside(path));
+        const QStringList keys = settings.allKeys(); // sections are parsed on first use
+        damaged = settings.status() == QSettings::FormatError ||
+                  !rewritesIntact(settings, keys, tempPathBeside(path));
     }
     QFile::remove(copy);
     if (damaged)
@@ -271,7 +273,7 @@ Result readableIni(const QString& path, bool mustExist)
     return success();
 }
 
-}  // namespace
+} // namespace
 
 Result checkIniReadable(const QString& path, bool mustExist)
 {
@@ -334,19 +336,31 @@ QString reasonText(const Result& result, unsigned char language)
         return result.reason;
     }
     switch (result.error) {
-    case ENOSPC: return QString::fromUtf8("на диске нет места");
-    case ENOTDIR: return QString::fromUtf8("на месте папки находится файл");
-    case EISDIR: return QString::fromUtf8("на месте файла находится папка");
+    case ENOSPC:
+        return QString::fromUtf8("на диске нет места");
+    case ENOTDIR:
+        return QString::fromUtf8("на месте папки находится файл");
+    case EISDIR:
+        return QString::fromUtf8("на месте файла находится папка");
     case EACCES:
-    case EPERM: return QString::fromUtf8("нет прав на запись");
-    case EROFS: return QString::fromUtf8("диск доступен только для чтения");
-    case EEXIST: return QString::fromUtf8("файл уже существует");
-    case ENOENT: return QString::fromUtf8("файл или папка не найдены");
-    case EIO: return QString::fromUtf8("ошибка ввода-вывода");
-    case EDQUOT: return QString::fromUtf8("превышена дисковая квота");
-    case EBUSY: return QString::fromUtf8("файл занят другой программой");
-    case -1: return QString::fromUtf8("файл поврежден и не может быть прочитан");
-    default: return result.reason;
+    case EPERM:
+        return QString::fromUtf8("нет прав на запись");
+    case EROFS:
+        return QString::fromUtf8("диск доступен только для чтения");
+    case EEXIST:
+        return QString::fromUtf8("файл уже существует");
+    case ENOENT:
+        return QString::fromUtf8("файл или папка не найдены");
+    case EIO:
+        return QString::fromUtf8("ошибка ввода-вывода");
+    case EDQUOT:
+        return QString::fromUtf8("превышена дисковая квота");
+    case EBUSY:
+        return QString::fromUtf8("файл занят другой программой");
+    case -1:
+        return QString::fromUtf8("файл поврежден и не может быть прочитан");
+    default:
+        return result.reason;
     }
 }
 
@@ -362,4 +376,4 @@ QString message(const Result& result, unsigned char language)
         .arg(path, reasonText(result, 1));
 }
 
-}  // namespace FileWrite
+} // namespace FileWrite

@@ -16,11 +16,12 @@ class QSettings;
 // Sys (syscalls.h), where tests make them fail.
 namespace FileWrite {
 
-struct Result {
+struct Result
+{
     bool ok = true;
-    QString path;    // the file or folder that could not be written
-    QString reason;  // the system's reason, as it gives it
-    int error = 0;   // errno where known; used to give the reason in Russian
+    QString path;         // the file or folder that could not be written
+    QString reason;       // the system's reason, as it gives it
+    int error = 0;        // errno where known; used to give the reason in Russian
     bool reading = false; // the file to be changed could not be read, so nothing was written
 
     explicit operator bool() const { return ok; }
@@ -54,9 +55,9 @@ bool isAbandonedTemp(const QString& path);
 void removeAbandonedTemps(const QString& dir);
 
 enum class IniMode {
-    Update,        // change keys of the file, creating it when missing
-    UpdateExisting,// change keys of a file that must already exist
-    Replace        // write a whole new file, whatever the old one held
+    Update,         // change keys of the file, creating it when missing
+    UpdateExisting, // change keys of a file that must already exist
+    Replace         // write a whole new file, whatever the old one held
 };
 
 // An INI file through QSettings. Update modes refuse a file that cannot be read or that
@@ -79,4 +80,4 @@ QString message(const Result& result, unsigned char language);
 // The reason alone in the interface language; the system's words where there is no translation.
 QString reasonText(const Result& result, unsigned char language);
 
-}  // namespace FileWrite
+} // namespace FileWrite

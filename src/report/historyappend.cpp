@@ -214,7 +214,8 @@ FileWrite::Result append(const QString& path, const QList<Entry>& entries, QStri
     // A history that did not exist before and got nothing durable is not left behind empty.
     if (!r && !existed && QFileInfo(path).size() <= kept)
         ::unlink(native.constData());
-    else if (!r && !added.isEmpty() && QFileInfo(path).size() > kept && ::truncate(native.constData(), kept) == 0)
+    else if (!r && !added.isEmpty() && QFileInfo(path).size() > kept &&
+             ::truncate(native.constData(), kept) == 0)
         RawFile::syncFile(path);
     if (r && newHead)
         *newHead = tail.head;

@@ -98,7 +98,8 @@ QString newName(const QString& controlId, const QString& target)
     static qint64 last = 0;
     const qint64 now = qMax(QDateTime::currentMSecsSinceEpoch(), last + 1);
     last = now;
-    return QDateTime::fromMSecsSinceEpoch(now, Qt::UTC).toString(QStringLiteral("yyyyMMddHHmmsszzz")) %
+    return QDateTime::fromMSecsSinceEpoch(now, Qt::UTC)
+               .toString(QStringLiteral("yyyyMMddHHmmsszzz")) %
            QLatin1Char('-') % controlId % QLatin1Char('.') % target;
 }
 

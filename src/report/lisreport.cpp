@@ -34,10 +34,11 @@ bool readAll(const QString& path, QByteArray* bytes, FileWrite::Result* error)
 
 QString field(QString text)
 {
-    return text.replace(QLatin1Char('\t'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return text.replace(QLatin1Char('\t'), QLatin1Char(' '))
+        .replace(QLatin1Char('\n'), QLatin1Char(' '));
 }
 
-}  // namespace
+} // namespace
 
 QString resultsPath(const QString& reportFolder)
 {
@@ -52,7 +53,8 @@ QVector<LisMarker> printedMarkers(const MarkerTable& table, unsigned char typeCo
         if (row >= table.size())
             continue;
         const MarkerRow& m = table.at(row);
-        markers.append({row, m.name, ReportHtml::resultText(m.result), ReportHtml::formatNumber(m.norm),
+        markers.append({row, m.name, ReportHtml::resultText(m.result),
+                        ReportHtml::formatNumber(m.norm),
                         m.highlighted && typeCode != ReportHtml::FecesTypeCode});
     }
     return markers;
@@ -63,7 +65,8 @@ QByteArray resultsFile(const QVector<LisMarker>& markers)
     QStringList lines;
     for (const LisMarker& m : markers)
         lines << QStringLiteral("%1\t%2\t%3\t%4\t%5")
-                     .arg(QString::number(m.row), field(m.name), field(m.result), field(m.reference),
+                     .arg(QString::number(m.row), field(m.name), field(m.result),
+                          field(m.reference),
                           m.highlighted ? QStringLiteral("1") : QStringLiteral("0"));
     return (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
 }
@@ -75,7 +78,8 @@ bool fromReportFolder(const QString& reportFolder, const QString& pdfPath, LisRe
     if (*noResults)
         return false;
     QByteArray results;
-    if (!readAll(resultsPath(reportFolder), &results, error) || !readAll(pdfPath, &report->pdf, error))
+    if (!readAll(resultsPath(reportFolder), &results, error) ||
+        !readAll(pdfPath, &report->pdf, error))
         return false;
     for (const QByteArray& line : results.split('\n')) {
         const QStringList f = QString::fromUtf8(line).split(QLatin1Char('\t'));
@@ -85,15 +89,20 @@ bool fromReportFolder(const QString& reportFolder, const QString& pdfPath, LisRe
     const QString ini = reportFolder + QLatin1String("/report.ini");
     const ReportRecord::PrintValues print = ReportRecord::readPrint(ini);
     const QSettings record(ini, QSettings::IniFormat);
-    const unsigned char typeCode = static_cast<unsigned char>(record.value(QStringLiteral("Report/TypeCode")).toUInt());
-    report->language = static_cast<unsigned char>(record.value(QStringLiteral("Report/Language")).toUInt());
+    const unsigned char typeCode =
+        static_cast<unsigned char>(record.value(QStringLiteral("Report/TypeCode")).toUInt());
+    report->language =
+        static_cast<unsigned char>(record.value(QStringLiteral("Report/Language")).toUInt());
     report->reportFolder = reportFolder.section(QLatin1Char('/'), -1);
     report->analysisCode = print.probeId;
     report->patient = print.patient;
-    report->conclusion = QString(print.conclusion).replace(QLatin1String("<br>"), QLatin1String("\n"));
-    report->sampleCode = typeCode < SampleTypes::Count ? SampleTypes::table().at(typeCode).code : QString();
+    report->conclusion =
+        QString(print.conclusion).replace(QLatin1String("<br>"), QLatin1String("\n"));
+    report->sampleCode =
+        typeCode < SampleTypes::Count ? SampleTypes::table().at(typeCode).code : QString();
     report->sampleName = materialName(typeCode, report->language);
-    const QStringList date = record.value(QStringLiteral("Report/AnalysisDate")).toString().split(QLatin1Char('.'));
+    const QStringList date =
+        record.value(QStringLiteral("Report/AnalysisDate")).toString().split(QLatin1Char('.'));
     report->analysisDay = date.value(0);
     report->analysisMonth = date.value(1);
     report->analysisYear = date.value(2);
@@ -102,4 +111,4 @@ bool fromReportFolder(const QString& reportFolder, const QString& pdfPath, LisRe
     return true;
 }
 
-}  // namespace LisReports
+} // namespace LisReports

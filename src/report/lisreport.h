@@ -52,4 +52,4 @@ QByteArray resultsFile(const QVector<LisMarker>& markers);
 bool fromReportFolder(const QString& reportFolder, const QString& pdfPath, LisReport* report,
                       FileWrite::Result* error, bool* noResults);
 
-}  // namespace LisReports
+} // namespace LisReports

@@ -102,7 +102,8 @@ void MainWindow::startNextInBatch()
     }
     if (!m_link->deviceAvailable()) {
         // A check has found another device or none: every analysis would meet the same.
-        m_batch.recordFailure(ReadLocale(LocaleText::HardwareUnavailable), Failure::DeviceUnreachable);
+        m_batch.recordFailure(ReadLocale(LocaleText::HardwareUnavailable),
+                              Failure::DeviceUnreachable);
         startNextInBatch();
         return;
     }

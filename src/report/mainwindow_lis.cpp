@@ -101,18 +101,22 @@ void MainWindow::lisReportFolderReleased(const QString& reportFolder)
     FileWrite::Result unread;
     bool noResults = false;
     const QString name = reportFolder.section(QLatin1Char('/'), -1);
-    if (LisReports::fromReportFolder(reportFolder, m_unit->pdfPath(name), &report, &unread, &noResults)) {
+    if (LisReports::fromReportFolder(reportFolder, m_unit->pdfPath(name), &report, &unread,
+                                     &noResults)) {
         lisReportReleased(report);
         return;
     }
     MessageBox::warning(
         ReadLocale(LocaleText::Attention),
-        noResults ? (m_lang == 0 ? QStringLiteral("The results of this report were not sent to the LIS: it was "
-                                                  "produced by an earlier version of the program, which did not "
-                                                  "keep them. Produce the report again to send them.")
-                                 : QString::fromUtf8("Результаты этого отчета не отправлены в ЛИС: отчет сформирован "
-                                                     "прежней версией программы, которая их не сохраняла. "
-                                                     "Сформируйте отчет заново, чтобы отправить их."))
-                  : notQueuedText(unread, m_lang),
+        noResults
+            ? (m_lang == 0
+                   ? QStringLiteral("The results of this report were not sent to the LIS: it was "
+                                    "produced by an earlier version of the program, which did not "
+                                    "keep them. Produce the report again to send them.")
+                   : QString::fromUtf8(
+                         "Результаты этого отчета не отправлены в ЛИС: отчет сформирован "
+                         "прежней версией программы, которая их не сохраняла. "
+                         "Сформируйте отчет заново, чтобы отправить их."))
+            : notQueuedText(unread, m_lang),
         ReadLocale(LocaleText::Ok));
 }

@@ -17,7 +17,8 @@ void MainWindow::proc_Save_PDF(QString nameFile)
 {
     const Outcome rebuilt = m_unit->rebuildPdf(QFileInfo(nameFile).absolutePath(), m_lang);
     if (!rebuilt.ok())
-        MessageBox::warning(ReadLocale(LocaleText::Attention), rebuilt.message, ReadLocale(LocaleText::Ok));
+        MessageBox::warning(ReadLocale(LocaleText::Attention), rebuilt.message,
+                            ReadLocale(LocaleText::Ok));
 }
 
 // PDFs are printed as soon as their page has loaded, inside the change that needs them; this
@@ -36,10 +37,11 @@ void MainWindow::proc_Clicked_Print()
     const QString path = m_unit->pdfPath(folder);
     if (!QFileInfo::exists(path)) {
         MessageBox::warning(ReadLocale(LocaleText::Attention),
-                            m_lang == 0 ? QStringLiteral("The PDF of this report does not exist yet:\n%1")
-                                              .arg(QDir::toNativeSeparators(path))
-                                        : QString::fromUtf8("PDF этого отчета еще не создан:\n%1")
-                                              .arg(QDir::toNativeSeparators(path)),
+                            m_lang == 0
+                                ? QStringLiteral("The PDF of this report does not exist yet:\n%1")
+                                      .arg(QDir::toNativeSeparators(path))
+                                : QString::fromUtf8("PDF этого отчета еще не создан:\n%1")
+                                      .arg(QDir::toNativeSeparators(path)),
                             ReadLocale(LocaleText::Ok));
         return;
     }

@@ -19,7 +19,8 @@ const MarkerTable& MainWindow::markerTable() const
 
 void MainWindow::GetFolderNameReport()
 {
-    const FileWrite::Result claimed = m_unit->claimFolder(m_selectedName, m_selectedPath, &m_reportFolderName);
+    const FileWrite::Result claimed =
+        m_unit->claimFolder(m_selectedName, m_selectedPath, &m_reportFolderName);
     if (!claimed)
         MessageBox::warning(ReadLocale(LocaleText::Attention), FileWrite::message(claimed, m_lang),
                             ReadLocale(LocaleText::Ok));
@@ -32,10 +33,11 @@ QString MainWindow::finishedReportFolder()
         m_reportFolderName = folder;
         return folder;
     }
-    MessageBox::warning(ReadLocale(LocaleText::Attention),
-                        m_lang == 0 ? QStringLiteral("There is no finished report for %1 yet.").arg(m_selectedName)
-                                    : QString::fromUtf8("Для %1 еще нет готового отчета.").arg(m_selectedName),
-                        ReadLocale(LocaleText::Ok));
+    MessageBox::warning(
+        ReadLocale(LocaleText::Attention),
+        m_lang == 0 ? QStringLiteral("There is no finished report for %1 yet.").arg(m_selectedName)
+                    : QString::fromUtf8("Для %1 еще нет готового отчета.").arg(m_selectedName),
+        ReadLocale(LocaleText::Ok));
     return QString();
 }
 
@@ -47,13 +49,16 @@ bool MainWindow::confirmProduceAgain()
         return true;
     // Producing a released report again makes a new version of it, which says why.
     return MessageBox::question(
-        SettingsStore::confirmTitle(m_lang),
-        m_lang == 0 ? QStringLiteral("This analysis already has a report. Produce it again? Changes made "
-                                     "in the report editor will be replaced.")
-                    : QString::fromUtf8("Для этого анализа уже есть отчет. Создать его заново? Изменения, "
-                                        "сделанные в редакторе отчета, будут заменены."),
-        SettingsStore::yesButton(m_lang), SettingsStore::noButton(m_lang))
-        && ReasonDialog::ask(m_lang, &m_reproductionReason, this);
+               SettingsStore::confirmTitle(m_lang),
+               m_lang == 0
+                   ? QStringLiteral(
+                         "This analysis already has a report. Produce it again? Changes made "
+                         "in the report editor will be replaced.")
+                   : QString::fromUtf8(
+                         "Для этого анализа уже есть отчет. Создать его заново? Изменения, "
+                         "сделанные в редакторе отчета, будут заменены."),
+               SettingsStore::yesButton(m_lang), SettingsStore::noButton(m_lang)) &&
+           ReasonDialog::ask(m_lang, &m_reproductionReason, this);
 }
 
 void MainWindow::Init_Debug()
@@ -80,8 +85,8 @@ void MainWindow::stopProduction(const Outcome& outcome)
     QString text = outcome.message;
     if (outcome.failure == Failure::ForeignExport)
         text = ReadLocale(LocaleText::EncodingFailed);
-    const bool refused = outcome.failure == Failure::ForeignExport
-                         || outcome.failure == Failure::ExportRefused;
+    const bool refused =
+        outcome.failure == Failure::ForeignExport || outcome.failure == Failure::ExportRefused;
     // A batch keeps its progress window and gathers the messages for its summary; a run the
     // operator called off has nothing to say.
     if (!m_batch.active()) {

@@ -6,7 +6,8 @@
 
 // One row of the marker table: rows 0..56 come from the device, 57 is the sum row,
 // 58 and 59 carry names only.
-struct MarkerRow {
+struct MarkerRow
+{
     QString name;
     double norm = 0;
     double result = 0;
@@ -23,10 +24,10 @@ constexpr int SumRow = 57;
 // row displayOrder()[p]; position 57 is the sum row.
 inline const QVector<int>& displayOrder()
 {
-    static const QVector<int> order = {
-        2, 10, 25, 0, 43, 36, 23, 13, 35, 37, 52, 30, 31, 4, 39, 11, 17, 34, 1, 18,
-        26, 5, 3, 6, 33, 9, 49, 42, 55, 50, 14, 54, 46, 15, 22, 16, 20, 29, 40, 38,
-        27, 19, 53, 21, 7, 24, 8, 12, 32, 28, 51, 45, 48, 44, 56, 47, 41, 57};
+    static const QVector<int> order = {2,  10, 25, 0,  43, 36, 23, 13, 35, 37, 52, 30, 31, 4,  39,
+                                       11, 17, 34, 1,  18, 26, 5,  3,  6,  33, 9,  49, 42, 55, 50,
+                                       14, 54, 46, 15, 22, 16, 20, 29, 40, 38, 27, 19, 53, 21, 7,
+                                       24, 8,  12, 32, 28, 51, 45, 48, 44, 56, 47, 41, 57};
     return order;
 }
 
@@ -37,7 +38,7 @@ inline bool exceedsReference(const MarkerRow& row, int templateType)
     long long divisor = 1;
     // A norm outside the integer range (or not a number) cannot be truncated safely.
     if (templateType != 2 && std::isfinite(row.norm) && std::fabs(row.norm) < 9.0e18) {
-        divisor = static_cast<long long>(row.norm);  // truncated toward zero
+        divisor = static_cast<long long>(row.norm); // truncated toward zero
         if (divisor == 0)
             divisor = 1;
     }

@@ -8,9 +8,10 @@ namespace Markers {
 
 namespace {
 
-struct NamePair {
+struct NamePair
+{
     const char* en;
-    const char* ru;  // nullptr: the English name is used in both languages
+    const char* ru; // nullptr: the English name is used in both languages
 };
 
 const NamePair Names[MarkerTableSize] = {
@@ -76,7 +77,7 @@ const NamePair Names[MarkerTableSize] = {
     {"Эндотоксин (сумма)", nullptr},
 };
 
-}  // namespace
+} // namespace
 
 MarkerTable buildTable(unsigned char typeCode, unsigned char language)
 {
@@ -124,4 +125,4 @@ QString samplePhrase(unsigned char code, unsigned char language)
     return SampleTypes::phrase(code, language);
 }
 
-}  // namespace Markers
+} // namespace Markers

@@ -26,4 +26,4 @@ int templateType(unsigned char code);
 // Sample words used inside report sentences; Russian for any language other than 0.
 QString samplePhrase(unsigned char code, unsigned char language);
 
-}  // namespace Markers
+} // namespace Markers

@@ -11,7 +11,7 @@
 // what is written where stays free of widgets.
 class PagePrinter
 {
-public:
+  public:
     virtual ~PagePrinter() = default;
     // Lays out `html` with relative links resolved in `baseDir` and prints it into `pdfPath`.
     // False with a reason when the page did not load completely or printing failed; a page

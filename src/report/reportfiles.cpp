@@ -38,7 +38,8 @@ QString chart(const QString& folder, const QString& probeCode, int typeImage)
 QString archivedVersion(const QString& folder, int version, const QDateTime& replacedAt)
 {
     return QStringLiteral("%1/versions/v%2_%3.pdf")
-        .arg(folder, QString::number(version), replacedAt.toString(QStringLiteral("yyyyMMdd-HHmmss")));
+        .arg(folder, QString::number(version),
+             replacedAt.toString(QStringLiteral("yyyyMMdd-HHmmss")));
 }
 
 QString legacyPdfName(const QString& reportFolderName)
@@ -58,14 +59,16 @@ QString pdfName(const QSettings& record, const QString& reportFolderName)
     if (!name.isEmpty() && !name.contains(QLatin1Char('/')))
         return name;
     const QString legacy = record.value(QStringLiteral("ReportData/ProbeNamePDF")).toString();
-    return legacyPdfName(legacy.isEmpty() || legacy.contains(QLatin1Char('/')) ? reportFolderName : legacy);
+    return legacyPdfName(legacy.isEmpty() || legacy.contains(QLatin1Char('/')) ? reportFolderName
+                                                                               : legacy);
 }
 
 QString pdfPath(const QString& pdfDir, const QString& reportFolderName, const QString& iniPath)
 {
     if (reportFolderName.isEmpty())
         return QString();
-    return pdfDir + QLatin1Char('/') + pdfName(QSettings(iniPath, QSettings::IniFormat), reportFolderName);
+    return pdfDir + QLatin1Char('/') +
+           pdfName(QSettings(iniPath, QSettings::IniFormat), reportFolderName);
 }
 
 namespace {
@@ -81,20 +84,19 @@ QString ownerOf(const QString& claim)
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()).trimmed() : QString();
 }
 
-}  // namespace
+} // namespace
 
 FileWrite::Result claimPdfName(const QString& reportsDir, const QString& pdfDir,
-                               const QString& reportFolderName, bool ownsLegacyPdf,
-                               QString* name)
+                               const QString& reportFolderName, bool ownsLegacyPdf, QString* name)
 {
     const QString legacy = legacyPdfName(reportFolderName);
     *name = distinctPdfName(reportFolderName);
     if (legacy == *name)
-        return FileWrite::success();  // no ".D_" in it: nobody else can map to this name
+        return FileWrite::success(); // no ".D_" in it: nobody else can map to this name
     // A PDF under the legacy name that no claim covers was made before names were claimed:
     // it belongs to whichever folder finished it then, which only that folder's record knows.
-    if (QFileInfo::exists(pdfDir + QLatin1Char('/') + legacy) && !ownsLegacyPdf
-        && !QFileInfo::exists(claimPath(reportsDir, legacy)))
+    if (QFileInfo::exists(pdfDir + QLatin1Char('/') + legacy) && !ownsLegacyPdf &&
+        !QFileInfo::exists(claimPath(reportsDir, legacy)))
         return FileWrite::success();
     const QString claims = reportsDir + QLatin1String("/.pdfnames");
     const FileWrite::Result dir = FileWrite::makePath(claims);
@@ -134,4 +136,4 @@ bool pdfFileComplete(const QString& path)
     return pdfComplete(head + f.readAll());
 }
 
-}  // namespace ReportFiles
+} // namespace ReportFiles

@@ -45,8 +45,7 @@ QString pdfName(const QSettings& record, const QString& reportFolderName);
 // ownsLegacyPdf: the folder's record says it finished a report under the legacy name before
 // names were recorded, so a PDF found under that name is its own.
 FileWrite::Result claimPdfName(const QString& reportsDir, const QString& pdfDir,
-                               const QString& reportFolderName, bool ownsLegacyPdf,
-                               QString* name);
+                               const QString& reportFolderName, bool ownsLegacyPdf, QString* name);
 
 // A PDF counts only when whole: its header, a cross-reference pointer and the end-of-file
 // marker are there.
@@ -54,4 +53,4 @@ bool pdfComplete(const QByteArray& pdf);
 // The same for a file, reading only its first and last bytes.
 bool pdfFileComplete(const QString& path);
 
-}  // namespace ReportFiles
+} // namespace ReportFiles

@@ -13,14 +13,15 @@ namespace {
 
 // A placeholder's replacement. An attribute token stands for the whole attribute
 // bgcolor="$ColorNN" and is only replaced where written that way.
-struct Token {
+struct Token
+{
     QString text;
     bool attribute = false;
 };
 
 class TokenSet
 {
-public:
+  public:
     void add(const QString& name, const QString& text, bool attribute = false)
     {
         m_tokens.insert(name, Token{text, attribute});
@@ -56,11 +57,11 @@ public:
             int end = i + length;
             if (token && token->attribute) {
                 start = i - attrOpen.size();
-                const bool framed = start >= copied
-                    && page.midRef(start, attrOpen.size()) == attrOpen && end < page.size()
-                    && page.at(end) == QLatin1Char('"');
+                const bool framed = start >= copied &&
+                                    page.midRef(start, attrOpen.size()) == attrOpen &&
+                                    end < page.size() && page.at(end) == QLatin1Char('"');
                 if (framed)
-                    ++end;  // the closing quotation mark belongs to the attribute
+                    ++end; // the closing quotation mark belongs to the attribute
                 else
                     token = nullptr;
             }
@@ -77,14 +78,15 @@ public:
         return out;
     }
 
-private:
+  private:
     QHash<QString, Token> m_tokens;
-    QVector<int> m_lengths;  // longest first, so the longest placeholder wins
+    QVector<int> m_lengths; // longest first, so the longest placeholder wins
 };
 
 QString twoDigits(const char* prefix, int position)
 {
-    return QString(QLatin1String(prefix) % QStringLiteral("%1").arg(position, 2, 10, QLatin1Char('0')));
+    return QString(QLatin1String(prefix) %
+                   QStringLiteral("%1").arg(position, 2, 10, QLatin1Char('0')));
 }
 
 // Chart file name for an src attribute: characters that would end or redirect a relative
@@ -122,7 +124,7 @@ QString fill(const QString& page, MarkerTable& table, const PremadeParams& param
         if (params.templateType == 3)
             tokens.add(twoDigits("$_Nor", p), formatNumber(row.result - row.norm));
         if (p == SumRow)
-            continue;  // the sum row is never coloured
+            continue; // the sum row is never coloured
         bool highlighted = false;
         if (present) {
             if (exceedsReference(table.at(r), params.templateType))
@@ -135,7 +137,7 @@ QString fill(const QString& page, MarkerTable& table, const PremadeParams& param
     return tokens.apply(page);
 }
 
-}  // namespace
+} // namespace
 
 QString readTemplate(const QString& path)
 {
@@ -206,19 +208,20 @@ QString conclusion(const MarkerTable& table, unsigned char typeCode, unsigned ch
 {
     const bool english = language == 0;
     if (typeCode == FecesTypeCode) {
-        return english
-            ? QStringLiteral("There is no strict reference for feces samples due to the fact, "
+        return english ? QStringLiteral(
+                             "There is no strict reference for feces samples due to the fact, "
                              "that microorganisms community is independent and not homeostatic, "
                              "and it is not physiologically linked  to the host.")
-            : QStringLiteral("Строгой нормы по фекалиям нет, поскольку это сообщество "
+                       : QStringLiteral(
+                             "Строгой нормы по фекалиям нет, поскольку это сообщество "
                              "микроорганизмов автономно, не гомеостатично и не физиологично по "
                              "отношению к хозяину.");
     }
-    QString text = english
-        ? QStringLiteral("Microbial markers, which are beyond the level of clinical "
-                         "significance (more than twice higher than reference)")
-        : QStringLiteral("Уровень клинической значимости (выше нормы более чем в два раза) "
-                         "имеют  маркеры");
+    QString text =
+        english ? QStringLiteral("Microbial markers, which are beyond the level of clinical "
+                                 "significance (more than twice higher than reference)")
+                : QStringLiteral("Уровень клинической значимости (выше нормы более чем в два раза) "
+                                 "имеют  маркеры");
     bool any = false;
     const int rows = std::min<int>(DeviceMarkerCount, table.size());
     for (int r = 0; r < rows; ++r) {
@@ -248,4 +251,4 @@ QString fillIdentity(const QString& premade, const IdentityValues& values)
     return tokens.apply(premade);
 }
 
-}  // namespace ReportHtml
+} // namespace ReportHtml

@@ -26,10 +26,11 @@ QString templatePath(const QString& docsDir, int templateType, unsigned char lan
 // "%1/Shablon_type_%2.html"
 QString fullTableTemplatePath(const QString& docsDir, int templateType);
 
-struct PremadeParams {
+struct PremadeParams
+{
     QString operatorName, day, month, year, probeCode;
     int templateType = 1;
-    unsigned char typeCode = 0;  // calculation type code; 18 is feces
+    unsigned char typeCode = 0; // calculation type code; 18 is feces
     unsigned char language = 0;
 };
 
@@ -48,15 +49,16 @@ QString fillFullTable(QString page, MarkerTable& table, const PremadeParams& par
 // row order, or the feces note for type code 18; line feeds become "<br>".
 QString conclusion(const MarkerTable& table, unsigned char typeCode, unsigned char language);
 
-struct IdentityValues {
+struct IdentityValues
+{
     QString probeName, probeId, patient, conclusion;
     // The line that marks an amended report; empty for the first version.
     QString amendment;
 };
 
-// Final report: fills "$TypeProbe", "$ProbeID", "$PatientID", "$Conclusion" and "$Amendment" in a single
-// pass over the premade text, so a value that contains placeholder text is never substituted
+// Final report: fills "$TypeProbe", "$ProbeID", "$PatientID", "$Conclusion" and "$Amendment" in a
+// single pass over the premade text, so a value that contains placeholder text is never substituted
 // again. Values are HTML-escaped; "<br>" in the conclusion stays a line break.
 QString fillIdentity(const QString& premade, const IdentityValues& values);
 
-}  // namespace ReportHtml
+} // namespace ReportHtml

@@ -119,7 +119,7 @@ FileWrite::Result claimRecord(const QString& dir, const QString& folderPath,
     return linked;
 }
 
-}  // namespace
+} // namespace
 
 QString iniPath(const QString& reportsDir, const QString& reportFolderName)
 {
@@ -186,33 +186,40 @@ FileWrite::Result writeFolderPathIfMissing(const QString& iniPath, const QString
 {
     if (QFileInfo::exists(iniPath))
         return FileWrite::success();
-    return FileWrite::ini(iniPath, [&](QSettings& ini) { ini.setValue(FolderPathKey, folderPath); });
+    return FileWrite::ini(iniPath,
+                          [&](QSettings& ini) { ini.setValue(FolderPathKey, folderPath); });
 }
 
 FileWrite::Result saveCalc(const QString& iniPath, const QString& probeCode,
                            const QString& reportFolderName, const QString& samplePhrase,
                            const QString& patient)
 {
-    return FileWrite::ini(iniPath, [&](QSettings& ini) {
-        ini.beginGroup(DataGroup);
-        ini.setValue(QStringLiteral("ProbeCode"), probeCode);
-        ini.setValue(QStringLiteral("ProbeNamePDF"), reportFolderName);
-        ini.setValue(QStringLiteral("ProbeIDDefault"), probeCode);
-        ini.setValue(QStringLiteral("ProbeIDPrint"), probeCode);
-        ini.setValue(QStringLiteral("ProbeNameDefault"), samplePhrase);
-        ini.setValue(QStringLiteral("ProbeNamePrint"), samplePhrase);
-        ini.setValue(QStringLiteral("PatientDefault"), patient);
-        ini.setValue(QStringLiteral("PatientPrint"), patient);
-        ini.endGroup();
-    }, FileWrite::IniMode::UpdateExisting);
+    return FileWrite::ini(
+        iniPath,
+        [&](QSettings& ini) {
+            ini.beginGroup(DataGroup);
+            ini.setValue(QStringLiteral("ProbeCode"), probeCode);
+            ini.setValue(QStringLiteral("ProbeNamePDF"), reportFolderName);
+            ini.setValue(QStringLiteral("ProbeIDDefault"), probeCode);
+            ini.setValue(QStringLiteral("ProbeIDPrint"), probeCode);
+            ini.setValue(QStringLiteral("ProbeNameDefault"), samplePhrase);
+            ini.setValue(QStringLiteral("ProbeNamePrint"), samplePhrase);
+            ini.setValue(QStringLiteral("PatientDefault"), patient);
+            ini.setValue(QStringLiteral("PatientPrint"), patient);
+            ini.endGroup();
+        },
+        FileWrite::IniMode::UpdateExisting);
 }
 
 FileWrite::Result saveConclusion(const QString& iniPath, const QString& conclusion)
 {
-    return FileWrite::ini(iniPath, [&](QSettings& ini) {
-        ini.setValue(dataKey("ConclusionDefault"), conclusion);
-        ini.setValue(dataKey("ConclusionPrint"), conclusion);
-    }, FileWrite::IniMode::UpdateExisting);
+    return FileWrite::ini(
+        iniPath,
+        [&](QSettings& ini) {
+            ini.setValue(dataKey("ConclusionDefault"), conclusion);
+            ini.setValue(dataKey("ConclusionPrint"), conclusion);
+        },
+        FileWrite::IniMode::UpdateExisting);
 }
 
 PrintValues readPrint(const QString& iniPath)
@@ -240,18 +247,23 @@ FileWrite::Result writePrint(const QString& iniPath, const PrintValues& values)
 
 QString readProbeCode(const QString& iniPath)
 {
-    return QSettings(iniPath, QSettings::IniFormat).value(dataKey("ProbeCode"), QString()).toString();
+    return QSettings(iniPath, QSettings::IniFormat)
+        .value(dataKey("ProbeCode"), QString())
+        .toString();
 }
 
 QString readProbeNamePdf(const QString& iniPath)
 {
-    return QSettings(iniPath, QSettings::IniFormat).value(dataKey("ProbeNamePDF"), QString()).toString();
+    return QSettings(iniPath, QSettings::IniFormat)
+        .value(dataKey("ProbeNamePDF"), QString())
+        .toString();
 }
 
 FileWrite::Result setReportExist(const QString& iniPath, bool exists)
 {
-    return FileWrite::ini(iniPath, [exists](QSettings& ini) { ini.setValue(ReportExistKey, exists); },
-                          FileWrite::IniMode::UpdateExisting);
+    return FileWrite::ini(
+        iniPath, [exists](QSettings& ini) { ini.setValue(ReportExistKey, exists); },
+        FileWrite::IniMode::UpdateExisting);
 }
 
 QString readFolderPath(const QString& iniPath)
@@ -264,7 +276,7 @@ bool readReportExist(const QString& iniPath)
     return QSettings(iniPath, QSettings::IniFormat).value(ReportExistKey, false).toBool();
 }
 
-}  // namespace ReportRecord
+} // namespace ReportRecord
 
 namespace Breadcrumb {
 
@@ -275,7 +287,8 @@ void save(const QString& appDir, int checkpoint)
     const QString path = appDir + QLatin1String("/debug.ini");
     const QString temp = FileWrite::tempPathBeside(path);
     QFile file(temp);
-    const QByteArray text = "[Debug]\nDebugStage=" + QByteArray::number(((checkpoint % 256) + 256) % 256) + '\n';
+    const QByteArray text =
+        "[Debug]\nDebugStage=" + QByteArray::number(((checkpoint % 256) + 256) % 256) + '\n';
     if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) {
         file.remove();
         return;
@@ -285,4 +298,4 @@ void save(const QString& appDir, int checkpoint)
         QFile::remove(temp);
 }
 
-}  // namespace Breadcrumb
+} // namespace Breadcrumb

@@ -42,7 +42,8 @@ FileWrite::Result saveCalc(const QString& iniPath, const QString& probeCode,
 // ConclusionDefault and ConclusionPrint.
 FileWrite::Result saveConclusion(const QString& iniPath, const QString& conclusion);
 
-struct PrintValues {
+struct PrintValues
+{
     QString probeName, probeId, patient, conclusion;
 };
 
@@ -59,7 +60,7 @@ FileWrite::Result setReportExist(const QString& iniPath, bool exists = true);
 QString readFolderPath(const QString& iniPath);
 bool readReportExist(const QString& iniPath);
 
-}  // namespace ReportRecord
+} // namespace ReportRecord
 
 // debug.ini: how far the last report run got.
 namespace Breadcrumb {
@@ -67,4 +68,4 @@ namespace Breadcrumb {
 // Writes [Debug] DebugStage = checkpoint modulo 256 into "<appDir>/debug.ini".
 void save(const QString& appDir, int checkpoint);
 
-}  // namespace Breadcrumb
+} // namespace Breadcrumb

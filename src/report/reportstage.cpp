@@ -52,12 +52,11 @@ int keepOld(const QString& target, const QString& kept)
     return Sys::writeFile(kept, source.readAll());
 }
 
-}  // namespace
+} // namespace
 
 ReportStage::ReportStage(const QString& appDir)
     : m_appDir(appDir)
-{
-}
+{}
 
 ReportStage::~ReportStage()
 {
@@ -79,7 +78,8 @@ FileWrite::Result ReportStage::open(const QString& reportFolder, const QString& 
     discard();
     const QString staging = stagingOf(reportFolder);
     QDir(staging).removeRecursively();
-    for (const QString& dir : QStringList{staging, newDir(staging), staging + QLatin1String("/old")}) {
+    for (const QString& dir :
+         QStringList{staging, newDir(staging), staging + QLatin1String("/old")}) {
         const int e = Sys::mkdir(dir);
         if (e != 0)
             return FileWrite::fromErrno(e == ENOTDIR || e == EEXIST ? reportFolder : dir, e);
@@ -159,10 +159,12 @@ FileWrite::Result ReportStage::writeManifest(const QString& path) const
             ordered << m;
     }
     for (const Move& m : ordered)
-        lines << QStringLiteral("move\t%1\t%2").arg(History::escape(m.staged), History::escape(m.target));
+        lines << QStringLiteral("move\t%1\t%2")
+                     .arg(History::escape(m.staged), History::escape(m.target));
     for (const QString& h : m_history)
         lines << QLatin1String("history\t") + h;
-    const int e = Sys::writeFile(path, (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
+    const int e =
+        Sys::writeFile(path, (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
     return FileWrite::fromErrno(m_folder, e);
 }
 
@@ -174,7 +176,8 @@ FileWrite::Result ReportStage::commit()
     // Every target folder must exist and lie on the staging folder's file system, so that
     // the renames below cannot fail for want of them.
     for (const Move& m : qAsConst(m_moves)) {
-        const FileWrite::Result dir = FileWrite::makePath(QFileInfo(absolute(m.target)).absolutePath());
+        const FileWrite::Result dir =
+            FileWrite::makePath(QFileInfo(absolute(m.target)).absolutePath());
         if (!dir)
             return dir;
     }
@@ -185,7 +188,8 @@ FileWrite::Result ReportStage::commit()
         r = FileWrite::fromErrno(m_folder, Sys::syncDir(staging));
     const QString manifest = m_folder + QLatin1Char('/') + CommitName;
     if (r)
-        r = FileWrite::fromErrno(m_folder, Sys::rename(staging + QLatin1String("/commit"), manifest));
+        r = FileWrite::fromErrno(m_folder,
+                                 Sys::rename(staging + QLatin1String("/commit"), manifest));
     if (r) {
         const int e = Sys::syncDir(m_folder);
         if (e != 0) {
@@ -260,7 +264,7 @@ FileWrite::Result ReportStage::apply(const QString& appDir, const QString& folde
         const QString target = appDir + QLatin1Char('/') + moves[k].target;
         dirs.insert(QFileInfo(target).absolutePath());
         if (!exists(source))
-            continue;  // moved before a crash interrupted the commit
+            continue; // moved before a crash interrupted the commit
         int e = 0;
         if (exists(target) && !exists(oldFile(staging, k)))
             e = keepOld(target, oldFile(staging, k));
@@ -301,11 +305,11 @@ void ReportStage::rollBack(const QString& appDir, const QString& folder, const Q
         const QString target = appDir + QLatin1Char('/') + moves[k].target;
         const QString source = newDir(staging) + QLatin1Char('/') + moves[k].staged;
         if (exists(source))
-            continue;  // never moved
+            continue; // never moved
         if (exists(oldFile(staging, k)))
             Sys::rename(oldFile(staging, k), target);
         else
-            QFile::remove(target);  // it did not exist before
+            QFile::remove(target); // it did not exist before
     }
     for (const Move& m : moves)
         Sys::syncDir(QFileInfo(appDir + QLatin1Char('/') + m.target).absolutePath());

@@ -22,10 +22,10 @@
 // and removes ".commit". The caller holds the report's lock throughout.
 class ReportStage
 {
-public:
-    static const QString RecordName;   // "report.ini", always moved last
-    static const QString StagingName;  // ".staging"
-    static const QString CommitName;   // ".commit"
+  public:
+    static const QString RecordName;  // "report.ini", always moved last
+    static const QString StagingName; // ".staging"
+    static const QString CommitName;  // ".commit"
 
     // appDir: targets are kept relative to it, so that another workstation that mounts the
     // application directory elsewhere can finish a commit.
@@ -64,13 +64,15 @@ public:
     // True while a commit of the folder is under way or unfinished.
     static bool pending(const QString& reportFolder);
 
-private:
-    struct Move {
-        QString staged;  // name inside the staging folder
-        QString target;  // relative to the application directory
+  private:
+    struct Move
+    {
+        QString staged; // name inside the staging folder
+        QString target; // relative to the application directory
     };
 
-    FileWrite::Result stage(const QString& stagedName, const QString& target, const QByteArray& bytes);
+    FileWrite::Result stage(const QString& stagedName, const QString& target,
+                            const QByteArray& bytes);
     QString absolute(const QString& target) const;
     FileWrite::Result writeManifest(const QString& path) const;
     static FileWrite::Result apply(const QString& appDir, const QString& folder,

@@ -23,7 +23,7 @@ QString pick(unsigned char lang, const char* english, const char* russian)
     return lang == 0 ? QString::fromUtf8(english) : QString::fromUtf8(russian);
 }
 
-}  // namespace
+} // namespace
 
 ReportUnit::ReportUnit(const QString& appDir, PagePrinter* printer, QObject* parent)
     : QObject(parent)
@@ -33,8 +33,7 @@ ReportUnit::ReportUnit(const QString& appDir, PagePrinter* printer, QObject* par
     , m_templatesDir(appDir + QLatin1String("/docs"))
     , m_printer(printer)
     , m_stage(std::make_unique<ReportStage>(appDir))
-{
-}
+{}
 
 ReportUnit::~ReportUnit() = default;
 
@@ -63,11 +62,11 @@ Outcome ReportUnit::stop(Failure failure, const QString& message)
 Outcome ReportUnit::stopWrite(const FileWrite::Result& result)
 {
     const QString consequence =
-        m_job.wasReleased ? pick(m_job.language, "The finished report was left as it was.",
-                                 "Готовый отчет оставлен без изменений.")
-                          : pick(m_job.language,
-                                 "The report was not completed and is not marked as done.",
-                                 "Отчет не сформирован и не отмечен как готовый.");
+        m_job.wasReleased
+            ? pick(m_job.language, "The finished report was left as it was.",
+                   "Готовый отчет оставлен без изменений.")
+            : pick(m_job.language, "The report was not completed and is not marked as done.",
+                   "Отчет не сформирован и не отмечен как готовый.");
     return stop(Failure::WriteFailed,
                 FileWrite::message(result, m_job.language) % QLatin1Char('\n') % consequence);
 }
@@ -103,7 +102,8 @@ Outcome ReportUnit::begin(const Request& request)
         return stopWrite(r);
     m_job.reportFolder = reportFolderPath(m_job.reportFolderName);
     m_lock = std::make_unique<ReportLock>(m_job.reportFolder);
-    const Outcome locked = lockReport(*m_lock, m_job.reportFolder, m_job.operatorName, m_job.language);
+    const Outcome locked =
+        lockReport(*m_lock, m_job.reportFolder, m_job.operatorName, m_job.language);
     if (!locked.ok())
         return stop(locked.failure, locked.message);
     r = ReportStage::recover(m_appDir, m_job.reportFolder);
@@ -135,14 +135,16 @@ Outcome ReportUnit::begin(const Request& request)
     }
     reach(Checkpoint::RecordReady);
 
-    const QString exportPath = QStringLiteral("%1/%2/epatemp.txt").arg(m_job.folderPath, m_job.folderName);
+    const QString exportPath =
+        QStringLiteral("%1/%2/epatemp.txt").arg(m_job.folderPath, m_job.folderName);
     m_job.exportData.sourceText = ExportReader::readSource(exportPath);
     reach(Checkpoint::ExportRead);
 
     m_job.transactionId = newTransactionId();
     r = m_stage->open(m_job.reportFolder, m_job.transactionId);
     if (r)
-        r = m_stage->put(QStringLiteral("RawData.txt"), FileWrite::crlf(m_job.exportData.sourceText));
+        r = m_stage->put(QStringLiteral("RawData.txt"),
+                         FileWrite::crlf(m_job.exportData.sourceText));
     if (!r)
         return stageFailed(r);
     reach(Checkpoint::RawDataCopied);
@@ -225,8 +227,9 @@ Outcome ReportUnit::resultsIn(const QVector<double>& results, const QVector<doub
     if (!(r = writeFullTable()))
         return stageFailed(r);
     // What the report prints, kept for the versions that follow.
-    if (!(r = m_stage->put(QStringLiteral("results.tsv"),
-                           LisReports::resultsFile(LisReports::printedMarkers(m_job.markers, m_job.typeCode)))))
+    if (!(r = m_stage->put(
+              QStringLiteral("results.tsv"),
+              LisReports::resultsFile(LisReports::printedMarkers(m_job.markers, m_job.typeCode)))))
         return stageFailed(r);
     reach(Checkpoint::FullTableWritten);
     if (!(r = writeFinal()))
@@ -247,12 +250,15 @@ Outcome ReportUnit::resultsIn(const QVector<double>& results, const QVector<doub
             r.reading = true;
             return stopWrite(r);
         }
-        r = m_stage->putAt(ReportFiles::archivedVersion(folder, m_job.version - 1, now), old.readAll());
+        r = m_stage->putAt(ReportFiles::archivedVersion(folder, m_job.version - 1, now),
+                           old.readAll());
         if (!r)
             return stageFailed(r);
     }
-    const QString finalName = QFileInfo(ReportFiles::finalPage(folder, m_job.exportData.probeCode)).fileName();
-    r = stagePdf(QString::fromUtf8(m_stage->staged(finalName)), m_stage->stagingDir() + QLatin1String("/new"),
+    const QString finalName =
+        QFileInfo(ReportFiles::finalPage(folder, m_job.exportData.probeCode)).fileName();
+    r = stagePdf(QString::fromUtf8(m_stage->staged(finalName)),
+                 m_stage->stagingDir() + QLatin1String("/new"),
                  m_pdfDir + QLatin1Char('/') + m_job.pdfName, m_job.language, &sha, &printFailure);
     if (!printFailure.ok())
         return stop(printFailure.failure, printFailure.message);
@@ -262,50 +268,53 @@ Outcome ReportUnit::resultsIn(const QVector<double>& results, const QVector<doub
 
     const ReportJob& job = m_job;
     const QString conclusion = ReportHtml::conclusion(job.markers, job.typeCode, job.language);
-    const QList<History::Entry> entries = commitEntries(
-        {History::produced(now, job.operatorName, job.typeCode, job.deviceSerial, job.deviceVersion,
-                           job.folderPath, job.folderName)},
-        job.version, sha, job.reason);
+    const QList<History::Entry> entries =
+        commitEntries({History::produced(now, job.operatorName, job.typeCode, job.deviceSerial,
+                                         job.deviceVersion, job.folderPath, job.folderName)},
+                      job.version, sha, job.reason);
     const QString head = History::headAfter(History::path(folder), entries);
-    r = stageRecord(*m_stage, ReportRecord::iniPath(m_reportsDir, job.reportFolderName), m_recordBytes,
-                    [&](QSettings& ini) {
-        const QString code = job.exportData.probeCode;
-        ini.beginGroup(QStringLiteral("ReportData"));
-        ini.setValue(QStringLiteral("ProbeCode"), code);
-        ini.setValue(QStringLiteral("ProbeNamePDF"), job.reportFolderName);
-        ini.setValue(QStringLiteral("ProbeIDDefault"), code);
-        ini.setValue(QStringLiteral("ProbeIDPrint"), code);
-        ini.setValue(QStringLiteral("ProbeNameDefault"), job.samplePhrase);
-        ini.setValue(QStringLiteral("ProbeNamePrint"), job.samplePhrase);
-        ini.setValue(QStringLiteral("PatientDefault"), job.exportData.patient);
-        ini.setValue(QStringLiteral("PatientPrint"), job.exportData.patient);
-        ini.setValue(QStringLiteral("ConclusionDefault"), conclusion);
-        ini.setValue(QStringLiteral("ConclusionPrint"), conclusion);
-        ini.endGroup();
-        ini.setValue(QStringLiteral("General/ReportExist"), true);
-        ini.beginGroup(QStringLiteral("Report"));
-        ini.setValue(QStringLiteral("FolderName"), job.folderName);
-        ini.setValue(QStringLiteral("PdfName"), job.pdfName);
-        ini.setValue(QStringLiteral("Version"), job.version);
-        ini.setValue(QStringLiteral("Released"), now.toString(Qt::ISODate));
-        ini.setValue(QStringLiteral("Produced"), job.transactionId);
-        ini.setValue(QStringLiteral("Language"), int(job.language));
-        ini.setValue(QStringLiteral("TypeCode"), int(job.typeCode));
-        ini.setValue(QStringLiteral("AnalysisDate"), QStringLiteral("%1.%2.%3").arg(job.exportData.day, job.exportData.month,
-                                                                                   job.exportData.year));
-        ini.setValue(QStringLiteral("HistoryHead"), head);
-        ini.endGroup();
-    });
+    r = stageRecord(
+        *m_stage, ReportRecord::iniPath(m_reportsDir, job.reportFolderName), m_recordBytes,
+        [&](QSettings& ini) {
+            const QString code = job.exportData.probeCode;
+            ini.beginGroup(QStringLiteral("ReportData"));
+            ini.setValue(QStringLiteral("ProbeCode"), code);
+            ini.setValue(QStringLiteral("ProbeNamePDF"), job.reportFolderName);
+            ini.setValue(QStringLiteral("ProbeIDDefault"), code);
+            ini.setValue(QStringLiteral("ProbeIDPrint"), code);
+            ini.setValue(QStringLiteral("ProbeNameDefault"), job.samplePhrase);
+            ini.setValue(QStringLiteral("ProbeNamePrint"), job.samplePhrase);
+            ini.setValue(QStringLiteral("PatientDefault"), job.exportData.patient);
+            ini.setValue(QStringLiteral("PatientPrint"), job.exportData.patient);
+            ini.setValue(QStringLiteral("ConclusionDefault"), conclusion);
+            ini.setValue(QStringLiteral("ConclusionPrint"), conclusion);
+            ini.endGroup();
+            ini.setValue(QStringLiteral("General/ReportExist"), true);
+            ini.beginGroup(QStringLiteral("Report"));
+            ini.setValue(QStringLiteral("FolderName"), job.folderName);
+            ini.setValue(QStringLiteral("PdfName"), job.pdfName);
+            ini.setValue(QStringLiteral("Version"), job.version);
+            ini.setValue(QStringLiteral("Released"), now.toString(Qt::ISODate));
+            ini.setValue(QStringLiteral("Produced"), job.transactionId);
+            ini.setValue(QStringLiteral("Language"), int(job.language));
+            ini.setValue(QStringLiteral("TypeCode"), int(job.typeCode));
+            ini.setValue(QStringLiteral("AnalysisDate"),
+                         QStringLiteral("%1.%2.%3")
+                             .arg(job.exportData.day, job.exportData.month, job.exportData.year));
+            ini.setValue(QStringLiteral("HistoryHead"), head);
+            ini.endGroup();
+        });
     if (!r)
         return stageFailed(r);
     for (const History::Entry& e : entries)
         m_stage->addHistory({History::format(e)});
     if (!m_lock->isHeld())
-        return stop(Failure::InUse, pick(m_job.language,
-                                         "The lock of this report was broken by another workstation. "
-                                         "The report was not changed.",
-                                         "Блокировку этого отчета сняли на другом рабочем месте. Отчет не "
-                                         "изменен."));
+        return stop(Failure::InUse,
+                    pick(m_job.language,
+                         "The lock of this report was broken by another workstation. "
+                         "The report was not changed.",
+                         "Блокировку этого отчета сняли на другом рабочем месте. Отчет не "
+                         "изменен."));
     r = m_stage->commit();
     if (!r)
         return stopWrite(r);
@@ -344,7 +353,7 @@ ReportHtml::PremadeParams premadeParams(const ReportJob& job)
     return p;
 }
 
-}  // namespace
+} // namespace
 
 FileWrite::Result ReportUnit::writePremade()
 {
@@ -352,7 +361,8 @@ FileWrite::Result ReportUnit::writePremade()
         ReportHtml::templatePath(m_templatesDir, m_job.templateType, m_job.language));
     const QString filled = ReportHtml::fillPremade(page, m_job.markers, premadeParams(m_job));
     const FileWrite::Result r = m_stage->put(
-        QFileInfo(ReportFiles::premadePage(m_job.reportFolder, m_job.exportData.probeCode)).fileName(),
+        QFileInfo(ReportFiles::premadePage(m_job.reportFolder, m_job.exportData.probeCode))
+            .fileName(),
         FileWrite::crlf(filled));
     if (!r)
         return r;
@@ -369,14 +379,17 @@ FileWrite::Result ReportUnit::writeFullTable()
     // The full table gets its own copy: its order must not disturb the report's marks.
     MarkerTable table = m_job.markers;
     return m_stage->put(
-        QFileInfo(ReportFiles::fullTablePage(m_job.reportFolder, m_job.exportData.probeCode)).fileName(),
+        QFileInfo(ReportFiles::fullTablePage(m_job.reportFolder, m_job.exportData.probeCode))
+            .fileName(),
         FileWrite::crlf(ReportHtml::fillFullTable(page, table, premadeParams(m_job))));
 }
 
 FileWrite::Result ReportUnit::writeChart(int typeImage)
 {
-    const QString path = ReportFiles::chart(m_job.reportFolder, m_job.exportData.probeCode, typeImage);
-    const QByteArray encoded = FileWrite::encodeImage(m_printer->chart(typeImage, m_job.markers), path);
+    const QString path =
+        ReportFiles::chart(m_job.reportFolder, m_job.exportData.probeCode, typeImage);
+    const QByteArray encoded =
+        FileWrite::encodeImage(m_printer->chart(typeImage, m_job.markers), path);
     if (encoded.isEmpty())
         return FileWrite::failure(path, Sys::reason(EINVAL), EINVAL);
     return m_stage->put(QFileInfo(path).fileName(), encoded);
@@ -393,7 +406,8 @@ FileWrite::Result ReportUnit::writeFinal()
     values.patient = m_job.exportData.patient;
     values.conclusion = ReportHtml::conclusion(m_job.markers, m_job.typeCode, m_job.language);
     if (m_job.version > 1)
-        values.amendment = amendmentLine(m_job.version, m_job.releasedAt, m_job.reason, m_job.language);
+        values.amendment =
+            amendmentLine(m_job.version, m_job.releasedAt, m_job.reason, m_job.language);
     return m_stage->put(QFileInfo(ReportFiles::finalPage(m_job.reportFolder, code)).fileName(),
                         FileWrite::crlf(ReportHtml::fillIdentity(premade, values)));
 }

@@ -28,24 +28,28 @@ class ReportUnit : public QObject
 {
     Q_OBJECT
 
-public:
+  public:
     ReportUnit(const QString& appDir, PagePrinter* printer, QObject* parent = nullptr);
     ~ReportUnit() override;
 
     // Asks the operator a Yes/No question (breaking a lock left by a program that no longer
     // runs); without it such a lock is never broken.
-    void setConfirmation(std::function<bool(const QString& question)> confirm) { m_confirm = std::move(confirm); }
+    void setConfirmation(std::function<bool(const QString& question)> confirm)
+    {
+        m_confirm = std::move(confirm);
+    }
 
     QString appDir() const { return m_appDir; }
     QString reportsDir() const { return m_reportsDir; }
     QString pdfDir() const { return m_pdfDir; }
 
     // ---- Production
-    struct Request {
+    struct Request
+    {
         QString folderName, folderPath, operatorName;
         unsigned char typeCode = 0;
         unsigned char language = 0;
-        QString reason;  // why a finished report is produced again
+        QString reason; // why a finished report is produced again
     };
     // Checkpoints 0 to 10: report folder, export read and checked, marker table. On success
     // job().exportData.rawValues go to the device.
@@ -75,13 +79,14 @@ public:
     void setCheckpoint(int number);
 
     // ---- Changes of a finished report
-    struct Change {
-        QString reportFolder;                 // path of the report folder
-        ReportRecord::PrintValues shown;      // what the editor showed
-        ReportRecord::PrintValues values;     // what it asks to print
+    struct Change
+    {
+        QString reportFolder;             // path of the report folder
+        ReportRecord::PrintValues shown;  // what the editor showed
+        ReportRecord::PrintValues values; // what it asks to print
         QString operatorName;
         QString reason;
-        QString producedTx;                   // the production the editor showed
+        QString producedTx; // the production the editor showed
         unsigned char language = 0;
     };
     // Stores the values the operator changed, remakes the final page from the premade page as
@@ -93,7 +98,8 @@ public:
 
     // ---- Looking reports up
     // The report folder of an analysis, claimed (created with its record) when it has none.
-    FileWrite::Result claimFolder(const QString& folderName, const QString& folderPath, QString* reportFolderName);
+    FileWrite::Result claimFolder(const QString& folderName, const QString& folderPath,
+                                  QString* reportFolderName);
     QString reportFolderPath(const QString& reportFolderName) const;
     // The PDF of a report folder (see ReportFiles::pdfPath).
     QString pdfPath(const QString& reportFolderName) const;
@@ -108,21 +114,22 @@ public:
     static int version(const QString& reportFolder);
     static QString historyHead(const QString& reportFolder);
 
-signals:
+  signals:
     // The progress window moves on (stages 1, 6 and 7; the device moves it through 2 to 5).
     void stageAdvanced();
     void pdfWritten(const QString& path, bool ok);
     // A new version of the report in this folder is in place (a production, an Apply, a Default).
     void released(const QString& reportFolder);
 
-private:
+  private:
     Outcome stop(Failure failure, const QString& message);
     Outcome stopWrite(const FileWrite::Result& result);
     Outcome stageFailed(const FileWrite::Result& result);
     FileWrite::Result loadRecord(const QString& iniPath, QByteArray* bytes);
     FileWrite::Result stagePdf(const QString& html, const QString& baseDir, const QString& target,
                                unsigned char language, QString* sha256, Outcome* printFailure);
-    FileWrite::Result stageRecord(ReportStage& stage, const QString& iniPath, const QByteArray& base,
+    FileWrite::Result stageRecord(ReportStage& stage, const QString& iniPath,
+                                  const QByteArray& base,
                                   const std::function<void(QSettings&)>& edit);
     Outcome commitChange(const Change& change, const ReportRecord::PrintValues& values,
                          const QList<History::Entry>& changes, bool newVersion, ReportLock& lock);
@@ -148,8 +155,8 @@ private:
 
     ReportJob m_job;
     bool m_running = false;
-    QByteArray m_recordBytes;  // the record as it was when the job began
+    QByteArray m_recordBytes; // the record as it was when the job began
     std::unique_ptr<ReportStage> m_stage;
-    std::unique_ptr<ReportLock> m_lock;  // held from begin() to the end of the run
+    std::unique_ptr<ReportLock> m_lock; // held from begin() to the end of the run
     std::function<bool(const QString&)> m_confirm;
 };

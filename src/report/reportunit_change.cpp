@@ -27,7 +27,8 @@ QString nothingSaved(unsigned char lang)
     return pick(lang, "Nothing was saved.", "Ничего не сохранено.");
 }
 
-struct Field {
+struct Field
+{
     const char* key;
     QString ReportRecord::PrintValues::*value;
     const char* english;
@@ -52,7 +53,7 @@ QString lastChange(const QString& folder, const char* key, unsigned char lang)
     return pick(lang, "another workstation", "на другом рабочем месте");
 }
 
-}  // namespace
+} // namespace
 
 QString ReportUnit::producedTx(const QString& reportFolder)
 {
@@ -65,8 +66,9 @@ Outcome ReportUnit::apply(const Change& change)
 {
     const unsigned char lang = change.language;
     if (m_running)
-        return Outcome{Failure::InUse, pick(lang, "A report is being produced. Try again when it has finished.",
-                                            "Идет формирование отчета. Повторите, когда оно закончится.")};
+        return Outcome{Failure::InUse,
+                       pick(lang, "A report is being produced. Try again when it has finished.",
+                            "Идет формирование отчета. Повторите, когда оно закончится.")};
     const QString iniPath = change.reportFolder + QLatin1String("/report.ini");
     ReportLock lock(change.reportFolder);
     const Outcome locked = lockReport(lock, change.reportFolder, change.operatorName, lang);
@@ -81,13 +83,16 @@ Outcome ReportUnit::apply(const Change& change)
         r.reading = true;
     }
     if (!r)
-        return Outcome{Failure::WriteFailed, FileWrite::message(r, lang) % QLatin1Char('\n') % nothingSaved(lang)};
+        return Outcome{Failure::WriteFailed,
+                       FileWrite::message(r, lang) % QLatin1Char('\n') % nothingSaved(lang)};
     if (producedTx(change.reportFolder) != change.producedTx)
-        return Outcome{Failure::ProducedAgain,
-                       pick(lang, "This analysis was produced again after the editor opened it. Nothing was "
-                                  "saved; the editor now shows the new report.",
-                            "Этот анализ был сформирован заново после открытия редактора. Ничего не "
-                            "сохранено; в редакторе показан новый отчет.")};
+        return Outcome{
+            Failure::ProducedAgain,
+            pick(lang,
+                 "This analysis was produced again after the editor opened it. Nothing was "
+                 "saved; the editor now shows the new report.",
+                 "Этот анализ был сформирован заново после открытия редактора. Ничего не "
+                 "сохранено; в редакторе показан новый отчет.")};
 
     const ReportRecord::PrintValues stored = ReportRecord::readPrint(iniPath);
     ReportRecord::PrintValues values = stored;
@@ -98,15 +103,18 @@ Outcome ReportUnit::apply(const Change& change)
     for (const Field& f : kFields) {
         if (stored.*f.value == change.shown.*f.value)
             continue;
-        const QString what = lang == 0 ? QString::fromUtf8(f.english) : QString::fromUtf8(f.russian);
-        return Outcome{Failure::ChangedElsewhere,
-                       (lang == 0 ? QStringLiteral("The %1 of this report was changed by %2 after this window "
-                                                   "showed it. Nothing was saved; the window now shows the "
-                                                   "stored values.")
-                                  : QString::fromUtf8("Поле «%1» этого отчета изменено (%2) после того, как окно "
-                                                      "его показало. Ничего не сохранено; в окне показаны "
-                                                      "сохраненные значения."))
-                           .arg(what, lastChange(change.reportFolder, f.key, lang))};
+        const QString what =
+            lang == 0 ? QString::fromUtf8(f.english) : QString::fromUtf8(f.russian);
+        return Outcome{
+            Failure::ChangedElsewhere,
+            (lang == 0
+                 ? QStringLiteral("The %1 of this report was changed by %2 after this window "
+                                  "showed it. Nothing was saved; the window now shows the "
+                                  "stored values.")
+                 : QString::fromUtf8("Поле «%1» этого отчета изменено (%2) после того, как окно "
+                                     "его показало. Ничего не сохранено; в окне показаны "
+                                     "сохраненные значения."))
+                .arg(what, lastChange(change.reportFolder, f.key, lang))};
     }
     // Only what the operator changed is written.
     for (const Field& f : kFields) {
@@ -122,8 +130,8 @@ Outcome ReportUnit::apply(const Change& change)
 Outcome ReportUnit::rebuildPdf(const QString& reportFolder, unsigned char language)
 {
     const QString name = QFileInfo(reportFolder).fileName();
-    if (m_running || isFinished(name)
-        || !ReportRecord::readReportExist(reportFolder + QLatin1String("/report.ini")))
+    if (m_running || isFinished(name) ||
+        !ReportRecord::readReportExist(reportFolder + QLatin1String("/report.ini")))
         return Outcome();
     Change change;
     change.reportFolder = reportFolder;
@@ -132,7 +140,8 @@ Outcome ReportUnit::rebuildPdf(const QString& reportFolder, unsigned char langua
     const Outcome locked = lockReport(lock, reportFolder, QString(), language);
     if (!locked.ok())
         return locked;
-    return commitChange(change, ReportRecord::readPrint(reportFolder + QLatin1String("/report.ini")), {},
+    return commitChange(change,
+                        ReportRecord::readPrint(reportFolder + QLatin1String("/report.ini")), {},
                         false, lock);
 }
 
@@ -146,7 +155,8 @@ Outcome ReportUnit::commitChange(const Change& change, const ReportRecord::Print
     const QString iniPath = folder + QLatin1String("/report.ini");
     const auto failed = [&](const FileWrite::Result& r) {
         m_stage->discard();
-        return Outcome{Failure::WriteFailed, FileWrite::message(r, lang) % QLatin1Char('\n') % nothingSaved(lang)};
+        return Outcome{Failure::WriteFailed,
+                       FileWrite::message(r, lang) % QLatin1Char('\n') % nothingSaved(lang)};
     };
     QByteArray base;
     FileWrite::Result r = loadRecord(iniPath, &base);
@@ -156,12 +166,14 @@ Outcome ReportUnit::commitChange(const Change& change, const ReportRecord::Print
     const QString probeCode = record.value(QStringLiteral("ReportData/ProbeCode")).toString();
     const QString premade = ReportHtml::readTemplate(ReportFiles::premadePage(folder, probeCode));
     if (premade.isEmpty())
-        return Outcome{Failure::NoPremade,
-                       pick(lang, "The prepared report of this analysis could not be read, so its page and "
-                                  "PDF cannot be made again.",
-                            "Не удалось прочитать заготовку отчета этого анализа, поэтому его страницу и PDF "
-                            "нельзя сформировать заново.")
-                           % QLatin1Char('\n') % nothingSaved(lang)};
+        return Outcome{
+            Failure::NoPremade,
+            pick(lang,
+                 "The prepared report of this analysis could not be read, so its page and "
+                 "PDF cannot be made again.",
+                 "Не удалось прочитать заготовку отчета этого анализа, поэтому его страницу и PDF "
+                 "нельзя сформировать заново.") %
+                QLatin1Char('\n') % nothingSaved(lang)};
 
     const bool wasReleased = isFinished(folderName);
     const QString pdf = pdfPath(folderName);
@@ -189,11 +201,13 @@ Outcome ReportUnit::commitChange(const Change& change, const ReportRecord::Print
             unreadable.reading = true;
             return failed(unreadable);
         }
-        r = m_stage->putAt(ReportFiles::archivedVersion(folder, version - 1, now), current.readAll());
+        r = m_stage->putAt(ReportFiles::archivedVersion(folder, version - 1, now),
+                           current.readAll());
         if (!r)
             return failed(r);
     }
-    r = m_stage->put(QFileInfo(ReportFiles::finalPage(folder, probeCode)).fileName(), FileWrite::crlf(page));
+    r = m_stage->put(QFileInfo(ReportFiles::finalPage(folder, probeCode)).fileName(),
+                     FileWrite::crlf(page));
     if (!r)
         return failed(r);
     QString sha;
@@ -226,16 +240,18 @@ Outcome ReportUnit::commitChange(const Change& change, const ReportRecord::Print
     m_stage->addHistory(lines);
     if (!lock.isHeld()) {
         m_stage->discard();
-        return Outcome{Failure::InUse, pick(lang, "The lock of this report was broken by another workstation. "
-                                                  "Nothing was saved.",
-                                            "Блокировку этого отчета сняли на другом рабочем месте. Ничего не "
-                                            "сохранено.")};
+        return Outcome{Failure::InUse,
+                       pick(lang,
+                            "The lock of this report was broken by another workstation. "
+                            "Nothing was saved.",
+                            "Блокировку этого отчета сняли на другом рабочем месте. Ничего не "
+                            "сохранено.")};
     }
     r = m_stage->commit();
     if (!r) {
-        return Outcome{Failure::WriteFailed,
-                       FileWrite::message(r, lang) % QLatin1Char('\n')
-                           % pick(lang, "The report was left as it was.", "Отчет оставлен без изменений.")};
+        return Outcome{Failure::WriteFailed, FileWrite::message(r, lang) % QLatin1Char('\n') %
+                                                 pick(lang, "The report was left as it was.",
+                                                      "Отчет оставлен без изменений.")};
     }
     emit pdfWritten(pdf, true);
     if (newVersion)
@@ -248,8 +264,8 @@ void ReportUnit::recoverAll(const QString& operatorName, unsigned char language)
     const QStringList folders = QDir(m_reportsDir).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString& name : folders) {
         const QString folder = reportFolderPath(name);
-        if (!QFileInfo::exists(folder + QLatin1Char('/') + ReportStage::CommitName)
-            && !QFileInfo::exists(folder + QLatin1Char('/') + ReportStage::StagingName))
+        if (!QFileInfo::exists(folder + QLatin1Char('/') + ReportStage::CommitName) &&
+            !QFileInfo::exists(folder + QLatin1Char('/') + ReportStage::StagingName))
             continue;
         // A change that another running instance is making is that instance's to finish.
         ReportLock lock(folder);

@@ -25,8 +25,10 @@ QString pick(unsigned char lang, const char* english, const char* russian)
 // The printer writes into memory: what reaches the disk is written, synced and checked here.
 class MemoryFile
 {
-public:
-    MemoryFile() : m_fd(::memfd_create("report-pdf", MFD_CLOEXEC)) {}
+  public:
+    MemoryFile()
+        : m_fd(::memfd_create("report-pdf", MFD_CLOEXEC))
+    {}
     ~MemoryFile()
     {
         if (m_fd >= 0)
@@ -47,11 +49,11 @@ public:
         }
     }
 
-private:
+  private:
     int m_fd;
 };
 
-}  // namespace
+} // namespace
 
 Outcome ReportUnit::lockReport(ReportLock& lock, const QString& folder, const QString& operatorName,
                                unsigned char language)
@@ -61,9 +63,11 @@ Outcome ReportUnit::lockReport(ReportLock& lock, const QString& folder, const QS
     case ReportLock::State::Acquired:
         return Outcome();
     case ReportLock::State::HeldByOther:
-        return Outcome{Failure::InUse, ReportLock::inUseMessage(lock.holder(), language) % QLatin1Char('\n') % nothing};
+        return Outcome{Failure::InUse, ReportLock::inUseMessage(lock.holder(), language) %
+                                           QLatin1Char('\n') % nothing};
     case ReportLock::State::Failed:
-        return Outcome{Failure::WriteFailed, FileWrite::message(lock.error(), language) % QLatin1Char('\n') % nothing};
+        return Outcome{Failure::WriteFailed,
+                       FileWrite::message(lock.error(), language) % QLatin1Char('\n') % nothing};
     case ReportLock::State::Stale:
         break;
     }
@@ -71,13 +75,15 @@ Outcome ReportUnit::lockReport(ReportLock& lock, const QString& folder, const QS
     if (!m_confirm || !m_confirm(ReportLock::staleQuestion(seen, language)))
         return Outcome{Failure::Cancelled, QString()};
     if (!lock.breakStale(seen) || lock.tryAcquire(operatorName) != ReportLock::State::Acquired)
-        return Outcome{Failure::InUse, ReportLock::inUseMessage(lock.holder(), language) % QLatin1Char('\n') % nothing};
+        return Outcome{Failure::InUse, ReportLock::inUseMessage(lock.holder(), language) %
+                                           QLatin1Char('\n') % nothing};
     const FileWrite::Result recorded = recordLockBreak(
         folder, History::lockBroken(QDateTime::currentDateTime(), operatorName, seen.operatorName,
                                     seen.host, seen.pid, seen.started));
     if (!recorded) {
         lock.release();
-        return Outcome{Failure::WriteFailed, FileWrite::message(recorded, language) % QLatin1Char('\n') % nothing};
+        return Outcome{Failure::WriteFailed,
+                       FileWrite::message(recorded, language) % QLatin1Char('\n') % nothing};
     }
     return Outcome();
 }
@@ -153,8 +159,10 @@ QString ReportUnit::amendmentLine(int version, const QDateTime& replaced, const 
                                   unsigned char language) const
 {
     const QString when = replaced.toString(QStringLiteral("dd.MM.yyyy HH:mm"));
-    return (language == 0 ? QStringLiteral("Amended report, version %1. Replaces the report of %2. Reason: %3")
-                          : QString::fromUtf8("Исправленный отчет, версия %1. Заменяет отчет от %2. Причина: %3"))
+    return (language == 0 ? QStringLiteral(
+                                "Amended report, version %1. Replaces the report of %2. Reason: %3")
+                          : QString::fromUtf8(
+                                "Исправленный отчет, версия %1. Заменяет отчет от %2. Причина: %3"))
         .arg(QString::number(version), when, reason);
 }
 
@@ -169,29 +177,35 @@ FileWrite::Result ReportUnit::stagePdf(const QString& html, const QString& baseD
     if (!m_printer->print(html, baseDir, memory.path(), &reason)) {
         printFailure->failure = Failure::PageNotPrinted;
         printFailure->message =
-            (language == 0 ? QStringLiteral("The report page could not be printed (%1), so no PDF was made.")
-                                 : QString::fromUtf8("Не удалось напечатать страницу отчета (%1), поэтому PDF не создан."))
-                .arg(reason)
-            % QLatin1Char('\n')
-            % (m_job.wasReleased || !m_running
-                   ? pick(language, "The finished report was left as it was.",
-                          "Готовый отчет оставлен без изменений.")
-                   : pick(language, "The report was not completed and is not marked as done.",
-                          "Отчет не сформирован и не отмечен как готовый."));
+            (language == 0
+                 ? QStringLiteral("The report page could not be printed (%1), so no PDF was made.")
+                 : QString::fromUtf8(
+                       "Не удалось напечатать страницу отчета (%1), поэтому PDF не создан."))
+                .arg(reason) %
+            QLatin1Char('\n') %
+            (m_job.wasReleased || !m_running
+                 ? pick(language, "The finished report was left as it was.",
+                        "Готовый отчет оставлен без изменений.")
+                 : pick(language, "The report was not completed and is not marked as done.",
+                        "Отчет не сформирован и не отмечен как готовый."));
         return FileWrite::failure(target, reason, EIO);
     }
     const QByteArray pdf = memory.contents();
     if (!ReportFiles::pdfComplete(pdf))
-        return FileWrite::failure(target, pick(language, "the printed PDF is incomplete",
-                                               "напечатанный PDF неполон"), EIO);
+        return FileWrite::failure(
+            target, pick(language, "the printed PDF is incomplete", "напечатанный PDF неполон"),
+            EIO);
     const FileWrite::Result r = m_stage->putAt(target, pdf);
     if (!r)
         return r;
     // Read back from the disk, not from what was handed to the write.
     if (m_stage->stagedAt(target) != pdf)
-        return FileWrite::failure(target, pick(language, "the PDF written cannot be read back",
-                                               "записанный PDF не читается"), EIO);
-    *sha256 = QString::fromLatin1(QCryptographicHash::hash(pdf, QCryptographicHash::Sha256).toHex());
+        return FileWrite::failure(
+            target,
+            pick(language, "the PDF written cannot be read back", "записанный PDF не читается"),
+            EIO);
+    *sha256 =
+        QString::fromLatin1(QCryptographicHash::hash(pdf, QCryptographicHash::Sha256).toHex());
     return r;
 }
 
@@ -225,7 +239,7 @@ QString ReportUnit::pdfPath(const QString& reportFolderName) const
 
 bool ReportUnit::isFinished(const QString& reportFolderName) const
 {
-    return !reportFolderName.isEmpty()
-           && ReportRecord::readReportExist(ReportRecord::iniPath(m_reportsDir, reportFolderName))
-           && ReportFiles::pdfFileComplete(pdfPath(reportFolderName));
+    return !reportFolderName.isEmpty() &&
+           ReportRecord::readReportExist(ReportRecord::iniPath(m_reportsDir, reportFolderName)) &&
+           ReportFiles::pdfFileComplete(pdfPath(reportFolderName));
 }

@@ -31,7 +31,7 @@ int injected(Op op)
     if (--g_faultAt != 0)
         return 0;
     if (g_fault == Fault::Crash)
-        ::_exit(137);  // no cleanup, no flush: what a power cut leaves
+        ::_exit(137); // no cleanup, no flush: what a power cut leaves
     return g_faultError;
 }
 
@@ -40,7 +40,7 @@ QByteArray native(const QString& path)
     return QFile::encodeName(path);
 }
 
-}  // namespace
+} // namespace
 
 int openForWrite(const QString& path, bool exclusive)
 {
@@ -159,4 +159,4 @@ void resetCounts()
         c = 0;
 }
 
-}  // namespace Sys
+} // namespace Sys

@@ -37,4 +37,4 @@ void inject(Op op, int k, Fault fault = Fault::Fail, int error = 5 /* EIO */);
 int count(Op op);
 void resetCounts();
 
-}  // namespace Sys
+} // namespace Sys

@@ -14,8 +14,7 @@
 WebPagePrinter::WebPagePrinter(QWebView* view, QGraphicsScene* scene)
     : m_view(view)
     , m_scene(scene)
-{
-}
+{}
 
 bool WebPagePrinter::print(const QString& html, const QString& baseDir, const QString& pdfPath,
                            QString* reason)
@@ -43,7 +42,8 @@ bool WebPagePrinter::print(const QString& html, const QString& baseDir, const QS
         // Half a page or an error page must never pass for the report.
         frame->setHtml(QString());
         *reason = ended ? QStringLiteral("the page could not be loaded")
-                        : QStringLiteral("the page did not finish loading within %1 s").arg(m_loadTimeoutMs / 1000);
+                        : QStringLiteral("the page did not finish loading within %1 s")
+                              .arg(m_loadTimeoutMs / 1000);
         return false;
     }
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();

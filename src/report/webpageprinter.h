@@ -9,7 +9,7 @@ class QWebView;
 // (PDF/A-1b: fonts embedded, identification in the metadata); charts drawn in the chart scene.
 class WebPagePrinter : public PagePrinter
 {
-public:
+  public:
     WebPagePrinter(QWebView* view, QGraphicsScene* scene);
 
     bool print(const QString& html, const QString& baseDir, const QString& pdfPath,
@@ -19,7 +19,7 @@ public:
     // How long a page may take to load before it counts as failed; 30 s unless a test says.
     void setLoadTimeout(int ms) { m_loadTimeoutMs = ms; }
 
-private:
+  private:
     QWebView* m_view;
     QGraphicsScene* m_scene;
     int m_loadTimeoutMs = 30000;

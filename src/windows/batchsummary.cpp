@@ -15,9 +15,10 @@ QString pick(unsigned char lang, const char* english, const char* russian)
 {
     return lang == 1 ? QString::fromUtf8(russian) : QString::fromLatin1(english);
 }
-}  // namespace
+} // namespace
 
-BatchSummary::BatchSummary(QWidget* parent) : QWidget(parent)
+BatchSummary::BatchSummary(QWidget* parent)
+    : QWidget(parent)
 {
     setObjectName(QStringLiteral("BatchSummary"));
     resize(Width, Height);
@@ -54,8 +55,8 @@ BatchSummary::BatchSummary(QWidget* parent) : QWidget(parent)
     new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &QWidget::close);
 
     setWindowModality(Qt::ApplicationModal);
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                   | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
 }
 
 void BatchSummary::showRun(const BatchRun& run, unsigned char lang)

@@ -14,7 +14,7 @@ class BatchSummary : public QWidget
 {
     Q_OBJECT
 
-public:
+  public:
     explicit BatchSummary(QWidget* parent = nullptr);
 
     // Fills the window from the ended batch in the interface language and shows it.
@@ -27,7 +27,7 @@ public:
     static constexpr int Width = 460;
     static constexpr int Height = 300;
 
-private:
+  private:
     void copyList();
 
     QLabel* m_heading = nullptr;

@@ -51,7 +51,9 @@ QString tr2(uchar lang, const char* english, const char* russian)
 
 } // namespace
 
-editReport::editReport(QWidget* parent) : QWidget(parent), ui(new Ui::editReport)
+editReport::editReport(QWidget* parent)
+    : QWidget(parent)
+    , ui(new Ui::editReport)
 {
     // setupUi also wires the toggles to their fields, Exit to close() and the copy
     // buttons to their on_..._clicked slots by object name.
@@ -159,7 +161,8 @@ void editReport::procApply()
         return; // no report shown yet
     // Unchanged fields keep the value as it was stored, whatever a widget would make of it.
     ReportRecord::PrintValues values;
-    values.probeName = ui->cb_NewProbeName->isChecked() ? ui->leProbeNameNew->text() : m_shown.probeName;
+    values.probeName =
+        ui->cb_NewProbeName->isChecked() ? ui->leProbeNameNew->text() : m_shown.probeName;
     values.probeId = ui->cb_NewProbeID->isChecked() ? ui->leProbeCodeNew->text() : m_shown.probeId;
     values.patient = ui->cb_NewPatient->isChecked() ? ui->lePatientNew->text() : m_shown.patient;
     const QString typed = conclusionForStore(ui->plainTextEdit);
@@ -174,18 +177,19 @@ void editReport::applyValues(const ReportRecord::PrintValues& values)
     // A record that cannot be read shows empty values; say so rather than do nothing.
     const FileWrite::Result readable = FileWrite::checkIniReadable(reportIniPath, true);
     if (!readable) {
-        warn(FileWrite::message(readable, m_language) % QLatin1Char('\n')
-             % tr2(m_language, "Nothing was saved.", "Ничего не сохранено."));
+        warn(FileWrite::message(readable, m_language) % QLatin1Char('\n') %
+             tr2(m_language, "Nothing was saved.", "Ничего не сохранено."));
         return;
     }
     // Nothing changed: nothing to ask, nothing to write.
-    if (values.probeName == m_shown.probeName && values.probeId == m_shown.probeId
-        && values.patient == m_shown.patient && values.conclusion == m_shown.conclusion)
+    if (values.probeName == m_shown.probeName && values.probeId == m_shown.probeId &&
+        values.patient == m_shown.patient && values.conclusion == m_shown.conclusion)
         return;
     // A released report is amended, never silently overwritten: the reason is printed on it
     // and kept in its history.
     QString reason;
-    if (m_unit->isFinished(QFileInfo(m_folder).fileName()) && !ReasonDialog::ask(m_language, &reason, this))
+    if (m_unit->isFinished(QFileInfo(m_folder).fileName()) &&
+        !ReasonDialog::ask(m_language, &reason, this))
         return;
     ReportUnit::Change change;
     change.reason = reason;
@@ -198,7 +202,7 @@ void editReport::applyValues(const ReportRecord::PrintValues& values)
     const Outcome outcome = m_unit->apply(change);
     if (outcome.failure == Failure::ChangedElsewhere || outcome.failure == Failure::ProducedAgain) {
         warn(outcome.message);
-        ShowWindow(m_folder, true);  // what is stored now, with nothing typed kept
+        ShowWindow(m_folder, true); // what is stored now, with nothing typed kept
         return;
     }
     if (!outcome.ok()) {
@@ -208,8 +212,9 @@ void editReport::applyValues(const ReportRecord::PrintValues& values)
     // What is stored now is what the window stands for; the fields keep what they show.
     m_shown = ReportRecord::readPrint(reportIniPath);
     m_shownConclusion = conclusionForStore(ui->plainTextEdit);
-    premadeHtml = ReportHtml::readTemplate(
-        QStringLiteral("%1/%2_report_premade.html").arg(m_folder, ReportRecord::readProbeCode(reportIniPath)));
+    premadeHtml =
+        ReportHtml::readTemplate(QStringLiteral("%1/%2_report_premade.html")
+                                     .arg(m_folder, ReportRecord::readProbeCode(reportIniPath)));
     premadeLoaded = !premadeHtml.isEmpty();
     ui->webView->reload();
 }
@@ -269,17 +274,18 @@ void editReport::resetFieldRows()
 void editReport::setEditControlsVisible(bool visible)
 {
     const QList<QWidget*> controls = {
-        ui->cb_NewProbeName, ui->cb_NewProbeID,   ui->cb_NewPatient,  ui->pb_CopyProbeName,
-        ui->pb_CopyProbeID,  ui->pb_CopyPatient,  ui->label,          ui->label_2,
-        ui->label_3,         ui->label_4,         ui->label_5,        ui->label_6,
-        ui->label_7,         ui->label_8,         ui->leProbeNameNew, ui->leProbeCodeNew,
-        ui->lePatientNew,    ui->leProbeNameOld,  ui->leProbeCodeOld, ui->lePatientOld,
-        ui->pb_Apply,        ui->pbDefault,       ui->line,           ui->plainTextEdit};
+        ui->cb_NewProbeName, ui->cb_NewProbeID,  ui->cb_NewPatient,  ui->pb_CopyProbeName,
+        ui->pb_CopyProbeID,  ui->pb_CopyPatient, ui->label,          ui->label_2,
+        ui->label_3,         ui->label_4,        ui->label_5,        ui->label_6,
+        ui->label_7,         ui->label_8,        ui->leProbeNameNew, ui->leProbeCodeNew,
+        ui->lePatientNew,    ui->leProbeNameOld, ui->leProbeCodeOld, ui->lePatientOld,
+        ui->pb_Apply,        ui->pbDefault,      ui->line,           ui->plainTextEdit};
     for (QWidget* w : controls)
         w->setVisible(visible);
 }
 
 void editReport::warn(const QString& text)
 {
-    MessageBox::warning(tr2(m_language, "Attention", "Внимание"), text, tr2(m_language, "Ok", "Ок"));
+    MessageBox::warning(tr2(m_language, "Attention", "Внимание"), text,
+                        tr2(m_language, "Ok", "Ок"));
 }

@@ -19,7 +19,7 @@ class editReport : public QWidget
 {
     Q_OBJECT
 
-public:
+  public:
     explicit editReport(QWidget* parent = nullptr);
     ~editReport() override;
 
@@ -34,26 +34,26 @@ public:
     // Apply and Default ask it to make the change.
     void setReportUnit(ReportUnit* unit) { m_unit = unit; }
 
-signals:
+  signals:
     void signalSavePDF(QString);
 
-public slots:
+  public slots:
     void SetPosition(int g_w, int g_h);
     void ShowWindow(QString folderName, bool mode);
     void LoadIcons(QString appDirPath);
     void SetLang(uchar lang);
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private slots:
+  private slots:
     void procApply();
     void procDefaultNames();
     void on_pb_CopyProbeName_clicked();
     void on_pb_CopyProbeID_clicked();
     void on_pb_CopyPatient_clicked();
 
-private:
+  private:
     void resetFieldRows();
     void setEditControlsVisible(bool visible);
     void warn(const QString& text);
@@ -73,7 +73,7 @@ private:
     QString reportHtmlPath;
     QString m_folder;
     QString m_operator;
-    QString m_producedTx;  // the production shown; Apply refuses when it has been replaced
+    QString m_producedTx; // the production shown; Apply refuses when it has been replaced
     ReportUnit* m_unit = nullptr;
     // False when the premade report of the shown folder could not be read (or was empty):
     // the final page must then not be rebuilt from premadeHtml.
@@ -81,6 +81,6 @@ private:
     // The printed values as read (or as Default put them): Apply stores these for the fields
     // the user did not change, so no widget can alter them on the way.
     ReportRecord::PrintValues m_shown;
-    QString m_shownConclusion;  // the conclusion as the editor gives it back untouched
+    QString m_shownConclusion; // the conclusion as the editor gives it back untouched
     uchar m_language = 1;
 };

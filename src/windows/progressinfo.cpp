@@ -8,7 +8,8 @@
 
 namespace {
 
-struct StageText {
+struct StageText
+{
     const char* english;
     const char* russian;
 };
@@ -26,7 +27,8 @@ const StageText kStages[ProgressInfo::LastStage + 1] = {
 
 } // namespace
 
-ProgressInfo::ProgressInfo(QWidget* parent) : QWidget(parent)
+ProgressInfo::ProgressInfo(QWidget* parent)
+    : QWidget(parent)
 {
     setObjectName(QStringLiteral("ProgressInfo"));
     resize(169, 52);

@@ -14,7 +14,7 @@ class ProgressInfo : public QWidget
 {
     Q_OBJECT
 
-public:
+  public:
     explicit ProgressInfo(QWidget* parent = nullptr);
 
     int stage() const { return m_stage; }
@@ -35,25 +35,25 @@ public:
     void clearBatch();
     bool inBatch() const { return m_inBatch; }
 
-signals:
+  signals:
     void finished();
     // Esc was pressed; whoever runs the work decides whether it can be stopped.
     void stopRequested();
     // The Stop button of a batch: end the batch after the report in progress.
     void batchStopRequested();
 
-public slots:
+  public slots:
     void initStage(uint startstage);
     void nextStage();
     void changeName();
     void SetCoord(int x, int y);
     void SetLang(uchar lang);
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
 
-private:
+  private:
     void closeSelf();
 
     int m_stage = -1;

@@ -140,11 +140,10 @@ void settings::pbOk_click()
     }
     if (listChanged) {
         const bool english = !SettingsStore::isRussian(m_lang);
-        if (!MessageBox::question(SettingsStore::confirmTitle(m_lang),
-                                  english ? QStringLiteral("Save changes?")
-                                          : QStringLiteral("Сохранить изменения?"),
-                                  SettingsStore::yesButton(m_lang),
-                                  SettingsStore::noButton(m_lang)))
+        if (!MessageBox::question(
+                SettingsStore::confirmTitle(m_lang),
+                english ? QStringLiteral("Save changes?") : QStringLiteral("Сохранить изменения?"),
+                SettingsStore::yesButton(m_lang), SettingsStore::noButton(m_lang)))
             return;
         proc_Save();
     }

@@ -15,20 +15,20 @@ class settings : public QWidget
 {
     Q_OBJECT
 
-public:
+  public:
     explicit settings(QWidget* parent = nullptr);
     ~settings() override;
 
-signals:
+  signals:
     void SaveNewListOperators(QStringList);
     void UpdateListOperators(QStringList);
 
-public slots:
+  public slots:
     void ChangeGeometry(int g_w, int g_h);
     void ShowWindow(QStringList opList);
     void SetLang(uchar lang);
 
-private slots:
+  private slots:
     void init_connections();
     void pbNew_click();
     void pbChange_click();
@@ -38,10 +38,10 @@ private slots:
     void pbCancel_click();
     void proc_Save();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     Ui::settings* ui;
     bool listChanged = false;
     bool closeAllowed = false;

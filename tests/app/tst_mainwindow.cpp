@@ -29,7 +29,7 @@ class TestMainWindow : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void startupChecks_data()
     {
         QTest::addColumn<bool>("withDocs");
@@ -37,10 +37,13 @@ private slots:
         QTest::addColumn<QStringList>("except");
         QTest::addColumn<QStringList>("warnings");
         const QString missing("Template file type %1 not found. Functionality is unavailable.");
-        QTest::newRow("empty directory") << false << false << QStringList()
-            << QStringList{"Templates folder does not exist. Functionality is unavailable.", missing.arg(1),
-                           missing.arg(2), missing.arg(3), "The settings file can not be found. Set the default settings"};
-        QTest::newRow("one type 2 file") << true << true << QStringList{"Shablon_type_2_rus.html"} << QStringList{missing.arg(2)};
+        QTest::newRow("empty directory")
+            << false << false << QStringList()
+            << QStringList{"Templates folder does not exist. Functionality is unavailable.",
+                           missing.arg(1), missing.arg(2), missing.arg(3),
+                           "The settings file can not be found. Set the default settings"};
+        QTest::newRow("one type 2 file") << true << true << QStringList{"Shablon_type_2_rus.html"}
+                                         << QStringList{missing.arg(2)};
     }
     void startupChecks()
     {
@@ -48,22 +51,26 @@ private slots:
         QFETCH(bool, withSettings);
         QFETCH(QStringList, except);
         QFETCH(QStringList, warnings);
-        WorkingWindow f;  // built here by hand, over a directory that may lack its parts
+        WorkingWindow f; // built here by hand, over a directory that may lack its parts
         AppTestDir& app = f.app;
-        QVERIFY((!withDocs || app.copyTemplates(except)) && (!withSettings || app.writeSettings({})));
+        QVERIFY((!withDocs || app.copyTemplates(except)) &&
+                (!withSettings || app.writeSettings({})));
         app.enter();
         MainWindow w;
         QCOMPARE(shownTexts(), warnings);
         for (const MessageBox::Shown& s : MessageBox::shown())
-            QVERIFY(s.title == QStringLiteral("Attention") && s.buttons == QStringList{QStringLiteral("Ok")});
+            QVERIFY(s.title == QStringLiteral("Attention") &&
+                    s.buttons == QStringList{QStringLiteral("Ok")});
         const bool blocked = !warnings.isEmpty();
         QCOMPARE(w.startupBlocked(), blocked);
         for (const char* name : {"cb_01", "pb_01", "pb_02"})
             QCOMPARE(w.findChild<QWidget*>(name)->isEnabled(), !blocked);
         // A missing settings file is written with the defaults; an existing one is kept.
-        QCOMPARE(iniValue(app.file("settings/settings.ini"), "NetworkSettings/NetworkIP").toString(),
-                 withSettings ? QStringLiteral("127.0.0.1") : QStringLiteral("192.168.1.1"));
-        QVERIFY(QFileInfo(app.file("reportsPDF")).isDir() && !QFileInfo::exists(app.file("reports")));
+        QCOMPARE(
+            iniValue(app.file("settings/settings.ini"), "NetworkSettings/NetworkIP").toString(),
+            withSettings ? QStringLiteral("127.0.0.1") : QStringLiteral("192.168.1.1"));
+        QVERIFY(QFileInfo(app.file("reportsPDF")).isDir() &&
+                !QFileInfo::exists(app.file("reports")));
         QCOMPARE(w.windowTitle(), QStringLiteral("Choose operator"));
         QCOMPARE(w.size(), QSize(320, 41));
     }
@@ -87,8 +94,10 @@ private slots:
         AppTestDir::Settings s;
         s.language = stored;
         QVERIFY(f.start({}, s, false));
-        QCOMPARE(f.window->windowTitle(), russian ? QString::fromUtf8("Выберите оператора") : QString("Choose operator"));
-        QCOMPARE(f.window->ReadLocale(0), russian ? QString::fromUtf8("Внимание") : QString("Attention"));
+        QCOMPARE(f.window->windowTitle(),
+                 russian ? QString::fromUtf8("Выберите оператора") : QString("Choose operator"));
+        QCOMPARE(f.window->ReadLocale(0),
+                 russian ? QString::fromUtf8("Внимание") : QString("Attention"));
         QCOMPARE(f.child<QPushButton>("pb_02")->toolTip(),
                  russian ? QString::fromUtf8("Войти") : QString("Sign in"));
         QCOMPARE(untipped(f.window.get()), QStringList());
@@ -97,14 +106,17 @@ private slots:
         f.window->showEditReport(f.app.file("reports/none"));
         QCOMPARE(untipped(f.window.get()) + untipped(editor), QStringList());
         editor->hide();
-        QCOMPARE(f.child<QPushButton>("pb_01")->text(), russian ? QString::fromUtf8("Новый") : QString("New"));
+        QCOMPARE(f.child<QPushButton>("pb_01")->text(),
+                 russian ? QString::fromUtf8("Новый") : QString("New"));
         auto* types = f.child<QComboBox>("cb_01");
         QCOMPARE(types->itemText(0) + "|" + types->itemText(21),
-                 russian ? QString::fromUtf8("Аспират из матки (AS)|Другое (ETC)") : QString("Uterus aspirat (AS)|Another (ETC)"));
+                 russian ? QString::fromUtf8("Аспират из матки (AS)|Другое (ETC)")
+                         : QString("Uterus aspirat (AS)|Another (ETC)"));
         f.press("actionSettingsTest");
         QCOMPARE(f.window->allSettings()->is_loc_Current(), uchar(russian ? 1 : 0));
         QCOMPARE(untipped(f.window->allSettings()), QStringList());
-        QCOMPARE(f.window->allSettings()->findChild<QComboBox*>("loc_cb_Language")->currentIndex(), russian ? 1 : 0);
+        QCOMPARE(f.window->allSettings()->findChild<QComboBox*>("loc_cb_Language")->currentIndex(),
+                 russian ? 1 : 0);
     }
 
     // Operators editor, sign-in, the Settings and Help menus, Exit with the debug window open.
@@ -123,8 +135,11 @@ private slots:
         editor->findChild<QPushButton*>("pbOk")->click();
         QVERIFY(!editor->isVisible());
         auto* combo = f.child<QComboBox>("cb_01");
-        QCOMPARE(QStringList({combo->itemText(0), combo->itemText(1)}), QStringList({"Boris", "Zoe"}));
-        QCOMPARE(iniValue(f.app.file("settings/settings.ini"), "OperatorsSettings/Operator_0").toString(), QStringLiteral("Boris"));
+        QCOMPARE(QStringList({combo->itemText(0), combo->itemText(1)}),
+                 QStringList({"Boris", "Zoe"}));
+        QCOMPARE(iniValue(f.app.file("settings/settings.ini"), "OperatorsSettings/Operator_0")
+                     .toString(),
+                 QStringLiteral("Boris"));
         combo->setCurrentIndex(0);
         f.window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
@@ -146,7 +161,8 @@ private slots:
 
         const QPoint centre = w.geometry().center();
         f.press("actionAbout");
-        QVERIFY(w.aboutWindow()->isVisible() && (w.aboutWindow()->geometry().center() - centre).manhattanLength() <= 2);
+        QVERIFY(w.aboutWindow()->isVisible() &&
+                (w.aboutWindow()->geometry().center() - centre).manhattanLength() <= 2);
         w.aboutWindow()->findChild<QPushButton*>("pbClose")->click();
         QVERIFY(!w.aboutWindow()->isVisible());
         f.press("actionAbout");
@@ -156,7 +172,10 @@ private slots:
         QVERIFY(!w.aboutWindow()->isVisible());
 
         QList<QUrl> opened;
-        Desktop::setOpener([&](const QUrl& url) { opened << url; return true; });
+        Desktop::setOpener([&](const QUrl& url) {
+            opened << url;
+            return true;
+        });
         const QString manual = f.app.file("help/User manual.pdf");
         f.press("actionContest_help"); // not there yet: said, not handed on
         QCOMPARE(shownTexts().last(), "The user manual was not found:\n" + manual);
@@ -168,7 +187,8 @@ private slots:
         w.show_debug_tcp();
         QVERIFY(w.debugWindow()->isVisible());
         QTimer::singleShot(0, f.child<QAction>("actionExit"), &QAction::trigger);
-        QTimer::singleShot(5000, qApp, [] { qApp->exit(1); });  // the program would outlive its window
+        QTimer::singleShot(5000, qApp,
+                           [] { qApp->exit(1); }); // the program would outlive its window
         QCOMPARE(qApp->exec(), 0);
         QVERIFY(!w.isVisible());
     }

@@ -17,17 +17,18 @@
 #include "workingwindow.h"
 
 static const QStringList NewControls{"pb_01", "actionMake_new"};
-static const QStringList DoneControls{"pb_02", "pb_03", "pb_04", "actionEdit_current",
-                                      "actionView_current", "actionPrint_current"};
+static const QStringList DoneControls{
+    "pb_02", "pb_03", "pb_04", "actionEdit_current", "actionView_current", "actionPrint_current"};
 
 class TestListWindow : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void calculationType_data()
     {
-        QTest::addColumn<QStringList>("expected");  // Russian combo text, template type, sample words
+        QTest::addColumn<QStringList>(
+            "expected"); // Russian combo text, template type, sample words
         const char* const rows[21][4] = {
             {"Аспират из матки (AS)", "3", "in uterus aspirat", "в аспирате из матки"},
             {"Биоптат тканей (BT)", "3", "in tissue biopsy", "в биоптате тканей"},
@@ -51,14 +52,16 @@ private slots:
             {"Цериквальный канал (CE)", "3", "in cervical swab", "в цериквальном канале"},
             {"Эякулят (SF)", "1", "in semen fluid", "в эякуляте"}};
         for (int code = 0; code < 21; ++code)
-            QTest::addRow("%d", code) << QStringList{QString::fromUtf8(rows[code][0]), rows[code][1],
-                                                     QString::fromUtf8(rows[code][2]), QString::fromUtf8(rows[code][3])};
+            QTest::addRow("%d", code)
+                << QStringList{QString::fromUtf8(rows[code][0]), rows[code][1],
+                               QString::fromUtf8(rows[code][2]), QString::fromUtf8(rows[code][3])};
     }
     void calculationType()
     {
         const uchar code = uchar(QByteArray(QTest::currentDataTag()).toInt());
         QTEST(QStringList({SampleTypes::name(code, 1), QString::number(Markers::templateType(code)),
-                           Markers::samplePhrase(code, 0), Markers::samplePhrase(code, 1)}), "expected");
+                           Markers::samplePhrase(code, 0), Markers::samplePhrase(code, 1)}),
+              "expected");
     }
 
     // Names that begin with another entry's name, created in both orders so that some
@@ -76,13 +79,16 @@ private slots:
             QVERIFY(QFile::copy(QStringLiteral(LAB_APP_DIR "/icons/") + name, icons + '/' + name));
         f.press("pb_02");
         f.child<QComboBox>("cb_01")->setCurrentIndex(21);
-        QVERIFY(f.waitForTexts({"AB.D", "AB.D_x.D", "AB.D_y.D", "AB.D_z.D", "M.D", "M.D_1.D", "M.D_2.D"}));
-        const QList<QColor> states{Qt::red, Qt::darkGreen, Qt::darkGreen, Qt::magenta, Qt::darkGreen, Qt::red, Qt::magenta};
+        QVERIFY(f.waitForTexts(
+            {"AB.D", "AB.D_x.D", "AB.D_y.D", "AB.D_z.D", "M.D", "M.D_1.D", "M.D_2.D"}));
+        const QList<QColor> states{Qt::red,       Qt::darkGreen, Qt::darkGreen, Qt::magenta,
+                                   Qt::darkGreen, Qt::red,       Qt::magenta};
         const QMap<QRgb, QString> iconOf{{QColor(Qt::red).rgb(), "state_no_export"},
                                          {QColor(Qt::magenta).rgb(), "state_ready"},
                                          {QColor(Qt::darkGreen).rgb(), "state_done"}};
         for (int row = 0; row < states.size(); ++row) {
-            QVERIFY2(f.list()->item(row)->foreground().color() == states[row], qPrintable(f.texts()[row]));
+            QVERIFY2(f.list()->item(row)->foreground().color() == states[row],
+                     qPrintable(f.texts()[row]));
             // Each state also has its own shape.
             const QImage expected = QImage(icons + '/' + iconOf[states[row].rgb()] + ".png");
             QCOMPARE(f.list()
@@ -94,10 +100,11 @@ private slots:
                      expected);
         }
 
-        f.activate(1);  // AB.D_x.D: done
+        f.activate(1); // AB.D_x.D: done
         QVERIFY(f.enabled(NewControls + DoneControls));
         // As the user sees it: its dark green text on light grey, no selection highlight.
-        const QImage shot = f.list()->viewport()->grab(f.list()->visualItemRect(f.list()->item(1))).toImage();
+        const QImage shot =
+            f.list()->viewport()->grab(f.list()->visualItemRect(f.list()->item(1))).toImage();
         int grey = 0, green = 0;
         for (int y = 0; y < shot.height(); ++y)
             for (int x = 0; x < shot.width(); ++x) {
@@ -105,34 +112,43 @@ private slots:
                 grey += c == QColor(Qt::lightGray);
                 green += c.green() > c.red() + 40 && c.green() > c.blue() + 40;
             }
-        QVERIFY2(grey > shot.width() * shot.height() / 2 && green > 10, qPrintable(QString("%1 %2").arg(grey).arg(green)));
+        QVERIFY2(grey > shot.width() * shot.height() / 2 && green > 10,
+                 qPrintable(QString("%1 %2").arg(grey).arg(green)));
 
         editReport* editor = f.window->reportEditor();
         for (const char* control : {"pb_03", "pb_02", "actionView_current", "actionEdit_current"}) {
             editor->hide();
             f.press(control);
-            const bool edit = QByteArray(control).contains("Edit") || QByteArray(control) == "pb_02";
-            QVERIFY2(editor->isVisible() && editor->findChild<QWidget*>("pb_Apply")->isVisible() == edit, control);
+            const bool edit =
+                QByteArray(control).contains("Edit") || QByteArray(control) == "pb_02";
+            QVERIFY2(editor->isVisible() &&
+                         editor->findChild<QWidget*>("pb_Apply")->isVisible() == edit,
+                     control);
             QCOMPARE(editor->iniPath(), f.app.file("reports/AB.D_x.D/report.ini"));
         }
 
         // Print opens the PDF named after the report with ".D_" made "_".
         const QString pdf = f.app.file("reportsPDF/AB_x_report.pdf");
         QList<QUrl> opened;
-        Desktop::setOpener([&](const QUrl& url) { opened << url; return true; });
+        Desktop::setOpener([&](const QUrl& url) {
+            opened << url;
+            return true;
+        });
         f.press("actionPrint_current");
         f.press("pb_04");
         Desktop::setOpener({});
         QCOMPARE(opened, QList<QUrl>({QUrl::fromLocalFile(pdf), QUrl::fromLocalFile(pdf)}));
 
-        f.activate(0);  // AB.D: no export
+        f.activate(0); // AB.D: no export
         QVERIFY(!f.enabled({"pb_01"}) && !f.enabled({"actionMake_new"}) && !f.enabled({"pb_03"}));
-        f.activate(6);  // M.D_2.D: export, no report
-        QVERIFY(f.enabled(NewControls) && !f.enabled({"pb_02"}) && !f.enabled({"actionPrint_current"}));
+        f.activate(6); // M.D_2.D: export, no report
+        QVERIFY(f.enabled(NewControls) && !f.enabled({"pb_02"}) &&
+                !f.enabled({"actionPrint_current"}));
         f.window->deviceLink()->setDeviceAvailable(false);
         f.press("pb_01");
         f.press("actionMake_new");
-        QCOMPARE(shownTexts().count("The hardware is not available. Check the connection settings."), 2);
+        QCOMPARE(
+            shownTexts().count("The hardware is not available. Check the connection settings."), 2);
     }
 
     // Print on a desktop whose xdg-open cannot show the PDF (stand-ins on PATH): the user is told
@@ -177,7 +193,7 @@ private slots:
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", QFile::encodeName(bin) + ':' + path);
         PrintDialog::setNextAnswer([&](QPrinter* p) {
-            p->setOutputFileName(printed);  // the printer the user picks
+            p->setOutputFileName(printed); // the printer the user picks
             return true;
         });
         MessageBox::setNextChoice(choice);
@@ -205,7 +221,7 @@ private slots:
         AppTestDir::Settings s;
         s.deep = true;
         QVERIFY(f.start({"BL_1.D", "bl_2.D", "UR_3.D", "xBL.D", "odd)..dir/A (1).D"}, s));
-        f.child<QComboBox>("cb_01")->setCurrentIndex(5);  // Blood (BL)
+        f.child<QComboBox>("cb_01")->setCurrentIndex(5); // Blood (BL)
         QVERIFY(f.waitForTexts({"BL_1.D (..)", "bl_2.D (..)"}));
         QCOMPARE(f.window->calculationTypeCode(), 5);
         QVERIFY(!f.enabled({"cb_02"}) && !f.enabled({"le_filter"}));
@@ -223,7 +239,7 @@ private slots:
         QList<QListWidgetItem*> items;
         for (int row = 0; row < f.list()->count(); ++row)
             items << f.list()->item(row);
-        f.window->scanner()->setSafetyInterval(100);  // passes although nothing changes
+        f.window->scanner()->setSafetyInterval(100); // passes although nothing changes
         QSignalSpy passes(f.window->scanner(), &QThread::finished);
         QSignalSpy inserted(f.list()->model(), &QAbstractItemModel::rowsInserted);
         QVERIFY(QTest::qWaitFor([&] { return passes.count() >= 3; }, 8000));
@@ -231,20 +247,21 @@ private slots:
         for (int row = 0; row < items.size(); ++row)
             QCOMPARE(f.list()->item(row), items[row]);
 
-        f.child<QComboBox>("cb_01")->setCurrentIndex(21);  // Another (ETC): every folder
-        QCOMPARE(f.texts(), QStringList({"A (1).D (../odd)..dir)", "BL_0.D (..)", "BL_1.D (..)", "UR_3.D (..)",
-                                         "bl_2.D (..)", "xBL.D (..)"}));
+        f.child<QComboBox>("cb_01")->setCurrentIndex(21); // Another (ETC): every folder
+        QCOMPARE(f.texts(), QStringList({"A (1).D (../odd)..dir)", "BL_0.D (..)", "BL_1.D (..)",
+                                         "UR_3.D (..)", "bl_2.D (..)", "xBL.D (..)"}));
         QVERIFY(f.window->selectedRow() == -1 && !f.enabled({"pb_01"}));
         QCOMPARE(f.window->calculationTypeCode(), 0);
         f.child<QComboBox>("cb_02")->setCurrentIndex(18);
         QCOMPARE(f.window->calculationTypeCode(), 18);
         f.activate(0);
-        QCOMPARE(f.window->selectedName() + f.window->selectedPath(), "A (1).D" + f.data + "/odd)..dir");
+        QCOMPARE(f.window->selectedName() + f.window->selectedPath(),
+                 "A (1).D" + f.data + "/odd)..dir");
         f.activate(3);
         f.child<QLineEdit>("le_filter")->setText("Ur");
         f.press("pb_05");
         QCOMPARE(f.texts(), QStringList{"UR_3.D (..)"});
-        QCOMPARE(f.window->selectedRow(), 0);  // the selection follows its folder
+        QCOMPARE(f.window->selectedRow(), 0); // the selection follows its folder
         // The next rebuild after a changed pass keeps using the field.
         QVERIFY(f.addAnalysis("ur_4.D"));
         QVERIFY(f.waitForTexts({"UR_3.D (..)", "ur_4.D (..)"}));
@@ -257,14 +274,17 @@ private slots:
         f.press("actionSettingsTest");
         settings_common* dlg = nullptr;
         for (QWidget* w : QApplication::topLevelWidgets())
-            dlg = w->isVisible() && qobject_cast<settings_common*>(w) ? qobject_cast<settings_common*>(w) : dlg;
+            dlg = w->isVisible() && qobject_cast<settings_common*>(w)
+                      ? qobject_cast<settings_common*>(w)
+                      : dlg;
         QVERIFY(dlg);
         dlg->findChild<QLineEdit*>(QStringLiteral("pt_le_path"))->setText(other);
         dlg->findChild<QPushButton*>(QStringLiteral("pb_ok"))->click();
         QVERIFY(f.waitForTexts({"UR_9.D (..)"}));
         // The same folder moved down a level is a changed pass.
         QVERIFY(QDir().mkpath(other + QStringLiteral("/sub")));
-        QVERIFY(QDir().rename(other + QStringLiteral("/UR_9.D"), other + QStringLiteral("/sub/UR_9.D")));
+        QVERIFY(QDir().rename(other + QStringLiteral("/UR_9.D"),
+                              other + QStringLiteral("/sub/UR_9.D")));
         QVERIFY(f.waitForTexts({"UR_9.D (../sub)"}));
     }
 };

@@ -3,13 +3,16 @@
 #include "catalogue/thread_func.h"
 #include "report/reportfiles.h"
 
-#include <QtTest>  // with all of QtCore
+#include <QtTest> // with all of QtCore
 
 #include <algorithm>
 
 namespace {
 
-QStringList words(const char* s) { return QString::fromUtf8(s).split(QLatin1Char(' '), Qt::SkipEmptyParts); }
+QStringList words(const char* s)
+{
+    return QString::fromUtf8(s).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
 
 // Applies "op:path" words: d makes a directory, e writes an export into a folder, a appends to
 // one, x puts a directory in an export's place, r removes (an empty path: the data directory),
@@ -19,32 +22,58 @@ QStringList words(const char* s) { return QString::fromUtf8(s).split(QLatin1Char
 void apply(const QStringList& ops, const QString& root, const QString& reports)
 {
     for (const QString& op : ops) {
-        const QString arg = op.mid(2), name = arg.section(QLatin1Char('='), 0, 0), value = arg.section(QLatin1Char('='), 1);
-        const QString at = root + QLatin1Char('/') + name, report = reports + QLatin1Char('/') + name;
+        const QString arg = op.mid(2), name = arg.section(QLatin1Char('='), 0, 0),
+                      value = arg.section(QLatin1Char('='), 1);
+        const QString at = root + QLatin1Char('/') + name,
+                      report = reports + QLatin1Char('/') + name;
         QFile file(at + QStringLiteral("/epatemp.txt"));
         QSettings ini(report + QStringLiteral("/report.ini"), QSettings::IniFormat);
         switch (op[0].toLatin1()) {
-        case 'd': QVERIFY(QDir().mkpath(at)); break;
-        case 'e': QVERIFY(QDir().mkpath(at) && file.open(QIODevice::WriteOnly) && file.write("Report\r\n") > 0); break;
-        case 'a': QVERIFY(file.open(QIODevice::Append) && file.write("more\r\n") > 0); break;
-        case 'x': QVERIFY(file.remove() && QDir().mkpath(file.fileName())); break;
-        case 'r': QVERIFY(QFileInfo(at).isDir() ? QDir(at).removeRecursively() : QFile::remove(at)); break;
-        case 'l': QVERIFY(QDir().mkpath(QFileInfo(at).path()) && QFile::link(QDir(root).filePath(value), at)); break;
-        case 'R': QVERIFY(QDir(report).removeRecursively()); break;
+        case 'd':
+            QVERIFY(QDir().mkpath(at));
+            break;
+        case 'e':
+            QVERIFY(QDir().mkpath(at) && file.open(QIODevice::WriteOnly) &&
+                    file.write("Report\r\n") > 0);
+            break;
+        case 'a':
+            QVERIFY(file.open(QIODevice::Append) && file.write("more\r\n") > 0);
+            break;
+        case 'x':
+            QVERIFY(file.remove() && QDir().mkpath(file.fileName()));
+            break;
+        case 'r':
+            QVERIFY(QFileInfo(at).isDir() ? QDir(at).removeRecursively() : QFile::remove(at));
+            break;
+        case 'l':
+            QVERIFY(QDir().mkpath(QFileInfo(at).path()) &&
+                    QFile::link(QDir(root).filePath(value), at));
+            break;
+        case 'R':
+            QVERIFY(QDir(report).removeRecursively());
+            break;
         case 'w':
             QVERIFY(QDir().mkpath(report));
             if (value.endsWith(QLatin1Char('-')))
                 break;
-            ini.setValue(QStringLiteral("General/FolderPath"), value.startsWith(QLatin1String("this")) ? root : value.startsWith(QLatin1String("THIS")) ? root.toUpper() : reports);
+            ini.setValue(QStringLiteral("General/FolderPath"),
+                         value.startsWith(QLatin1String("this"))   ? root
+                         : value.startsWith(QLatin1String("THIS")) ? root.toUpper()
+                                                                   : reports);
             ini.setValue(QStringLiteral("General/ReportExist"), !value.endsWith(QLatin1Char('0')));
-            if (value.endsWith(QLatin1Char('1'))) {  // a whole PDF under the name a record without one has
-                QFile pdf(QFileInfo(reports).path() + QStringLiteral("/reportsPDF/") + ReportFiles::legacyPdfName(name));
+            if (value.endsWith(
+                    QLatin1Char('1'))) { // a whole PDF under the name a record without one has
+                QFile pdf(QFileInfo(reports).path() + QStringLiteral("/reportsPDF/") +
+                          ReportFiles::legacyPdfName(name));
                 QVERIFY(QDir().mkpath(QFileInfo(pdf).path()) && pdf.open(QIODevice::WriteOnly));
                 pdf.write("%PDF-1.4\nstartxref\n0\n%%EOF\n");
             }
             break;
-        case 'f': QVERIFY(QFile(report).open(QIODevice::WriteOnly)); break;
-        default: QFAIL(qPrintable(op));
+        case 'f':
+            QVERIFY(QFile(report).open(QIODevice::WriteOnly));
+            break;
+        default:
+            QFAIL(qPrintable(op));
         }
     }
 }
@@ -55,23 +84,34 @@ FolderRecords records(const QString& root, const QStringList& lines)
     FolderRecords out;
     for (const QString& e : lines) {
         const QStringList p = e.split(QLatin1Char('|'));
-        out.append({root + p[0], p[1], QColor(p[2] == QLatin1String("r") ? Qt::red : p[2] == QLatin1String("g") ? Qt::darkGreen : Qt::magenta)});
+        out.append({root + p[0], p[1],
+                    QColor(p[2] == QLatin1String("r")   ? Qt::red
+                           : p[2] == QLatin1String("g") ? Qt::darkGreen
+                                                        : Qt::magenta)});
     }
-    std::sort(out.begin(), out.end(), [](const FolderRecord& a, const FolderRecord& b) { return a.path + a.name < b.path + b.name; });
+    std::sort(out.begin(), out.end(), [](const FolderRecord& a, const FolderRecord& b) {
+        return a.path + a.name < b.path + b.name;
+    });
     return out;
 }
 
-}  // namespace
+} // namespace
 
 // Plays the main window's part: keeps what each pass found and asks for the next pass.
-class Driver : public QObject {
+class Driver : public QObject
+{
     Q_OBJECT
-public:
-    Driver(const QString& root, const QString& reports, bool deep, int safetyMs = 600000, int watchLimit = 100000)
+  public:
+    Driver(const QString& root, const QString& reports, bool deep, int safetyMs = 600000,
+           int watchLimit = 100000)
     {
-        connect(&scanner, &Thread_Func::ProcData, this, [this](const QString& p, const QString& n, const QColor& c) {
-            buffer.append(p + QLatin1Char('|') + n + QLatin1Char('|') + (c == Qt::red ? 'r' : c == Qt::darkGreen ? 'g' : 'm'));
-        });
+        connect(&scanner, &Thread_Func::ProcData, this,
+                [this](const QString& p, const QString& n, const QColor& c) {
+                    buffer.append(p + QLatin1Char('|') + n + QLatin1Char('|') +
+                                  (c == Qt::red         ? 'r'
+                                   : c == Qt::darkGreen ? 'g'
+                                                        : 'm'));
+                });
         connect(&scanner, &QThread::finished, this, [=] {
             shown = records(QString(), buffer);
             buffer.clear();
@@ -89,19 +129,22 @@ public:
     int passes = 0;
 };
 
-class TestThreadFunc : public QObject {
+class TestThreadFunc : public QObject
+{
     Q_OBJECT
     enum { Watched, Unwatched, Lost };
     QTemporaryDir tmp;
-    const QString root = tmp.path() + QStringLiteral("/data"), reports = tmp.path() + QStringLiteral("/reports");
+    const QString root = tmp.path() + QStringLiteral("/data"),
+                  reports = tmp.path() + QStringLiteral("/reports");
 
-private slots:
+  private slots:
     void init()
     {
-        QVERIFY(QDir(root).removeRecursively() && QDir(reports).removeRecursively()
-                && QDir(tmp.path() + QStringLiteral("/reportsPDF")).removeRecursively());
+        QVERIFY(QDir(root).removeRecursively() && QDir(reports).removeRecursively() &&
+                QDir(tmp.path() + QStringLiteral("/reportsPDF")).removeRecursively());
         QVERIFY(QDir().mkpath(root) && QDir().mkpath(reports));
-        QVERIFY(QFile(root + QStringLiteral("/File.D")).open(QIODevice::WriteOnly));  // a file, not a folder
+        QVERIFY(QFile(root + QStringLiteral("/File.D"))
+                    .open(QIODevice::WriteOnly)); // a file, not a folder
     }
 
     // A tree, what the first pass finds in it, and, after a change, what a pass finds within
@@ -115,9 +158,10 @@ private slots:
         QTest::addColumn<QStringList>("change");
         QTest::addColumn<QStringList>("foundAfter");
         QTest::addColumn<int>("notices");
-        auto row = [](const char* name, const char* tree, bool deep, const char* found, const char* change = "",
-                      const char* after = "", int notices = Watched) {
-            QTest::newRow(name) << words(tree) << deep << words(found) << words(change) << words(after) << notices;
+        auto row = [](const char* name, const char* tree, bool deep, const char* found,
+                      const char* change = "", const char* after = "", int notices = Watched) {
+            QTest::newRow(name) << words(tree) << deep << words(found) << words(change)
+                                << words(after) << notices;
         };
         row("analysis inside analysis, deep", "e:A.D e:A.D/B.D", true, "|A.D|m");
         row("plain sub-folder, shallow", "e:sub/C.D", false, "");
@@ -127,7 +171,8 @@ private slots:
         row("hidden folders skipped", "e:.G.D e:.h/H.D", true, "");
         row("mixed", "e:K.D e:L.d e:M.DD d:N.D", false, "|K.D|m |N.D|r");
         row("link loops end", "e:A.D l:sub/up= l:sub/up2=", true, "|A.D|m");
-        row("alias listed under both paths", "e:real/X.D l:alias=real", true, "/real|X.D|m /alias|X.D|m");
+        row("alias listed under both paths", "e:real/X.D l:alias=real", true,
+            "/real|X.D|m /alias|X.D|m");
         // the report state of one folder
         row("own report done", "e:N.D w:N.D=this/1", false, "|N.D|g");
         row("own report not done", "e:N.D w:N.D=this/0", false, "|N.D|m");
@@ -136,7 +181,8 @@ private slots:
         row("N without report.ini", "e:N.D w:N.D=this/- w:N.D_1=this/1", false, "|N.D|g");
         row("file N in the way, N_1 own", "e:N.D f:N.D w:N.D_1=this/1", false, "|N.D|g");
         row("done but its PDF missing", "e:N.D w:N.D=this/2", false, "|N.D|m");
-        row("third in sequence", "e:N.D w:N.D=other/1 w:N.D_1=other/1 w:N.D_2=this/1", false, "|N.D|g");
+        row("third in sequence", "e:N.D w:N.D=other/1 w:N.D_1=other/1 w:N.D_2=this/1", false,
+            "|N.D|g");
         row("gap in sequence", "e:N.D w:N.D=other/1 w:N.D_2=this/1", false, "|N.D|m");
         row("path differs in case", "e:N.D w:N.D=THIS/1", false, "|N.D|m");
         row("done report but no export", "d:N.D w:N.D=this/1", false, "|N.D|r");
@@ -163,7 +209,8 @@ private slots:
         QFETCH(QStringList, foundAfter);
         QFETCH(int, notices);
         apply(tree, root, reports);
-        Driver d(root, reports, deep, notices == Lost ? 1000 : 600000, notices == Unwatched ? 0 : 100000);
+        Driver d(root, reports, deep, notices == Lost ? 1000 : 600000,
+                 notices == Unwatched ? 0 : 100000);
         QCOMPARE(d.shown, records(root, found));
         QCOMPARE(d.scanner.isWatching(), notices != Unwatched);
         if (change.isEmpty())
@@ -191,16 +238,20 @@ private slots:
         QFETCH(bool, deep);
         QFETCH(bool, byRelease);
         for (int i = 0; i < 30; ++i)
-            apply({QStringLiteral("d:S%1.D").arg(i), QStringLiteral("d:p%1/q/T%1.D").arg(i)}, root, reports);
+            apply({QStringLiteral("d:S%1.D").arg(i), QStringLiteral("d:p%1/q/T%1.D").arg(i)}, root,
+                  reports);
         auto* scanner = new Thread_Func;
         QSemaphore reached, go, back;
         QAtomicInt seen = 0;
-        connect(scanner, &Thread_Func::ProcData, scanner, [&] { seen.fetchAndAddRelaxed(1), reached.release(), go.acquire(); },
-                Qt::DirectConnection);
+        connect(
+            scanner, &Thread_Func::ProcData, scanner,
+            [&] { seen.fetchAndAddRelaxed(1), reached.release(), go.acquire(); },
+            Qt::DirectConnection);
         scanner->startProcess(root, reports, deep);
         QVERIFY(reached.tryAcquire(1, 10000));
         // lets the scanner go should this thread be kept waiting for it
-        QScopedPointer<QThread> rescue(QThread::create([&] { go.release(back.tryAcquire(1, 3000) ? 0 : 1000); }));
+        QScopedPointer<QThread> rescue(
+            QThread::create([&] { go.release(back.tryAcquire(1, 3000) ? 0 : 1000); }));
         rescue->start();
         QVERIFY(byRelease ? !Thread_Func::release(scanner, 300) : (scanner->stopProcess(), true));
         back.release();
@@ -217,8 +268,10 @@ private slots:
     {
         apply(words("d:F0.D d:second/sub/S.D"), root, reports);
         Thread_Func scanner;
-        QSemaphore go;  // holds the first pass in its first folder
-        connect(&scanner, &Thread_Func::ProcData, &scanner, [&] { go.acquire(), go.release(); }, Qt::DirectConnection);
+        QSemaphore go; // holds the first pass in its first folder
+        connect(
+            &scanner, &Thread_Func::ProcData, &scanner, [&] { go.acquire(), go.release(); },
+            Qt::DirectConnection);
         QSignalSpy found(&scanner, &Thread_Func::ProcData);
         QSignalSpy done(&scanner, &QThread::finished);
         scanner.startProcess(root, reports, false);
@@ -227,7 +280,8 @@ private slots:
         go.release();
         QTRY_COMPARE_WITH_TIMEOUT(done.size(), 2, 10000);
         QCOMPARE(found.size(), 2);
-        QCOMPARE(found[0][0].toString() + found[1][0].toString(), root + root + QStringLiteral("/second/sub"));
+        QCOMPARE(found[0][0].toString() + found[1][0].toString(),
+                 root + root + QStringLiteral("/second/sub"));
         scanner.startProcess(root + QStringLiteral("/second"), reports, true);
         QVERIFY(!done.wait(500) && scanner.hasPendingStart());
     }
@@ -245,9 +299,11 @@ private slots:
         cache.beginPass(), wary.beginPass();
         cache.store(path, before).readable = true;
         wary.store(path, before);
-        QVERIFY(cache.find(path, before) && cache.find(path, before)->readable && !wary.find(path, before));
+        QVERIFY(cache.find(path, before) && cache.find(path, before)->readable &&
+                !wary.find(path, before));
         // another file of the same size in its place
-        QVERIFY(QFile::remove(file) && QFile::rename(root + QStringLiteral("/B.D/epatemp.txt"), file));
+        QVERIFY(QFile::remove(file) &&
+                QFile::rename(root + QStringLiteral("/B.D/epatemp.txt"), file));
         QVERIFY(ScanCache::stampOf(path, &after) && !cache.find(path, after));
     }
 };

@@ -6,8 +6,7 @@
 
 AppTestDir::AppTestDir()
     : m_previous(QDir::currentPath())
-{
-}
+{}
 
 AppTestDir::~AppTestDir()
 {

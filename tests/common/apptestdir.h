@@ -10,8 +10,9 @@
 // process's current directory pointed at it (the program's application directory).
 class AppTestDir
 {
-public:
-    struct Settings {
+  public:
+    struct Settings
+    {
         QString ip = QStringLiteral("127.0.0.1");
         bool localVersion = false;
         QString port;
@@ -19,7 +20,7 @@ public:
         QString dataDir;
         bool deep = false;
         QStringList operators = {QStringLiteral("Test Operator")};
-        QVariant language = 0;  // as stored in Language/Current
+        QVariant language = 0; // as stored in Language/Current
     };
 
     AppTestDir();
@@ -35,7 +36,7 @@ public:
     // Makes this directory the current one; the destructor restores the previous one.
     void enter();
 
-private:
+  private:
     QTemporaryDir m_dir;
     QString m_previous;
 };

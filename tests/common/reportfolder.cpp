@@ -10,14 +10,17 @@ QString ReportFolder::write() const
 {
     const QString folder = reportsDir + QLatin1Char('/') + name;
     const QString ini = ReportRecord::iniPath(reportsDir, name);
-    const bool ok = FileWrite::makePath(folder) && ReportRecord::writeFolderPathIfMissing(ini, analysisPath)
-        && ReportRecord::saveCalc(ini, code, name, samplePhrase, patient)
-        && ReportRecord::saveConclusion(ini, conclusion) && ReportRecord::setReportExist(ini)
-        && (premade.isEmpty() || FileWrite::text(folder + '/' + code + "_report_premade.html", premade))
-        && FileWrite::text(folder + '/' + code + "_report.html", finalPage)
-        && (!pdf || (FileWrite::makePath(reportsDir + "/../reportsPDF")
-                     && FileWrite::bytes(reportsDir + "/../reportsPDF/" + ReportFiles::legacyPdfName(name),
-                                         "%PDF-1.4\n% test\nstartxref\n0\n%%EOF\n")));
+    const bool ok =
+        FileWrite::makePath(folder) && ReportRecord::writeFolderPathIfMissing(ini, analysisPath) &&
+        ReportRecord::saveCalc(ini, code, name, samplePhrase, patient) &&
+        ReportRecord::saveConclusion(ini, conclusion) && ReportRecord::setReportExist(ini) &&
+        (premade.isEmpty() ||
+         FileWrite::text(folder + '/' + code + "_report_premade.html", premade)) &&
+        FileWrite::text(folder + '/' + code + "_report.html", finalPage) &&
+        (!pdf ||
+         (FileWrite::makePath(reportsDir + "/../reportsPDF") &&
+          FileWrite::bytes(reportsDir + "/../reportsPDF/" + ReportFiles::legacyPdfName(name),
+                           "%PDF-1.4\n% test\nstartxref\n0\n%%EOF\n")));
     return ok ? folder : QString();
 }
 

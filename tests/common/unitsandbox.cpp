@@ -14,11 +14,13 @@
 #include "devicesim/devicesimulator.h"
 #include "report/reportunit.h"
 
-bool TextPagePrinter::print(const QString& html, const QString&, const QString& pdfPath, QString* reason)
+bool TextPagePrinter::print(const QString& html, const QString&, const QString& pdfPath,
+                            QString* reason)
 {
     // The page's text goes into the title, where a test reads it without a PDF reader.
     QString text = html;
-    text.remove(QRegularExpression(QStringLiteral("<style.*</style>"), QRegularExpression::DotMatchesEverythingOption));
+    text.remove(QRegularExpression(QStringLiteral("<style.*</style>"),
+                                   QRegularExpression::DotMatchesEverythingOption));
     text.remove(QRegularExpression(QStringLiteral("<[^>]*>")));
     {
         QPdfWriter writer(pdfPath);
@@ -44,12 +46,14 @@ namespace {
 
 QString scratchRoot()
 {
-    return QFileInfo(QStringLiteral("/dev/shm")).isWritable() ? QStringLiteral("/dev/shm") : QDir::tempPath();
+    return QFileInfo(QStringLiteral("/dev/shm")).isWritable() ? QStringLiteral("/dev/shm")
+                                                              : QDir::tempPath();
 }
 
 bool copyTree(const QString& from, const QString& to)
 {
-    QDirIterator it(from, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    QDirIterator it(from, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QFileInfo info(it.next());
         const QString target = to + info.absoluteFilePath().mid(from.size());
@@ -59,10 +63,11 @@ bool copyTree(const QString& from, const QString& to)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 UnitSandbox::UnitSandbox(const UnitSandbox* from)
-    : m_dir(scratchRoot() + QStringLiteral("/lab-unit-") + QUuid::createUuid().toString(QUuid::Id128))
+    : m_dir(scratchRoot() + QStringLiteral("/lab-unit-") +
+            QUuid::createUuid().toString(QUuid::Id128))
     , m_data(from ? from->m_data : m_dir + QStringLiteral("/data"))
 {
     if (from) {
@@ -73,7 +78,8 @@ UnitSandbox::UnitSandbox(const UnitSandbox* from)
     const QDir source(QStringLiteral(LAB_TEST_DATA_DIR "/docs"));
     m_valid = QDir().mkpath(m_dir + QStringLiteral("/docs")) && QDir().mkpath(dataDir());
     for (const QString& name : source.entryList({QStringLiteral("*.html")}, QDir::Files))
-        m_valid = m_valid && QFile::copy(source.filePath(name), m_dir + QStringLiteral("/docs/") + name);
+        m_valid =
+            m_valid && QFile::copy(source.filePath(name), m_dir + QStringLiteral("/docs/") + name);
 }
 
 UnitSandbox::UnitSandbox(const QString& existingDir, const QString& dataDir)
@@ -81,8 +87,7 @@ UnitSandbox::UnitSandbox(const QString& existingDir, const QString& dataDir)
     , m_data(dataDir)
     , m_valid(QFileInfo(existingDir).isDir())
     , m_owned(false)
-{
-}
+{}
 
 UnitSandbox::~UnitSandbox()
 {
@@ -115,7 +120,8 @@ bool UnitSandbox::addAnalysis(const QString& relative, const QString& patient, c
     if (!patient.isEmpty())
         content.patient = patient;
     content.title = title;
-    return QDir().mkpath(info.path()) && DemoData::writeAnalysis(info.path(), info.fileName(), content);
+    return QDir().mkpath(info.path()) &&
+           DemoData::writeAnalysis(info.path(), info.fileName(), content);
 }
 
 Outcome UnitSandbox::produce(const QString& relative, const QString& reason)
@@ -138,17 +144,20 @@ Outcome UnitSandbox::produce(const QString& relative, const QString& reason)
         results << r.result;
         norms << r.reference;
     }
-    return unit().resultsIn(results, norms, DeviceSimulator::SerialNumber, DeviceSimulator::Version);
+    return unit().resultsIn(results, norms, DeviceSimulator::SerialNumber,
+                            DeviceSimulator::Version);
 }
 
 QString UnitSandbox::reportFolderOf(const QString& relative) const
 {
     const QFileInfo info(dataDir() + QLatin1Char('/') + relative);
-    const QString name = ReportRecord::findFolder(m_dir + QStringLiteral("/reports"), info.fileName(), info.path());
+    const QString name =
+        ReportRecord::findFolder(m_dir + QStringLiteral("/reports"), info.fileName(), info.path());
     return name.isEmpty() ? QString() : m_dir + QStringLiteral("/reports/") + name;
 }
 
-Outcome UnitSandbox::changePatient(const QString& relative, const QString& patient, const QString& reason)
+Outcome UnitSandbox::changePatient(const QString& relative, const QString& patient,
+                                   const QString& reason)
 {
     ReportUnit::Change change;
     change.reportFolder = reportFolderOf(relative);
@@ -175,10 +184,12 @@ QMap<QString, QByteArray> UnitSandbox::snapshot() const
 {
     QMap<QString, QByteArray> files;
     for (const char* dir : {"/reports", "/reportsPDF"}) {
-        QDirIterator it(m_dir + QLatin1String(dir), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        QDirIterator it(m_dir + QLatin1String(dir), QDir::Files | QDir::Hidden,
+                        QDirIterator::Subdirectories);
         while (it.hasNext()) {
             QFile f(it.next());
-            files.insert(f.fileName().mid(m_dir.size() + 1), f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>"));
+            files.insert(f.fileName().mid(m_dir.size() + 1),
+                         f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>"));
         }
     }
     return files;

@@ -17,7 +17,7 @@ class ReportUnit;
 // report hundreds of times.
 class TextPagePrinter : public PagePrinter
 {
-public:
+  public:
     bool print(const QString& html, const QString& baseDir, const QString& pdfPath,
                QString* reason) override;
     QImage chart(int typeImage, const MarkerTable& table) override;
@@ -29,7 +29,7 @@ public:
 // there is one, since syncs cost nothing there.
 class UnitSandbox
 {
-public:
+  public:
     // A fresh directory; `from` copies an existing sandbox's application directory and shares
     // its data directory, so that the copied records still name their analyses.
     explicit UnitSandbox(const UnitSandbox* from = nullptr);
@@ -54,13 +54,13 @@ public:
     Outcome changePatient(const QString& relative, const QString& patient,
                           const QString& reason = QStringLiteral("Typo"));
 
-    QString reportFolderOf(const QString& relative) const;  // path; empty when none
+    QString reportFolderOf(const QString& relative) const; // path; empty when none
     QString pdfOf(const QString& relative);
     bool finished(const QString& relative);
     // Every file under reports/ and reportsPDF/ with its bytes.
     QMap<QString, QByteArray> snapshot() const;
 
-private:
+  private:
     QString m_dir;
     QString m_data;
     bool m_valid = false;

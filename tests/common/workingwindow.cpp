@@ -13,8 +13,8 @@ bool WorkingWindow::addAnalysis(QString entry)
     const bool noExport = entry.endsWith('!'), done = entry.endsWith('+');
     entry.chop(noExport || done ? 1 : 0);
     const QFileInfo info(QDir(data).filePath(entry));
-    if (!QDir().mkpath(noExport ? info.filePath() : info.path())
-        || (!noExport && !DemoData::writeAnalysis(info.path(), info.fileName(), {})))
+    if (!QDir().mkpath(noExport ? info.filePath() : info.path()) ||
+        (!noExport && !DemoData::writeAnalysis(info.path(), info.fileName(), {})))
         return false;
     if (done) {
         ReportFolder report;
@@ -22,8 +22,9 @@ bool WorkingWindow::addAnalysis(QString entry)
         report.code = QStringLiteral("P1");
         report.analysisPath = info.path();
         report.premade = QStringLiteral("<p>$PatientID</p>");
-        if (!ReportRecord::chooseFolder(report.reportsDir, info.fileName(), info.path(), &report.name)
-            || report.write().isEmpty())
+        if (!ReportRecord::chooseFolder(report.reportsDir, info.fileName(), info.path(),
+                                        &report.name) ||
+            report.write().isEmpty())
             return false;
     }
     return true;
@@ -32,8 +33,9 @@ bool WorkingWindow::addAnalysis(QString entry)
 bool WorkingWindow::start(const QStringList& analyses, AppTestDir::Settings settings, bool signIn)
 {
     data = app.file("data");
-    if (!app.copyTemplates() || !QDir().mkpath(data)
-        || !std::all_of(analyses.begin(), analyses.end(), [this](const QString& e) { return addAnalysis(e); }))
+    if (!app.copyTemplates() || !QDir().mkpath(data) ||
+        !std::all_of(analyses.begin(), analyses.end(),
+                     [this](const QString& e) { return addAnalysis(e); }))
         return false;
     settings.dataDir = settings.dataDir.isEmpty() ? data : settings.dataDir;
     settings.port = settings.port.isEmpty() ? QStringLiteral("1") : settings.port;

@@ -12,8 +12,13 @@
 // The whole program, its message boxes answered and recorded, over a throw-away application
 // directory with the shipped templates and a data directory of analysis folders given as
 // "relative/name.D": a trailing "!" leaves out the export (red), "+" adds a report.
-struct WorkingWindow {
-    WorkingWindow() { MessageBox::setAutoAnswer(true); MessageBox::clearShown(); }
+struct WorkingWindow
+{
+    WorkingWindow()
+    {
+        MessageBox::setAutoAnswer(true);
+        MessageBox::clearShown();
+    }
     AppTestDir app;
     QString data;
     std::unique_ptr<MainWindow> window;
@@ -25,10 +30,13 @@ struct WorkingWindow {
     QListWidget* list() const { return child<QListWidget>("ListText"); }
     QStringList texts() const;
     // Waits over scanner passes until the list shows exactly these texts.
-    bool waitForTexts(const QStringList& t) const { return QTest::qWaitFor([&] { return texts() == t; }, 8000); }
-    void activate(int row) const;                           // a double click
-    void press(const char* name) const;                     // a button or a menu action
-    bool enabled(const QStringList& names) const;           // buttons or actions, all
+    bool waitForTexts(const QStringList& t) const
+    {
+        return QTest::qWaitFor([&] { return texts() == t; }, 8000);
+    }
+    void activate(int row) const;                 // a double click
+    void press(const char* name) const;           // a button or a menu action
+    bool enabled(const QStringList& names) const; // buttons or actions, all
 };
 
 // Texts of the message boxes answered so far.

@@ -25,7 +25,7 @@ inline QString checked(const QString& body)
 {
     return body + QString::asprintf(",%02X*", crc8(body.mid(1).toLatin1()));
 }
-}  // namespace RefCrc
+} // namespace RefCrc
 
 // Runs the event loop until the condition holds; false when time runs out first.
 // Unlike a poll with sleeps, every socket notification is handled as soon as it comes.
@@ -52,15 +52,15 @@ inline Faults with(const std::function<void(Faults&)>& set)
     set(f);
     return f;
 }
-template <typename T, typename V>
-Faults fault(T Faults::*field, V value)
+template <typename T, typename V> Faults fault(T Faults::*field, V value)
 {
     return with([&](Faults& f) { f.*field = value; });
 }
 
 // Runs one calculation to its end. Gives the failure code or 100 for results; -1 when it
 // did not end with exactly one outcome and a closed link.
-inline int runCalculation(DeviceLink& link, const QStringList& raw, unsigned char type, int timeoutMs = 20000)
+inline int runCalculation(DeviceLink& link, const QStringList& raw, unsigned char type,
+                          int timeoutMs = 20000)
 {
     int outcome = -1, outcomes = 0;
     QObject guard;
@@ -68,6 +68,7 @@ inline int runCalculation(DeviceLink& link, const QStringList& raw, unsigned cha
     QObject::connect(&link, &DeviceLink::calculationFailed, &guard, end);
     QObject::connect(&link, &DeviceLink::resultsReady, &guard, [&] { end(100); });
     link.startCalculation(raw, type);
-    const bool ended = waitUntil([&] { return outcome >= 0 && link.step() == DeviceLink::Closed; }, timeoutMs);
+    const bool ended =
+        waitUntil([&] { return outcome >= 0 && link.step() == DeviceLink::Closed; }, timeoutMs);
     return ended && outcomes == 1 ? outcome : -1;
 }

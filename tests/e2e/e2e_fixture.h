@@ -36,7 +36,8 @@ inline QString pdfText(const QString& path)
     return p.waitForFinished(20000) ? QString::fromUtf8(p.readAllStandardOutput()) : QString();
 }
 
-struct Fixture {
+struct Fixture
+{
     AppTestDir app;
     DeviceSimulator sim;
     QString data;
@@ -53,7 +54,8 @@ struct Fixture {
         data = app.file(QStringLiteral("data"));
         for (const QString& relative : analyses) {
             const QFileInfo info(QDir(data).filePath(relative));
-            if (!QDir().mkpath(info.path()) || !DemoData::writeAnalysis(info.path(), info.fileName(), content))
+            if (!QDir().mkpath(info.path()) ||
+                !DemoData::writeAnalysis(info.path(), info.fileName(), content))
                 return false;
         }
         AppTestDir::Settings s;
@@ -69,8 +71,8 @@ struct Fixture {
         window->login_procedure();
         window->findChild<QComboBox*>("cb_01")->setCurrentIndex(21);
         // Also the sign-in check, which has long identified the device when a user presses New.
-        return waitForEntries(analyses.size())
-            && QTest::qWaitFor([this] { return window->deviceLink()->version() != 0; }, 10000);
+        return waitForEntries(analyses.size()) &&
+               QTest::qWaitFor([this] { return window->deviceLink()->version() != 0; }, 10000);
     }
 
     QListWidget* list() const { return window->findChild<QListWidget*>("ListText"); }
@@ -111,7 +113,8 @@ struct Fixture {
     {
         if (!select(name, path))
             return false;
-        if (entry(name, path.isEmpty() ? data : path)->foreground().color() == QColor(Qt::darkGreen)) {
+        if (entry(name, path.isEmpty() ? data : path)->foreground().color() ==
+            QColor(Qt::darkGreen)) {
             MessageBox::setNextAnswer(MessageBox::Yes);
             ReasonDialog::setNextReason(QStringLiteral("Produced again"));
         }
@@ -124,12 +127,15 @@ struct Fixture {
 
     int debugStage() const
     {
-        return QSettings(app.file("debug.ini"), QSettings::IniFormat).value("Debug/DebugStage", -1).toInt();
+        return QSettings(app.file("debug.ini"), QSettings::IniFormat)
+            .value("Debug/DebugStage", -1)
+            .toInt();
     }
     QVariant record(const QString& folder, const char* key) const
     {
-        return QSettings(app.file("reports/" + folder + "/report.ini"), QSettings::IniFormat).value(QLatin1String(key));
+        return QSettings(app.file("reports/" + folder + "/report.ini"), QSettings::IniFormat)
+            .value(QLatin1String(key));
     }
 };
 
-}  // namespace
+} // namespace

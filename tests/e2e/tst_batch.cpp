@@ -13,7 +13,7 @@
 
 namespace {
 const QStringList kAnalyses = {"BL_1.D", "BL_2.D", "BL_3.D", "BL_4.D", "BL_5.D"};
-}  // namespace
+} // namespace
 
 class TestBatch : public QObject
 {
@@ -36,20 +36,21 @@ class TestBatch : public QObject
     {
         QTest::addColumn<QString>("scenario");
         QTest::addColumn<int>("language");
-        QTest::addColumn<QStringList>("questions");  // each answered Yes
+        QTest::addColumn<QStringList>("questions"); // each answered Yes
         // The copied summary; each line of it begins with the line given here.
         QTest::addColumn<QStringList>("summary");
         const auto lines = [](const QString& text) { return text.split('\n'); };
         const QStringList produce5 = {"Produce 5 reports?"};
         const QString from4 = "\nBL_4.D\tNot produced\nBL_5.D\tNot produced";
-        QTest::newRow("refused export and device failure") << "mixed" << 0 << produce5
+        QTest::newRow("refused export and device failure")
+            << "mixed" << 0 << produce5
             << lines("Reports produced: 3 of 5.\nBL_1.D\tDone\n"
                      "BL_2.D\tEncoding source file failed. Process stopped.\n"
                      "BL_3.D\tОшибка выполенения расчета.\nBL_4.D\tDone\nBL_5.D\tDone");
         const QString byOperator = "Reports produced: 2 of 5. Stopped by the operator.\n"
                                    "BL_1.D\tDone\nBL_2.D\tDone";
-        QTest::newRow("stop during the second report") << "stop" << 0 << produce5
-            << lines(byOperator + "\nBL_3.D\tNot produced" + from4);
+        QTest::newRow("stop during the second report")
+            << "stop" << 0 << produce5 << lines(byOperator + "\nBL_3.D\tNot produced" + from4);
         QTest::newRow("Esc during the third report")
             << "esc" << 0 << lines("Produce 5 reports?\nStop the calculation?")
             << lines(byOperator + "\nBL_3.D\tStopped by the operator" + from4);
@@ -57,14 +58,16 @@ class TestBatch : public QObject
                                 "would repeat for every analysis.\nBL_1.D\t";
         const QString all = "\nBL_2.D\tNot produced\nBL_3.D\tNot produced" + from4;
         // A connection that breaks during one analysis is that analysis' failure only.
-        QTest::newRow("connection dropped once") << "dropped" << 0 << produce5
+        QTest::newRow("connection dropped once")
+            << "dropped" << 0 << produce5
             << lines("Reports produced: 4 of 5.\nBL_1.D\tDone\n"
                      "BL_2.D\tОшибка подключения к аппаратной части.\nBL_3.D\tDone\nBL_4.D\tDone\n"
                      "BL_5.D\tDone");
-        QTest::newRow("device unreachable") << "unreachable" << 0 << produce5
+        QTest::newRow("device unreachable")
+            << "unreachable" << 0 << produce5
             << lines(stopped + "Ошибка подключения к аппаратной части." + all);
-        QTest::newRow("application directory not writable") << "write" << 0 << produce5
-            << lines(stopped + "Could not write \"" + all);
+        QTest::newRow("application directory not writable")
+            << "write" << 0 << produce5 << lines(stopped + "Could not write \"" + all);
         QTest::newRow("device unreachable, Russian")
             << "unreachable" << 1 << lines("Сформировать отчетов: 5?")
             << lines("Сформировано отчетов: 0 из 5. Пакет остановлен: ошибка повторилась бы для "
@@ -117,7 +120,7 @@ class TestBatch : public QObject
                 f.sim.setFaults(ended.count() == 1 ? faults : DeviceSimulator::Faults());
             });
         } else if (scenario == "unreachable") {
-            QVERIFY(f.sim.listen());  // a new port: nothing answers at the configured one
+            QVERIFY(f.sim.listen()); // a new port: nothing answers at the configured one
         } else {
             Sys::inject(Sys::Op::Write, 1);
         }
@@ -154,7 +157,7 @@ class TestBatch : public QObject
             const QString pdf =
                 f.app.file("reportsPDF/" + QString(name).replace(".D", "_report.pdf"));
             QCOMPARE(fileBytes(pdf).startsWith("%PDF"), done);
-            if (done)  // each PDF is its own analysis' report
+            if (done) // each PDF is its own analysis' report
                 QVERIFY(pdfText(pdf).contains(QString(name).remove(".D")));
             QCOMPARE(f.entry(name, f.data)->foreground().color(),
                      QColor(done ? Qt::darkGreen : Qt::magenta));
@@ -163,7 +166,7 @@ class TestBatch : public QObject
             QCOMPARE(lineAtStop, QStringLiteral("2 / 5  BL_2.D|Stop"));
         if (scenario == "unreachable")
             QCOMPARE(f.sim.connectionCount(), connections);
-        if (tried.last().endsWith("Done"))  // the last run got through: same breadcrumb as New
+        if (tried.last().endsWith("Done")) // the last run got through: same breadcrumb as New
             QCOMPARE(f.debugStage(), 19);
         // Every calculation was asked with the chosen type (blood, code 5).
         QCOMPARE(f.sim.receivedLines().filter("$MC,").size(),

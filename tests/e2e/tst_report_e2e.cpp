@@ -16,13 +16,11 @@
 #include "windows/historyreport.h"
 #include "windows/progressinfo.h"
 
-
 class TestReportE2E : public QObject
 {
     Q_OBJECT
 
-
-private slots:
+  private slots:
     void init()
     {
         MessageBox::setAutoAnswer(true);
@@ -31,11 +29,13 @@ private slots:
 
     void newReport_producesEveryFile_data()
     {
-        QTest::addColumn<int>("typeRow");  // row of the calculation type combo
+        QTest::addColumn<int>("typeRow"); // row of the calculation type combo
         QTest::addColumn<QStringList>("charts");
-        QTest::addColumn<QString>("marker");  // a name printed for that calculation type
-        QTest::newRow("blood, type 3") << 5 << QStringList{"_img_0.bmp", "_img_2.bmp"} << "Streptococcus spp.";
-        QTest::newRow("urine, type 2") << 10 << QStringList{"_img_1.bmp"} << "Clostridium propionicum";
+        QTest::addColumn<QString>("marker"); // a name printed for that calculation type
+        QTest::newRow("blood, type 3")
+            << 5 << QStringList{"_img_0.bmp", "_img_2.bmp"} << "Streptococcus spp.";
+        QTest::newRow("urine, type 2")
+            << 10 << QStringList{"_img_1.bmp"} << "Clostridium propionicum";
         QTest::newRow("ear swab, type 1") << 9 << QStringList{"_img_0.bmp"} << "Sebum, 15:1";
     }
     void newReport_producesEveryFile()
@@ -56,27 +56,34 @@ private slots:
         QCOMPARE(f.debugStage(), 19);
 
         const QString folder = f.app.file("reports/XY_0412.D");
-        for (const char* name : {"report.ini", "RawData.txt", "XY_0412_report.html",
-                                 "XY_0412_report_premade.html", "XY_0412_report_premade_debug.html"})
+        for (const char* name :
+             {"report.ini", "RawData.txt", "XY_0412_report.html", "XY_0412_report_premade.html",
+              "XY_0412_report_premade_debug.html"})
             QVERIFY2(QFile::exists(folder + "/" + name), name);
         for (const char* suffix : {"_img_0.bmp", "_img_1.bmp", "_img_2.bmp"})
-            QCOMPARE(QFile::exists(folder + "/XY_0412" + suffix), charts.contains(QLatin1String(suffix)));
+            QCOMPARE(QFile::exists(folder + "/XY_0412" + suffix),
+                     charts.contains(QLatin1String(suffix)));
         QCOMPARE(f.record("XY_0412.D", "General/ReportExist").toBool(), true);
         QCOMPARE(f.record("XY_0412.D", "General/FolderPath").toString(), f.data);
-        QCOMPARE(f.record("XY_0412.D", "ReportData/ProbeCode").toString(), QStringLiteral("XY_0412"));
+        QCOMPARE(f.record("XY_0412.D", "ReportData/ProbeCode").toString(),
+                 QStringLiteral("XY_0412"));
         const QList<History::Entry> history = History::read(folder + "/history.txt");
         QVERIFY(history.size() == 1 && history.first().kind == History::Entry::Kind::Produced);
         const History::Entry& e = history.first();
         QVERIFY(qAbs(e.when.secsTo(QDateTime::currentDateTime())) < 60);
-        QCOMPARE(QStringList({e.operatorName, e.typeCode, e.serial, e.version, e.folderPath, e.folderName}),
-                 QStringList({"Test Operator", QString::number(typeRow), QString::number(DeviceSimulator::SerialNumber), "0x35", f.data, "XY_0412.D"}));
+        QCOMPARE(QStringList(
+                     {e.operatorName, e.typeCode, e.serial, e.version, e.folderPath, e.folderName}),
+                 QStringList({"Test Operator", QString::number(typeRow),
+                              QString::number(DeviceSimulator::SerialNumber), "0x35", f.data,
+                              "XY_0412.D"}));
 
         // The signed-in operator and the export's date are printed; no placeholder is left.
         const QString html = QString::fromUtf8(fileBytes(folder + "/XY_0412_report.html"));
         QVERIFY(html.contains(QStringLiteral("Test Operator 07.03.2019")));
         QVERIFY(!html.contains(QLatin1Char('$')));
         const QString text = pdfText(f.app.file("reportsPDF/XY_0412_report.pdf"));
-        QVERIFY2(text.contains(marker) && text.contains(QStringLiteral("XY_0412")), qPrintable(text.left(300)));
+        QVERIFY2(text.contains(marker) && text.contains(QStringLiteral("XY_0412")),
+                 qPrintable(text.left(300)));
 
         QCOMPARE(f.entry("XY_0412.D", f.data)->foreground().color(), QColor(Qt::darkGreen));
         for (const char* name : {"pb_01", "pb_02", "pb_03", "pb_04"})
@@ -85,12 +92,12 @@ private slots:
 
     void refusedExport_stopsBeforeTheDevice_data()
     {
-        QTest::addColumn<QString>("title");  // line 1 of the export
+        QTest::addColumn<QString>("title"); // line 1 of the export
         QTest::addColumn<int>("rows");
         QTest::addColumn<QString>("message");
         QTest::addColumn<int>("stage");
-        QTest::newRow("foreign export") << "Peak report" << 70
-                                        << "Encoding source file failed. Process stopped." << 5;
+        QTest::newRow("foreign export")
+            << "Peak report" << 70 << "Encoding source file failed. Process stopped." << 5;
         QTest::newRow("too few rows") << "" << 60 << "epatemp.txt" << 7;
     }
     void refusedExport_stopsBeforeTheDevice()
@@ -148,12 +155,14 @@ private slots:
         }
         QCOMPARE(f.record("FK_9.D", "General/FolderPath").toString(), f.data + "/a");
         QCOMPARE(f.record("FK_9.D_1", "General/FolderPath").toString(), f.data + "/b");
-        QCOMPARE(f.record("FK_9.D_1", "ReportData/ProbeNamePDF").toString(), QStringLiteral("FK_9.D_1"));
+        QCOMPARE(f.record("FK_9.D_1", "ReportData/ProbeNamePDF").toString(),
+                 QStringLiteral("FK_9.D_1"));
         QVERIFY(!QFile::exists(f.app.file("reports/FK_9.D_2")));
         QVERIFY(QFile::exists(f.app.file("reportsPDF/FK_9_1_report.pdf")));
         // Each report folder keeps its own history; producing again adds to it.
         QCOMPARE(History::read(f.app.file("reports/FK_9.D/history.txt")).size(), 2);
-        const QList<History::Entry> second = History::read(f.app.file("reports/FK_9.D_1/history.txt"));
+        const QList<History::Entry> second =
+            History::read(f.app.file("reports/FK_9.D_1/history.txt"));
         QVERIFY(second.size() == 1 && second.first().folderPath == f.data + "/b");
     }
 
@@ -199,8 +208,9 @@ private slots:
         // Apply returns once the PDF is in place: quitting right after it loses nothing.
         QCOMPARE(pdf.count(), 1);
         const QString amended = pdfText(pdf.first().at(0).toString()).simplified();
-        QVERIFY2(amended.contains(QStringLiteral("Edited Name")) && amended.contains("Amended report, version 2")
-                     && amended.contains("Reason: Typo in the patient name"),
+        QVERIFY2(amended.contains(QStringLiteral("Edited Name")) &&
+                     amended.contains("Amended report, version 2") &&
+                     amended.contains("Reason: Typo in the patient name"),
                  qPrintable(amended.left(400)));
         editor->close();
         QAction* action = f.window->findChild<QAction*>("actionHistory");
@@ -214,11 +224,15 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(history));
         QTest::keyClick(history, Qt::Key_Escape);
         QVERIFY(!history->isVisible());
-        const QStringList lines = QGuiApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts);
+        const QStringList lines =
+            QGuiApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 3);
-        QVERIFY2(lines[1].contains("\tTest Operator\tPatient name\t") && lines[1].contains(QString::fromUtf8("→ «Edited Name»")),
+        QVERIFY2(lines[1].contains("\tTest Operator\tPatient name\t") &&
+                     lines[1].contains(QString::fromUtf8("→ «Edited Name»")),
                  qPrintable(lines[1]));
-        QVERIFY2(lines[2].contains("Report produced") && lines[2].contains("device 20231117, version 0x35"), qPrintable(lines[2]));
+        QVERIFY2(lines[2].contains("Report produced") &&
+                     lines[2].contains("device 20231117, version 0x35"),
+                 qPrintable(lines[2]));
     }
 
     // New on a finished report asks first; No leaves every file as it was, the corrections
@@ -230,16 +244,19 @@ private slots:
         QVERIFY(f.produce(QStringLiteral("FK_4.D")));
         f.window->reportEditor()->close();
         const QString record = f.app.file("reports/FK_4.D/report.ini");
-        QSettings(record, QSettings::IniFormat).setValue("ReportData/PatientPrint", "Corrected Name");
-        const QByteArray before = fileBytes(record) + fileBytes(f.app.file("reportsPDF/FK_4_report.pdf"));
+        QSettings(record, QSettings::IniFormat)
+            .setValue("ReportData/PatientPrint", "Corrected Name");
+        const QByteArray before =
+            fileBytes(record) + fileBytes(f.app.file("reportsPDF/FK_4_report.pdf"));
         MessageBox::clearShown();
         QSignalSpy ended(f.window.get(), &MainWindow::productionEnded);
         QVERIFY(f.select(QStringLiteral("FK_4.D")));
         f.button("pb_01")->click();
         QCOMPARE(MessageBox::shown().size(), 1);
         QCOMPARE(MessageBox::shown()[0].title, QStringLiteral("Confirmation"));
-        QCOMPARE(MessageBox::shown()[0].text, QStringLiteral("This analysis already has a report. Produce it again? "
-                                                             "Changes made in the report editor will be replaced."));
+        QCOMPARE(MessageBox::shown()[0].text,
+                 QStringLiteral("This analysis already has a report. Produce it again? "
+                                "Changes made in the report editor will be replaced."));
         QCOMPARE(MessageBox::shown()[0].buttons, QStringList({"Yes", "No"}));
         QTest::qWait(100);
         QVERIFY(ended.isEmpty() && !f.window->progressWindow()->isVisible());

@@ -33,7 +33,9 @@ QList<History::Entry> historyOf(UnitSandbox& s)
 {
     QList<History::Entry> entries = History::read(History::path(s.reportFolderOf(kAnalysis)));
     entries.erase(std::remove_if(entries.begin(), entries.end(),
-                                 [](const History::Entry& e) { return e.kind == History::Entry::Kind::LockBroken; }),
+                                 [](const History::Entry& e) {
+                                     return e.kind == History::Entry::Kind::LockBroken;
+                                 }),
                   entries.end());
     return entries;
 }
@@ -48,7 +50,7 @@ bool isNew(UnitSandbox& s, int phase)
     return iniValue(ini, QStringLiteral("ReportData/PatientPrint")).toString() == kEdited;
 }
 
-}  // namespace
+} // namespace
 
 class TestWriteFailures : public QObject
 {
@@ -62,17 +64,21 @@ class TestWriteFailures : public QObject
     // broken afterwards is recorded in the history and its head, which is no change of the
     // report; the lock files and what a crash left of a single write are dealt with the next
     // time the report is used.
-    static QMap<QString, QByteArray> compared(UnitSandbox& s, const QMap<QString, QByteArray>& files)
+    static QMap<QString, QByteArray> compared(UnitSandbox& s,
+                                              const QMap<QString, QByteArray>& files)
     {
         QMap<QString, QByteArray> out;
         for (auto it = files.cbegin(); it != files.cend(); ++it) {
             const QString& file = it.key();
-            if (FileWrite::isAbandonedTemp(s.file(file)) || file.endsWith("/.lock") || file.endsWith("/.history.lock"))
+            if (FileWrite::isAbandonedTemp(s.file(file)) || file.endsWith("/.lock") ||
+                file.endsWith("/.history.lock"))
                 continue;
             QList<QByteArray> lines = it.value().split('\n');
-            lines.erase(std::remove_if(lines.begin(), lines.end(), [](const QByteArray& l) {
-                            return l.contains("\tlockbroken\t") || l.startsWith("HistoryHead=");
-                        }),
+            lines.erase(std::remove_if(lines.begin(), lines.end(),
+                                       [](const QByteArray& l) {
+                                           return l.contains("\tlockbroken\t") ||
+                                                  l.startsWith("HistoryHead=");
+                                       }),
                         lines.end());
             if (!(file.endsWith("/history.txt") && lines.join('\n').trimmed().isEmpty()))
                 out.insert(file, lines.join('\n'));
@@ -94,7 +100,8 @@ class TestWriteFailures : public QObject
         }
         QVERIFY(!s.finished(kAnalysis));
         for (const QString& file : now.keys())
-            QVERIFY2(file == QStringLiteral("reports/BL_7.D/report.ini") || file.startsWith("reports/.pdfnames/"),
+            QVERIFY2(file == QStringLiteral("reports/BL_7.D/report.ini") ||
+                         file.startsWith("reports/.pdfnames/"),
                      qPrintable(file));
     }
 
@@ -105,10 +112,12 @@ class TestWriteFailures : public QObject
         for (const QString& file : s.snapshot().keys())
             QVERIFY2(!file.contains("/.staging") && !file.contains("/.commit"), qPrintable(file));
         const QString text = pdfTitle(s.pdfOf(kAnalysis));
-        QVERIFY2(text.contains(phase == Apply ? kEdited : QStringLiteral("Ivanov D.A.")), qPrintable(text.left(200)));
+        QVERIFY2(text.contains(phase == Apply ? kEdited : QStringLiteral("Ivanov D.A.")),
+                 qPrintable(text.left(200)));
         const QList<History::Entry> history = historyOf(s);
         QCOMPARE(history.size(), phase == First ? 1 : 2);
-        QCOMPARE(history.last().kind, phase == Apply ? History::Entry::Kind::Changed : History::Entry::Kind::Produced);
+        QCOMPARE(history.last().kind,
+                 phase == Apply ? History::Entry::Kind::Changed : History::Entry::Kind::Produced);
         if (phase != First) {
             // The released PDF is kept as it was.
             const QString pdf = QStringLiteral("reportsPDF/BL_7_report.pdf");
@@ -121,7 +130,7 @@ class TestWriteFailures : public QObject
         }
     }
 
-private slots:
+  private slots:
     void initTestCase()
     {
         MessageBox::setAutoAnswer(true);
@@ -134,7 +143,8 @@ private slots:
             UnitSandbox counted(m_before[p].get());
             Sys::resetCounts();
             const Outcome counting = run(counted, p);
-            QVERIFY2(counting.ok(), qPrintable(QStringLiteral("%1: %2").arg(kPhase[p], counting.message)));
+            QVERIFY2(counting.ok(),
+                     qPrintable(QStringLiteral("%1: %2").arg(kPhase[p], counting.message)));
             for (int op = 0; op <= int(Sys::Op::Any); ++op)
                 m_calls[p][op] = Sys::count(Sys::Op(op));
         }
@@ -171,7 +181,8 @@ private slots:
             checkNew(s, phase);
             return;
         }
-        QVERIFY2(outcome.message.contains(QStringLiteral("Could not")), qPrintable(outcome.message));
+        QVERIFY2(outcome.message.contains(QStringLiteral("Could not")),
+                 qPrintable(outcome.message));
         checkOld(s, phase);
         QVERIFY(run(s, phase).ok());
         checkNew(s, phase);
@@ -192,7 +203,8 @@ private slots:
         QFETCH(int, k);
         UnitSandbox s(m_before[phase].get());
         QProcess child;
-        child.start(QStringLiteral(LAB_FAULT_TOOL), {s.appDir(), s.dataDir(), kPhase[phase], QString::number(k)});
+        child.start(QStringLiteral(LAB_FAULT_TOOL),
+                    {s.appDir(), s.dataDir(), kPhase[phase], QString::number(k)});
         QVERIFY(child.waitForFinished(30000));
         QCOMPARE(child.exitCode(), 137);
         s.restart();
@@ -209,8 +221,8 @@ private slots:
     void obstacle_stopsProductionAndNamesIt_data()
     {
         QTest::addColumn<QString>("obstacle");
-        QTest::addColumn<bool>("folder");  // a folder rather than a plain file
-        QTest::addColumn<int>("stage");    // the last checkpoint reached
+        QTest::addColumn<bool>("folder"); // a folder rather than a plain file
+        QTest::addColumn<int>("stage");   // the last checkpoint reached
         QTest::newRow("reports is a file") << "reports" << false << 1;
         QTest::newRow("reportsPDF is a file") << "reportsPDF" << false << 17;
         QTest::newRow("report page is a folder") << "reports/UR_4.D/UR_4_report.html" << true << 17;
@@ -233,7 +245,8 @@ private slots:
         }
         QVERIFY(!f.produce(QStringLiteral("UR_4.D")));
         QCOMPARE(MessageBox::shown().size(), 1);
-        QVERIFY2(MessageBox::shown()[0].text.contains(path), qPrintable(MessageBox::shown()[0].text));
+        QVERIFY2(MessageBox::shown()[0].text.contains(path),
+                 qPrintable(MessageBox::shown()[0].text));
         QCOMPARE(f.debugStage(), stage);
         QVERIFY(!f.window->reportEditor()->isVisible());
         QCOMPARE(f.entry("UR_4.D", f.data)->foreground().color(), QColor(Qt::magenta));

@@ -7,14 +7,15 @@ class TestBatchRun : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     // Only a failure that would meet every analysis that follows ends the batch; the next
     // analysis gets a new connection after one that broke.
     void failure_endsTheBatchOnlyWhenItWouldRepeat_data()
     {
         QTest::addColumn<int>("failure");
         QTest::addColumn<bool>("stops");
-        QTest::newRow("connection broke during the analysis") << int(Failure::ConnectionLost) << false;
+        QTest::newRow("connection broke during the analysis")
+            << int(Failure::ConnectionLost) << false;
         QTest::newRow("device cannot be reached") << int(Failure::DeviceUnreachable) << true;
         QTest::newRow("application directory not writable") << int(Failure::WriteFailed) << true;
         QTest::newRow("calculation refused") << int(Failure::DeviceCalculationFailed) << false;

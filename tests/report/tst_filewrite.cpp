@@ -17,7 +17,7 @@ QByteArray bytesOf(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
 }
 
-}  // namespace
+} // namespace
 
 class TestFileWrite : public QObject
 {
@@ -26,7 +26,7 @@ class TestFileWrite : public QObject
 
     QString at(const QString& relative) const { return m_tmp.filePath(relative); }
 
-private slots:
+  private slots:
     void init()
     {
         QDir(m_tmp.path()).removeRecursively();
@@ -39,14 +39,18 @@ private slots:
 
     void failure_keepsOldFileAndNamesCause_data()
     {
-        QTest::addColumn<QString>("obstacle");  // a plain file or a folder placed first
+        QTest::addColumn<QString>("obstacle"); // a plain file or a folder placed first
         QTest::addColumn<QString>("target");
-        QTest::addColumn<QString>("reason");     // English words of the system's reason
+        QTest::addColumn<QString>("reason"); // English words of the system's reason
         QTest::addColumn<QString>("russian");
-        QTest::newRow("folder is a file") << "reports" << "reports/a" << "Not a directory"
-                                          << QString::fromUtf8("на месте папки находится файл");
-        QTest::newRow("file is a folder") << "page/" << "page" << "directory"
-                                          << QString::fromUtf8("на месте файла находится папка");
+        QTest::newRow("folder is a file")
+            << "reports"
+            << "reports/a"
+            << "Not a directory" << QString::fromUtf8("на месте папки находится файл");
+        QTest::newRow("file is a folder")
+            << "page/"
+            << "page"
+            << "directory" << QString::fromUtf8("на месте файла находится папка");
     }
     void failure_keepsOldFileAndNamesCause()
     {
@@ -60,20 +64,24 @@ private slots:
             QVERIFY(QFile::copy(at("old.txt"), at(obstacle)));
         const QByteArray before = bytesOf(at(obstacle));
 
-        if (obstacle.endsWith('/'))  // the folder takes the name of each file below
+        if (obstacle.endsWith('/')) // the folder takes the name of each file below
             QVERIFY(QDir().mkpath(at(target + ".bmp")));
         const QVector<QPair<QString, FileWrite::Result>> results = {
             {at(target), FileWrite::text(at(target), QStringLiteral("x"))},
-            {at(target + ".bmp"), FileWrite::image(at(target + ".bmp"), QImage(2, 2, QImage::Format_RGB32))}};
+            {at(target + ".bmp"),
+             FileWrite::image(at(target + ".bmp"), QImage(2, 2, QImage::Format_RGB32))}};
         for (const auto& [path, r] : results) {
             QVERIFY(!r);
             QVERIFY2(r.reason.contains(reason, Qt::CaseInsensitive), qPrintable(r.reason));
-            QVERIFY(FileWrite::message(r, 0).startsWith(QStringLiteral("Could not write \"%1\": %2").arg(path, r.reason)));
-            QVERIFY2(FileWrite::message(r, 1).contains(russian), qPrintable(FileWrite::message(r, 1)));
+            QVERIFY(FileWrite::message(r, 0).startsWith(
+                QStringLiteral("Could not write \"%1\": %2").arg(path, r.reason)));
+            QVERIFY2(FileWrite::message(r, 1).contains(russian),
+                     qPrintable(FileWrite::message(r, 1)));
         }
         QCOMPARE(bytesOf(at(obstacle)), before);
         // No temporary file is left behind.
-        QCOMPARE(QDir(m_tmp.path()).entryList(QDir::Files | QDir::Hidden).size(), obstacle.endsWith('/') ? 1 : 2);
+        QCOMPARE(QDir(m_tmp.path()).entryList(QDir::Files | QDir::Hidden).size(),
+                 obstacle.endsWith('/') ? 1 : 2);
     }
 
     void makePath_throughAFile_fails()
@@ -119,16 +127,18 @@ private slots:
 
     void ini_refusesWhatItCannotReadBack_data()
     {
-        QTest::addColumn<QByteArray>("content");  // empty: no file
+        QTest::addColumn<QByteArray>("content"); // empty: no file
         QTest::addColumn<int>("mode");
         QTest::addColumn<bool>("written");
         QTest::newRow("damaged, update") << QByteArray("[ReportData]\nA=1\nkeep me\n")
                                          << int(FileWrite::IniMode::Update) << false;
-        QTest::newRow("key that cannot be written back") << QByteArray("[ReportData]\nA/=1\n")
-                                                         << int(FileWrite::IniMode::Update) << false;
-        QTest::newRow("missing, must exist") << QByteArray() << int(FileWrite::IniMode::UpdateExisting) << false;
+        QTest::newRow("key that cannot be written back")
+            << QByteArray("[ReportData]\nA/=1\n") << int(FileWrite::IniMode::Update) << false;
+        QTest::newRow("missing, must exist")
+            << QByteArray() << int(FileWrite::IniMode::UpdateExisting) << false;
         QTest::newRow("missing, update") << QByteArray() << int(FileWrite::IniMode::Update) << true;
-        QTest::newRow("damaged, replace") << QByteArray("[Broken\n") << int(FileWrite::IniMode::Replace) << true;
+        QTest::newRow("damaged, replace")
+            << QByteArray("[Broken\n") << int(FileWrite::IniMode::Replace) << true;
     }
     void ini_refusesWhatItCannotReadBack()
     {
@@ -142,11 +152,15 @@ private slots:
             f.write(content);
         }
         const FileWrite::Result r = FileWrite::ini(
-            path, [](QSettings& s) { s.setValue(QStringLiteral("X/Y"), QString::fromUtf8("знач\u00A0ение")); },
+            path,
+            [](QSettings& s) {
+                s.setValue(QStringLiteral("X/Y"), QString::fromUtf8("знач\u00A0ение"));
+            },
             FileWrite::IniMode(mode));
         QCOMPARE(bool(r), written);
         if (written) {
-            QCOMPARE(QSettings(path, QSettings::IniFormat).value("X/Y").toString(), QString::fromUtf8("знач\u00A0ение"));
+            QCOMPARE(QSettings(path, QSettings::IniFormat).value("X/Y").toString(),
+                     QString::fromUtf8("знач\u00A0ение"));
         } else {
             QVERIFY(r.reading);
             QVERIFY(FileWrite::message(r, 0).startsWith(QStringLiteral("Could not read")));

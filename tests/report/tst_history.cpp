@@ -43,18 +43,25 @@ class TestHistory : public QObject
     Q_OBJECT
     QTemporaryDir m_tmp;
 
-private slots:
+  private slots:
     void oddText_roundTripsOnOneLine_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("stored");  // as a person reads it in the file
-        QTest::newRow("line feed") << "a\nb" << "a\\nb";
-        QTest::newRow("CR LF") << "a\r\nb" << "a\\r\\nb";
-        QTest::newRow("tab") << "a\tb" << "a\\tb";
-        QTest::newRow("backslash before n") << "C:\\new\\" << "C:\\\\new\\\\";
-        QTest::newRow("quotes") << "\"q\" 'x'" << "\"q\" 'x'";
-        QTest::newRow("Cyrillic, no-break space") << QString::fromUtf8("Иванов\u00A0И.") << QString::fromUtf8("Иванов\u00A0И.");
-        QTest::newRow("empty") << "" << "";
+        QTest::addColumn<QString>("stored"); // as a person reads it in the file
+        QTest::newRow("line feed") << "a\nb"
+                                   << "a\\nb";
+        QTest::newRow("CR LF") << "a\r\nb"
+                               << "a\\r\\nb";
+        QTest::newRow("tab") << "a\tb"
+                             << "a\\tb";
+        QTest::newRow("backslash before n") << "C:\\new\\"
+                                            << "C:\\\\new\\\\";
+        QTest::newRow("quotes") << "\"q\" 'x'"
+                                << "\"q\" 'x'";
+        QTest::newRow("Cyrillic, no-break space")
+            << QString::fromUtf8("Иванов\u00A0И.") << QString::fromUtf8("Иванов\u00A0И.");
+        QTest::newRow("empty") << ""
+                               << "";
     }
     void oddText_roundTripsOnOneLine()
     {
@@ -67,21 +74,26 @@ private slots:
         after.patient = text + "!";
         const QList<History::Entry> changed = History::changes(when, text, before, after);
         QVERIFY(History::append(path, changed));
-        QVERIFY(History::append(path, {History::produced(when, text, 18, 20231117, 0x35, text, text)}));
+        QVERIFY(
+            History::append(path, {History::produced(when, text, 18, 20231117, 0x35, text, text)}));
 
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QStringList lines = QString::fromUtf8(file.readAll()).split("\r\n");
-        QCOMPARE(lines.size(), 3);  // two entries, each ended by CR LF
-        QCOMPARE(lines[0].section("\tprev=", 0, 0), QString("2026-12-07T10:15:03+01:00\tchanged\t" + stored + "\tPatientPrint\t" + stored + '\t' + stored + '!'));
+        QCOMPARE(lines.size(), 3); // two entries, each ended by CR LF
+        QCOMPARE(lines[0].section("\tprev=", 0, 0),
+                 QString("2026-12-07T10:15:03+01:00\tchanged\t" + stored + "\tPatientPrint\t" +
+                         stored + '\t' + stored + '!'));
 
         const QList<History::Entry> read = History::read(path);
         QCOMPARE(read.size(), 2);
         QCOMPARE(read[0].kind, History::Entry::Kind::Changed);
-        QCOMPARE(QStringList({read[0].operatorName, read[0].oldValue, read[0].newValue}), QStringList({text, text, text + "!"}));
+        QCOMPARE(QStringList({read[0].operatorName, read[0].oldValue, read[0].newValue}),
+                 QStringList({text, text, text + "!"}));
         QCOMPARE(read[0].when, when);
         QCOMPARE(read[1].kind, History::Entry::Kind::Produced);
-        QCOMPARE(QStringList({read[1].operatorName, read[1].typeCode, read[1].serial, read[1].version, read[1].folderPath, read[1].folderName}),
+        QCOMPARE(QStringList({read[1].operatorName, read[1].typeCode, read[1].serial,
+                              read[1].version, read[1].folderPath, read[1].folderName}),
                  QStringList({text, "18", "20231117", "0x35", text, text}));
     }
 
@@ -106,9 +118,12 @@ private slots:
         QTest::addColumn<bool>("entry");
         QTest::newRow("text") << "edited by hand" << false;
         QTest::newRow("no time") << "yesterday\tchanged\tA\tPatientPrint\tx\ty" << false;
-        QTest::newRow("unknown kind") << "2026-01-02T03:04:05+03:00\tdeleted\tA\tPatientPrint\tx\ty" << false;
-        QTest::newRow("field missing") << "2026-01-02T03:04:05+03:00\tchanged\tA\tPatientPrint\tx" << false;
-        QTest::newRow("later field added") << "2026-01-02T03:04:05+03:00\tchanged\tA\tPatientPrint\tx\ty\tz" << true;
+        QTest::newRow("unknown kind")
+            << "2026-01-02T03:04:05+03:00\tdeleted\tA\tPatientPrint\tx\ty" << false;
+        QTest::newRow("field missing")
+            << "2026-01-02T03:04:05+03:00\tchanged\tA\tPatientPrint\tx" << false;
+        QTest::newRow("later field added")
+            << "2026-01-02T03:04:05+03:00\tchanged\tA\tPatientPrint\tx\ty\tz" << true;
     }
     void notAnEntry_isKeptAsUnreadable()
     {
@@ -124,7 +139,8 @@ private slots:
     {
         FileWrite::Result error;
         QVERIFY(History::read(m_tmp.filePath("none.txt"), &error).isEmpty() && error);
-        QVERIFY(QDir().mkpath(m_tmp.filePath("folder.txt")) && History::read(m_tmp.filePath("folder.txt"), &error).isEmpty());
+        QVERIFY(QDir().mkpath(m_tmp.filePath("folder.txt")) &&
+                History::read(m_tmp.filePath("folder.txt"), &error).isEmpty());
         QVERIFY(!error && error.reading && error.path == m_tmp.filePath("folder.txt"));
     }
 

@@ -14,23 +14,25 @@ QStringList texts(const PrintValues& p)
 {
     return {p.probeName, p.probeId, p.patient, p.conclusion};
 }
-}
+} // namespace
 
-class TestReportRecord : public QObject {
+class TestReportRecord : public QObject
+{
     Q_OBJECT
     QTemporaryDir tmp;
 
     QString reports() const { return tmp.filePath(QStringLiteral("reports")); }
 
-private slots:
+  private slots:
     void init()
     {
         QDir(reports()).removeRecursively();
         QDir().mkpath(reports());
     }
 
-    // A production run's writes in their order over an edited record, with a text the file must escape
-    // and quote. The editor's tests read the Print and Default pairs back through its window.
+    // A production run's writes in their order over an edited record, with a text the file must
+    // escape and quote. The editor's tests read the Print and Default pairs back through its
+    // window.
     void productionRun()
     {
         const QString text = QStringLiteral("Иванов, \"Иван\"; =x [y] #z");
@@ -38,7 +40,7 @@ private slots:
         QVERIFY(chooseFolder(reports(), QStringLiteral("001F.D"), text, &folder));
         const QString ini = iniPath(reports(), folder);
         const QString none = iniPath(reports(), QStringLiteral("none"));
-        QVERIFY(!writePrint(none, {}) && !QFile::exists(none));  // the editor never creates a record
+        QVERIFY(!writePrint(none, {}) && !QFile::exists(none)); // the editor never creates a record
         QVERIFY(!readReportExist(ini));
         QVERIFY(writeFolderPathIfMissing(ini, QStringLiteral("/data/other")));
         QVERIFY(writePrint(ini, {"edited", "edited", "edited", "edited"}));
@@ -48,15 +50,19 @@ private slots:
         QSettings s(ini, QSettings::IniFormat);
         QStringList keys = s.allKeys();
         keys.sort();
-        QCOMPARE(keys.join(' '), QStringLiteral("General/FolderPath General/ReportExist Report/FolderName ReportData/ConclusionDefault "
-                                                "ReportData/ConclusionPrint ReportData/PatientDefault "
-                                                "ReportData/PatientPrint ReportData/ProbeCode ReportData/ProbeIDDefault "
-                                                "ReportData/ProbeIDPrint ReportData/ProbeNameDefault "
-                                                "ReportData/ProbeNamePDF ReportData/ProbeNamePrint"));
+        QCOMPARE(
+            keys.join(' '),
+            QStringLiteral("General/FolderPath General/ReportExist Report/FolderName "
+                           "ReportData/ConclusionDefault "
+                           "ReportData/ConclusionPrint ReportData/PatientDefault "
+                           "ReportData/PatientPrint ReportData/ProbeCode ReportData/ProbeIDDefault "
+                           "ReportData/ProbeIDPrint ReportData/ProbeNameDefault "
+                           "ReportData/ProbeNamePDF ReportData/ProbeNamePrint"));
         QFile f(ini);
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray raw = f.readAll();
-        QVERIFY(std::all_of(raw.begin(), raw.end(), [](char c) { return uchar(c) < 128; }));  // no codec: escapes
+        QVERIFY(std::all_of(raw.begin(), raw.end(),
+                            [](char c) { return uchar(c) < 128; })); // no codec: escapes
         QCOMPARE(QStringList({readFolderPath(ini), readProbeCode(ini), readProbeNamePdf(ini)}),
                  QStringList({text, "001F", folder}));
         QVERIFY(readReportExist(ini));
@@ -70,8 +76,8 @@ private slots:
     {
         auto produce = [&](const QString& name, const QString& path) {
             QString folder;
-            const bool ok = chooseFolder(reports(), name, path, &folder)
-                && writeFolderPathIfMissing(iniPath(reports(), folder), path);
+            const bool ok = chooseFolder(reports(), name, path, &folder) &&
+                            writeFolderPathIfMissing(iniPath(reports(), folder), path);
             return ok ? folder : QStringLiteral("<failed>");
         };
         const QString n = QStringLiteral("S1.D");
@@ -80,7 +86,8 @@ private slots:
         QCOMPARE(produce(n, QStringLiteral("/data/b")), QStringLiteral("S1.D_1"));
         QCOMPARE(produce(n, QStringLiteral("/data/c")), QStringLiteral("S1.D_2"));
         QCOMPARE(produce(n, QStringLiteral("/data/b")), QStringLiteral("S1.D_1"));
-        QCOMPARE(produce(n, QStringLiteral("/data/c/")), QStringLiteral("S1.D_3"));  // paths match exactly
+        QCOMPARE(produce(n, QStringLiteral("/data/c/")),
+                 QStringLiteral("S1.D_3")); // paths match exactly
         QCOMPARE(findFolder(reports(), n, QStringLiteral("/data/c")), QStringLiteral("S1.D_2"));
         QCOMPARE(findFolder(reports(), n, QStringLiteral("/data/d")), QString());
         QCOMPARE(QDir(reports()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 4);

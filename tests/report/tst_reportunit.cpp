@@ -11,7 +11,9 @@ namespace {
 
 QString recordValue(const QString& folder, const char* key)
 {
-    return QSettings(folder + QStringLiteral("/report.ini"), QSettings::IniFormat).value(QLatin1String(key)).toString();
+    return QSettings(folder + QStringLiteral("/report.ini"), QSettings::IniFormat)
+        .value(QLatin1String(key))
+        .toString();
 }
 
 // Read afresh: QSettings would keep what it read of an earlier version of the file.
@@ -25,13 +27,13 @@ int debugStage(UnitSandbox& s)
     return at < 0 ? -1 : text.mid(at + 11).trimmed().toInt();
 }
 
-}  // namespace
+} // namespace
 
 class TestReportUnit : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     // Report folders "XC.D_1" and "XC_1.D" once shared one PDF name, so Print showed another
     // patient's report. Whatever the order, each report keeps its own PDF.
     void pdfNames_neverShowAnotherPatient_data()
@@ -44,14 +46,16 @@ private slots:
     {
         QFETCH(QStringList, order);
         UnitSandbox s;
-        const QMap<QString, QString> patients{{"a/XC.D", "Patient Alpha"}, {"b/XC.D", "Patient Beta"}, {"XC_1.D", "Patient Gamma"}};
+        const QMap<QString, QString> patients{
+            {"a/XC.D", "Patient Alpha"}, {"b/XC.D", "Patient Beta"}, {"XC_1.D", "Patient Gamma"}};
         for (const QString& analysis : order)
             QVERIFY(s.addAnalysis(analysis, patients.value(analysis)) && s.produce(analysis).ok());
         QSet<QString> pdfs;
         for (const QString& analysis : order) {
             const QString pdf = s.pdfOf(analysis);
             pdfs.insert(pdf);
-            QVERIFY2(pdfTitle(pdf).contains(patients.value(analysis)), qPrintable(analysis + ": " + pdf));
+            QVERIFY2(pdfTitle(pdf).contains(patients.value(analysis)),
+                     qPrintable(analysis + ": " + pdf));
             for (const QString& other : order) {
                 if (other != analysis)
                     QVERIFY(!pdfTitle(pdf).contains(patients.value(other)));
@@ -127,27 +131,33 @@ private slots:
         if (producedAgain)
             QVERIFY(s.produce("UR_5.D", "Check").ok());
         else
-            QVERIFY(s.changePatient("UR_5.D", "Right Name").ok());  // workstation B
+            QVERIFY(s.changePatient("UR_5.D", "Right Name").ok()); // workstation B
         const QMap<QString, QByteArray> before = s.snapshot();
         const Outcome outcome = s.unit().apply(change);
         QCOMPARE(int(outcome.failure), failure);
         if (!producedAgain)
-            QVERIFY2(outcome.message.contains("patient name") && outcome.message.contains("Editing Operator"),
+            QVERIFY2(outcome.message.contains("patient name") &&
+                         outcome.message.contains("Editing Operator"),
                      qPrintable(outcome.message));
         QVERIFY(s.snapshot() == before);
-        QCOMPARE(recordValue(folder, "ReportData/PatientPrint"), producedAgain ? QString("Ivanov D.A.") : QString("Right Name"));
+        QCOMPARE(recordValue(folder, "ReportData/PatientPrint"),
+                 producedAgain ? QString("Ivanov D.A.") : QString("Right Name"));
     }
 
     // debug.ini: the numbers other tools read, and a trace whose damage or loss costs nothing.
     void checkpoints_areWrittenAndNeverStopARun_data()
     {
-        QTest::addColumn<QString>("debugIni");  // "dir": a folder in its place
-        QTest::addColumn<QString>("title");     // line 1 of the export; empty: a quantitation report
+        QTest::addColumn<QString>("debugIni"); // "dir": a folder in its place
+        QTest::addColumn<QString>("title");    // line 1 of the export; empty: a quantitation report
         QTest::addColumn<int>("stage");
-        QTest::newRow("complete") << "" << "" << int(Checkpoint::Committed);
-        QTest::newRow("foreign export") << "" << "Peak report" << int(Checkpoint::RawDataCopied);
-        QTest::newRow("damaged breadcrumb") << "[Debug\nno equals sign\n" << "" << int(Checkpoint::Committed);
-        QTest::newRow("folder in its place") << "dir" << "" << -1;
+        QTest::newRow("complete") << ""
+                                  << "" << int(Checkpoint::Committed);
+        QTest::newRow("foreign export") << ""
+                                        << "Peak report" << int(Checkpoint::RawDataCopied);
+        QTest::newRow("damaged breadcrumb") << "[Debug\nno equals sign\n"
+                                            << "" << int(Checkpoint::Committed);
+        QTest::newRow("folder in its place") << "dir"
+                                             << "" << -1;
     }
     void checkpoints_areWrittenAndNeverStopARun()
     {

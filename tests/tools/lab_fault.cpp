@@ -18,8 +18,10 @@ int main(int argc, char* argv[])
     const QByteArray phase = argv[3];
     Sys::inject(Sys::Op::Any, QByteArray(argv[4]).toInt(), Sys::Fault::Crash);
     const QString analysis = QStringLiteral("BL_7.D");
-    const Outcome outcome = phase == "apply" ? sandbox.changePatient(analysis, QStringLiteral("Petrov P.P."))
-                                             : sandbox.produce(analysis, phase == "again" ? QStringLiteral("Check") : QString());
+    const Outcome outcome =
+        phase == "apply"
+            ? sandbox.changePatient(analysis, QStringLiteral("Petrov P.P."))
+            : sandbox.produce(analysis, phase == "again" ? QStringLiteral("Check") : QString());
     std::printf("%s\n", qPrintable(outcome.message));
     return outcome.ok() ? 0 : 1;
 }

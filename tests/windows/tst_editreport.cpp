@@ -31,7 +31,8 @@ QString u(const char* s)
 }
 
 // The premade text filled with plain values (no HTML specials).
-QString expectedPage(const QString& name, const QString& id, const QString& patient, const QString& conclusion)
+QString expectedPage(const QString& name, const QString& id, const QString& patient,
+                     const QString& conclusion)
 {
     return u(kPremade)
         .replace(QLatin1String("$TypeProbe"), name)
@@ -40,7 +41,7 @@ QString expectedPage(const QString& name, const QString& id, const QString& pati
         .replace(QLatin1String("$Conclusion"), conclusion);
 }
 
-}  // namespace
+} // namespace
 
 class TestEditReport : public QObject
 {
@@ -56,7 +57,10 @@ class TestEditReport : public QObject
         return *m_unit;
     }
     // The text of a report's current PDF.
-    QString pdfOf(const QString& folder) { return pdfTitle(unit().pdfPath(QFileInfo(folder).fileName())); }
+    QString pdfOf(const QString& folder)
+    {
+        return pdfTitle(unit().pdfPath(QFileInfo(folder).fileName()));
+    }
 
     QString report(const QString& name, const QString& code, bool premade = true)
     {
@@ -68,16 +72,21 @@ class TestEditReport : public QObject
         r.premade = premade ? u(kPremade) : QString();
         return r.write();
     }
-    static QString page(const QString& folder, const QString& code) { return folder + '/' + code + "_report.html"; }
+    static QString page(const QString& folder, const QString& code)
+    {
+        return folder + '/' + code + "_report.html";
+    }
     static QString stored(const QString& folder, const char* key)
     {
-        return QSettings(folder + "/report.ini", QSettings::IniFormat).value(QLatin1String("ReportData/") + key, "<absent>").toString();
+        return QSettings(folder + "/report.ini", QSettings::IniFormat)
+            .value(QLatin1String("ReportData/") + key, "<absent>")
+            .toString();
     }
     // Name, code, patient and conclusion as printed.
     static QStringList printed(const QString& folder)
     {
-        return {stored(folder, "ProbeNamePrint"), stored(folder, "ProbeIDPrint"), stored(folder, "PatientPrint"),
-                stored(folder, "ConclusionPrint")};
+        return {stored(folder, "ProbeNamePrint"), stored(folder, "ProbeIDPrint"),
+                stored(folder, "PatientPrint"), stored(folder, "ConclusionPrint")};
     }
     template <typename T = QPushButton> static T* child(editReport& w, const char* name)
     {
@@ -87,10 +96,16 @@ class TestEditReport : public QObject
         return c;
     }
     static QLineEdit* edit(editReport& w, const char* name) { return child<QLineEdit>(w, name); }
-    static QPlainTextEdit* conclusion(editReport& w) { return child<QPlainTextEdit>(w, "plainTextEdit"); }
-    static void click(editReport& w, const char* name) { QTest::mouseClick(child(w, name), Qt::LeftButton); }
+    static QPlainTextEdit* conclusion(editReport& w)
+    {
+        return child<QPlainTextEdit>(w, "plainTextEdit");
+    }
+    static void click(editReport& w, const char* name)
+    {
+        QTest::mouseClick(child(w, name), Qt::LeftButton);
+    }
 
-private slots:
+  private slots:
     void initTestCase() { MessageBox::setAutoAnswer(true); }
     void init()
     {
@@ -108,7 +123,8 @@ private slots:
         QTest::addColumn<QString>("russian");
         QTest::addColumn<QString>("english");
         QTest::newRow("label") << "label" << u("Заключение") << "Conclusion";
-        QTest::newRow("label_6") << "label_6" << u("Изменить") << u("Изменить");  // has no English text
+        QTest::newRow("label_6") << "label_6" << u("Изменить")
+                                 << u("Изменить"); // has no English text
         QTest::newRow("pbDefault") << "pbDefault" << u("По умолчанию") << "Default";
         QTest::newRow("pb_Exit") << "pb_Exit" << u("Выход") << "Exit";
     }
@@ -135,19 +151,22 @@ private slots:
     void viewThenEdit()
     {
         const QString folder = report("V.D", "V7");
-        const QStringList editControls = QStringLiteral("cb_NewProbeName cb_NewProbeID cb_NewPatient pb_CopyProbeName "
-                                                        "pb_CopyProbeID pb_CopyPatient label label_2 label_3 label_4 "
-                                                        "label_5 label_6 label_7 label_8 leProbeNameNew leProbeCodeNew "
-                                                        "lePatientNew leProbeNameOld leProbeCodeOld lePatientOld "
-                                                        "pb_Apply pbDefault line plainTextEdit")
-                                             .split(' ');
+        const QStringList editControls =
+            QStringLiteral("cb_NewProbeName cb_NewProbeID cb_NewPatient pb_CopyProbeName "
+                           "pb_CopyProbeID pb_CopyPatient label label_2 label_3 label_4 "
+                           "label_5 label_6 label_7 label_8 leProbeNameNew leProbeCodeNew "
+                           "lePatientNew leProbeNameOld leProbeCodeOld lePatientOld "
+                           "pb_Apply pbDefault line plainTextEdit")
+                .split(' ');
         editReport w;
         w.setReportUnit(&unit());
         QWebSettings* web = child<QWebView>(w, "webView")->settings();
-        QVERIFY(!web->testAttribute(QWebSettings::JavascriptEnabled) && !web->testAttribute(QWebSettings::PluginsEnabled));
+        QVERIFY(!web->testAttribute(QWebSettings::JavascriptEnabled) &&
+                !web->testAttribute(QWebSettings::PluginsEnabled));
         w.ShowWindow(folder, false);
         auto* view = child<QWebView>(w, "webView");
-        QCOMPARE(view->page()->mainFrame()->requestedUrl(), QUrl::fromLocalFile(page(folder, "V7")));
+        QCOMPARE(view->page()->mainFrame()->requestedUrl(),
+                 QUrl::fromLocalFile(page(folder, "V7")));
         QCOMPARE(view->geometry(), QRect(10, 10, 941, 741));
         QCOMPARE(child(w, "pb_Exit")->geometry(), QRect(850, 755, 101, 31));
         for (const QString& name : editControls)
@@ -161,7 +180,9 @@ private slots:
                               edit(w, "lePatientOld")->text()}),
                  QStringList({u("в крови"), "V7", u("Иванов И.И.")}));
         QCOMPARE(conclusion(w)->document()->blockCount(), 2);
-        for (const auto& row : {std::pair{"cb_NewProbeName", "ProbeName"}, {"cb_NewProbeID", "ProbeCode"}, {"cb_NewPatient", "Patient"}}) {
+        for (const auto& row : {std::pair{"cb_NewProbeName", "ProbeName"},
+                                {"cb_NewProbeID", "ProbeCode"},
+                                {"cb_NewPatient", "Patient"}}) {
             QLineEdit* o = edit(w, qPrintable(QStringLiteral("le%1Old").arg(row.second)));
             QLineEdit* n = edit(w, qPrintable(QStringLiteral("le%1New").arg(row.second)));
             click(w, row.first);
@@ -190,22 +211,26 @@ private slots:
         w.ShowWindow(folder, true);
         for (const char* t : {"cb_NewProbeName", "cb_NewProbeID", "cb_NewPatient"})
             click(w, t);
-        for (const QStringList& v : {QStringList{"Urine", "U-1", "Petrov", "first"}, {"Blood", "B-2", "Sidorov", "alpha\nbeta"}}) {
+        for (const QStringList& v : {QStringList{"Urine", "U-1", "Petrov", "first"},
+                                     {"Blood", "B-2", "Sidorov", "alpha\nbeta"}}) {
             edit(w, "leProbeNameNew")->setText(v.at(0));
             edit(w, "leProbeCodeNew")->setText(v.at(1));
             edit(w, "lePatientNew")->setText(v.at(2));
             conclusion(w)->setPlainText(v.at(3));
             click(w, "pb_Apply");
         }
-        QCOMPARE(readUtf8(page(folder, "B1")), expectedPage("Blood", "B-2", "Sidorov", "alpha<br>beta"));
+        QCOMPARE(readUtf8(page(folder, "B1")),
+                 expectedPage("Blood", "B-2", "Sidorov", "alpha<br>beta"));
         QCOMPARE(printed(folder), QStringList({"Blood", "B-2", "Sidorov", "alpha<br>beta"}));
         QVERIFY(pdfOf(folder).contains(QStringLiteral("Patient: Sidorov")));
 
         click(w, "pbDefault");
         QVERIFY(MessageBox::shown().isEmpty());
         QVERIFY(!child(w, "cb_NewPatient")->isChecked() && !edit(w, "lePatientNew")->isEnabled());
-        QCOMPARE(printed(folder), QStringList({u("в крови"), "B1", u("Иванов И.И."), "first line<br>second line"}));
-        QCOMPARE(readUtf8(page(folder, "B1")), expectedPage(u("в крови"), "B1", u("Иванов И.И."), "first line<br>second line"));
+        QCOMPARE(printed(folder),
+                 QStringList({u("в крови"), "B1", u("Иванов И.И."), "first line<br>second line"}));
+        QCOMPARE(readUtf8(page(folder, "B1")),
+                 expectedPage(u("в крови"), "B1", u("Иванов И.И."), "first line<br>second line"));
         QVERIFY(pdfOf(folder).contains(u("Patient: Иванов И.И.")));
     }
 
@@ -214,18 +239,24 @@ private slots:
     void changes_areRecordedInTheHistory_data()
     {
         QTest::addColumn<QString>("button");
-        QTest::addColumn<QStringList>("entries");  // field|old|new
-        QTest::newRow("two values") << "pb_Apply" << QStringList{u("ProbeNamePrint|в крови|Urine"), u("PatientPrint|Иванов И.И.|Petrov")};
+        QTest::addColumn<QStringList>("entries"); // field|old|new
+        QTest::newRow("two values")
+            << "pb_Apply"
+            << QStringList{u("ProbeNamePrint|в крови|Urine"), u("PatientPrint|Иванов И.И.|Petrov")};
         QTest::newRow("same value typed") << "pb_Apply" << QStringList();
-        QTest::newRow("default") << "pbDefault" << QStringList{"ProbeIDPrint|X-9|H1", "ConclusionPrint|edited|first line<br>second line"};
+        QTest::newRow("default") << "pbDefault"
+                                 << QStringList{"ProbeIDPrint|X-9|H1",
+                                                "ConclusionPrint|edited|first line<br>second line"};
     }
     void changes_areRecordedInTheHistory()
     {
         QFETCH(QString, button);
         QFETCH(QStringList, entries);
         const QString folder = report(QString::fromLatin1(QTest::currentDataTag()) + ".D", "H1");
-        QSettings(folder + "/report.ini", QSettings::IniFormat).setValue("ReportData/ProbeIDPrint", "X-9");
-        QSettings(folder + "/report.ini", QSettings::IniFormat).setValue("ReportData/ConclusionPrint", "edited");
+        QSettings(folder + "/report.ini", QSettings::IniFormat)
+            .setValue("ReportData/ProbeIDPrint", "X-9");
+        QSettings(folder + "/report.ini", QSettings::IniFormat)
+            .setValue("ReportData/ConclusionPrint", "edited");
         editReport w;
         w.setReportUnit(&unit());
         w.setOperator(u("Анна"));
@@ -261,7 +292,8 @@ private slots:
     {
         QFETCH(QString, button);
         const QString folder = report(QString::fromLatin1(QTest::currentDataTag()) + "A.D", "A1");
-        QSettings(folder + "/report.ini", QSettings::IniFormat).setValue("ReportData/PatientPrint", "Ivanof");
+        QSettings(folder + "/report.ini", QSettings::IniFormat)
+            .setValue("ReportData/PatientPrint", "Ivanof");
         QFile premade(folder + "/A1_report_premade.html");
         QVERIFY(premade.open(QIODevice::Append) && premade.write("<p>$Amendment</p>") > 0);
         premade.close();
@@ -280,7 +312,7 @@ private slots:
             click(w, qPrintable(button));
         };
         ReasonDialog::clearNextReasons();
-        ReasonDialog::setNextReason(QString());  // Cancel
+        ReasonDialog::setNextReason(QString()); // Cancel
         const QByteArray record = readUtf8(folder + "/report.ini").toUtf8();
         const int asked = ReasonDialog::askedCount();
         amend("Ivanov");
@@ -291,13 +323,13 @@ private slots:
 
         ReasonDialog::setNextReason(QStringLiteral("Typo in the patient name"));
         amend("Ivanov");
-        QVERIFY2(pdfOf(folder).contains("Amended report, version 2. Replaces the report of ")
-                     && pdfOf(folder).contains("Reason: Typo in the patient name"),
+        QVERIFY2(pdfOf(folder).contains("Amended report, version 2. Replaces the report of ") &&
+                     pdfOf(folder).contains("Reason: Typo in the patient name"),
                  qPrintable(pdfOf(folder)));
         QVERIFY(readUtf8(page(folder, "A1")).contains("Reason: Typo in the patient name"));
         const QList<History::Entry> history = History::read(folder + "/history.txt");
-        QVERIFY(!history.isEmpty() && history.last().reason == "Typo in the patient name"
-                && history.last().reportVersion == 2);
+        QVERIFY(!history.isEmpty() && history.last().reason == "Typo in the patient name" &&
+                history.last().reportVersion == 2);
 
         ReasonDialog::setNextReason(QStringLiteral("Second look"));
         conclusion(w)->setPlainText(QStringLiteral("Changed once more"));
@@ -333,7 +365,8 @@ private slots:
         click(w, "pb_Apply");
         QCOMPARE(MessageBox::shown().size(), 1);
         const QString text = MessageBox::shown()[0].text;
-        QVERIFY2(text.contains("patient name") && text.contains("Workstation B") && text.contains("Nothing was saved"),
+        QVERIFY2(text.contains("patient name") && text.contains("Workstation B") &&
+                     text.contains("Nothing was saved"),
                  qPrintable(text));
         QCOMPARE(readUtf8(folder + "/report.ini").toUtf8(), record);
         QCOMPARE(edit(w, "lePatientOld")->text(), QStringLiteral("Right Patient"));
@@ -343,12 +376,17 @@ private slots:
     // for the code and the patient only after a question that names the field.
     void copyCountsOnlyWhenChecked_data()
     {
-        QTest::addColumn<QString>("row");  // ProbeName, ProbeCode or Patient
+        QTest::addColumn<QString>("row"); // ProbeName, ProbeCode or Patient
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("question");
-        QTest::newRow("name") << "ProbeName" << "ProbeNamePrint" << QString();
-        QTest::newRow("code") << "ProbeID" << "ProbeIDPrint" << "The analysis code would be printed empty. Apply anyway?";
-        QTest::newRow("patient") << "Patient" << "PatientPrint" << "The patient name would be printed empty. Apply anyway?";
+        QTest::newRow("name") << "ProbeName"
+                              << "ProbeNamePrint" << QString();
+        QTest::newRow("code") << "ProbeID"
+                              << "ProbeIDPrint"
+                              << "The analysis code would be printed empty. Apply anyway?";
+        QTest::newRow("patient") << "Patient"
+                                 << "PatientPrint"
+                                 << "The patient name would be printed empty. Apply anyway?";
     }
     void copyCountsOnlyWhenChecked()
     {
@@ -422,9 +460,10 @@ private slots:
     // refuse with one message and no report.ini appears where there was none.
     void unusableRecord_isRefused_data()
     {
-        QTest::addColumn<QByteArray>("content");  // empty: a folder in the way; "-": no file
+        QTest::addColumn<QByteArray>("content"); // empty: a folder in the way; "-": no file
         QTest::addColumn<QString>("reason");
-        QTest::newRow("damaged") << QByteArray("[ReportData]\nPatientPrint=x\n[Broken\nkeep\n") << "damaged";
+        QTest::newRow("damaged") << QByteArray("[ReportData]\nPatientPrint=x\n[Broken\nkeep\n")
+                                 << "damaged";
         QTest::newRow("unreadable") << QByteArray() << "directory";
         QTest::newRow("missing") << QByteArray("-") << "No such file";
     }
@@ -450,7 +489,8 @@ private slots:
             MessageBox::clearShown();
             click(w, action);
             QCOMPARE(MessageBox::shown().size(), 1);
-            QVERIFY2(MessageBox::shown()[0].text.contains(reason), qPrintable(MessageBox::shown()[0].text));
+            QVERIFY2(MessageBox::shown()[0].text.contains(reason),
+                     qPrintable(MessageBox::shown()[0].text));
             QVERIFY(MessageBox::shown()[0].text.contains(QStringLiteral("Nothing was saved.")));
         }
         QCOMPARE(pdfOf(folder), pdfBefore);
@@ -494,8 +534,12 @@ private slots:
         QCOMPARE(pdfOf(bad), pdfBefore);
         QCOMPARE(MessageBox::shown().size(), 1);
         const MessageBox::Shown box = MessageBox::shown().first();
-        QCOMPARE(QStringList({box.title}) + box.buttons, lang == 0 ? QStringList({"Attention", "Ok"}) : QStringList({u("Внимание"), u("Ок")}));
-        QVERIFY2(box.text.contains(lang == 0 ? QStringLiteral("Nothing was saved.") : u("Ничего не сохранено.")), qPrintable(box.text));
+        QCOMPARE(QStringList({box.title}) + box.buttons,
+                 lang == 0 ? QStringList({"Attention", "Ok"})
+                           : QStringList({u("Внимание"), u("Ок")}));
+        QVERIFY2(box.text.contains(lang == 0 ? QStringLiteral("Nothing was saved.")
+                                             : u("Ничего не сохранено.")),
+                 qPrintable(box.text));
     }
 
     // The pencil takes the keyboard to its new field, its text selected; switched off, the pencil
@@ -521,7 +565,7 @@ private slots:
     void closing_asksAboutChangesNotApplied_data()
     {
         QTest::addColumn<bool>("editing");
-        QTest::addColumn<QString>("typed"); // after a click on the patient's pencil, or copy
+        QTest::addColumn<QString>("typed");   // after a click on the patient's pencil, or copy
         QTest::addColumn<QString>("how");     // pb_Exit, Esc or close
         QTest::addColumn<QString>("answers"); // Y, N, C in turn
         QTest::addColumn<QString>("patient"); // stored afterwards
@@ -532,7 +576,7 @@ private slots:
         };
         row("viewer, Esc", false, "", "Esc", "", before);
         row("unchanged, Exit", true, "", "pb_Exit", "", before);
-        row("copied, Exit", true, "copy", "pb_Exit", "", before);  // the same value again
+        row("copied, Exit", true, "copy", "pb_Exit", "", before); // the same value again
         row("yes, Exit", true, "Focus Test Name", "pb_Exit", "Y", "Focus Test Name");
         row("no, close button", true, "Petrov", "close", "N", before);
         row("cancel, Esc", true, "Petrov", "Esc", "C", before);
@@ -592,7 +636,8 @@ private slots:
         const int before = loaded.count();
         click(w, "pb_Apply");
         QTRY_VERIFY_WITH_TIMEOUT(loaded.count() > before, 20000);
-        QVERIFY(view->page()->mainFrame()->toPlainText().contains(QLatin1String("Reloaded Patient")));
+        QVERIFY(
+            view->page()->mainFrame()->toPlainText().contains(QLatin1String("Reloaded Patient")));
     }
 };
 

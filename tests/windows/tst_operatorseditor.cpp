@@ -14,23 +14,30 @@
 
 namespace {
 enum Part { Line, List, Add, Rename, Delete, Save, Cancel };
-const char* const kEditor[] = {"LineText", "ListText", "pbNew", "pbChange", "pbDelete", "pbOk", "pbCancel"};
-const char* const kPage[] = {"op_le_CurrentOperator", "op_lt_OperatorsList", "op_pb_NewOperator",
-                             "op_pb_EditOperator", "op_pb_DeleteOperator", "pb_ok", "pb_cancel"};
+const char* const kEditor[] = {"LineText", "ListText", "pbNew",   "pbChange",
+                               "pbDelete", "pbOk",     "pbCancel"};
+const char* const kPage[] = {"op_le_CurrentOperator",
+                             "op_lt_OperatorsList",
+                             "op_pb_NewOperator",
+                             "op_pb_EditOperator",
+                             "op_pb_DeleteOperator",
+                             "pb_ok",
+                             "pb_cancel"};
 // One edit on the list {"Anna", "Boris"}: pick a row (-1: none), type, press, answer any box.
-struct Edit {
+struct Edit
+{
     int lang, row;
     const char* typed;
     Part button;
     MessageBox::Answer answer;
-    const char* after;  // the rows afterwards, joined by commas
+    const char* after; // the rows afterwards, joined by commas
 };
 QStringList question(int lang, const QString& english, const QString& russian)
 {
     return lang == 1 ? QStringList({"question", "Подтверждение", russian, "Да", "Нет"})
                      : QStringList({"question", "Confirmation", english, "Yes", "No"});
 }
-}  // namespace
+} // namespace
 Q_DECLARE_METATYPE(Edit)
 
 class TestOperatorsEditor : public QObject
@@ -62,11 +69,13 @@ class TestOperatorsEditor : public QObject
         list->setCurrentRow(row);
         emit list->clicked(list->model()->index(row, 0));
     }
-    static QStringList boxes()  // kind, title, text, buttons of each box shown
+    static QStringList boxes() // kind, title, text, buttons of each box shown
     {
         QStringList all;
         for (const MessageBox::Shown& b : MessageBox::shown())
-            all << QStringList({b.kind == MessageBox::Question ? "question" : "warning", b.title, b.text}) + b.buttons;
+            all << QStringList(
+                       {b.kind == MessageBox::Question ? "question" : "warning", b.title, b.text}) +
+                       b.buttons;
         return all;
     }
     void open(bool page, const QStringList& names, int lang)
@@ -81,7 +90,7 @@ class TestOperatorsEditor : public QObject
         window()->show();
     }
 
-private slots:
+  private slots:
     void init()
     {
         MessageBox::setAutoAnswer(true);
@@ -89,10 +98,11 @@ private slots:
         ed.reset(new settings);
         dlg.reset(new settings_common);
         dlg->SetappDir(dir.path());
-        dlg->LoadSettings();  // the first time writes a default file that passes the checks
+        dlg->LoadSettings(); // the first time writes a default file that passes the checks
     }
 
-    // Centred on the given point at a fixed size; built Russian, any language byte but 1 gives English.
+    // Centred on the given point at a fixed size; built Russian, any language byte but 1 gives
+    // English.
     void placedAndLabelled()
     {
         ed->ChangeGeometry(400, 300);
@@ -104,12 +114,12 @@ private slots:
             for (Part part : {Add, Rename, Delete, Cancel, Save})
                 texts << get(part)->text();
         }
-        QCOMPARE(texts, QStringList({"Новый", "Изменить", "Удалить", "Отмена", "Сохранить", "New", "Change", "Delete",
-                                     "Cancel", "Ok"}));
+        QCOMPARE(texts, QStringList({"Новый", "Изменить", "Удалить", "Отмена", "Сохранить", "New",
+                                     "Change", "Delete", "Cancel", "Ok"}));
     }
 
-    // Either window, then its save button: a refused rename keeps the text and the row's buttons; the
-    // editor asks before saving, and saves, only after a change.
+    // Either window, then its save button: a refused rename keeps the text and the row's buttons;
+    // the editor asks before saving, and saves, only after a change.
     void edit_data()
     {
         QTest::addColumn<bool>("page");
@@ -131,7 +141,8 @@ private slots:
             add("rename to empty", {1, 0, "", Rename, yes, ",Boris"});
             add("rename to same asks nothing", {0, 0, "Anna", Rename, yes, "Anna,Boris"});
             add("delete", {1, 1, "", Delete, yes, "Anna"});
-            add("rename moves", {0, 0, "Zoya", Rename, yes, page ? "Zoya,Boris" : "Boris,Zoya"});  // the editor sorts
+            add("rename moves", {0, 0, "Zoya", Rename, yes,
+                                 page ? "Zoya,Boris" : "Boris,Zoya"}); // the editor sorts
         }
     }
     void edit()
@@ -163,9 +174,11 @@ private slots:
         QSignalSpy saved(ed.get(), &settings::SaveNewListOperators);
         click(Save);
         const bool asks = !page && after != QLatin1String("Anna,Boris");
-        QCOMPARE(boxes(), asks ? question(e.lang, "Save changes?", "Сохранить изменения?") : QStringList());
-        const QStringList kept = page ? SettingsStore::load(dir.path()).operators
-                                      : saved.isEmpty() ? QStringList{"unsaved"} : saved.first().first().toStringList();
+        QCOMPARE(boxes(),
+                 asks ? question(e.lang, "Save changes?", "Сохранить изменения?") : QStringList());
+        const QStringList kept = page              ? SettingsStore::load(dir.path()).operators
+                                 : saved.isEmpty() ? QStringList{"unsaved"}
+                                                   : saved.first().first().toStringList();
         QCOMPARE(kept.join(','), page || asks ? after : "unsaved");
         QVERIFY(!window()->isVisible());
     }
@@ -178,17 +191,19 @@ private slots:
         clickRow(0);
         click(Delete);
         click(Save);
-        QCOMPARE(boxes(), QStringList({"warning", "Внимание", "Неправильно заполнен список  операторов.", "Ок"}));
+        QCOMPARE(boxes(), QStringList({"warning", "Внимание",
+                                       "Неправильно заполнен список  операторов.", "Ок"}));
         line()->setText(QStringLiteral("Oleg"));
         click(Add);
         MessageBox::setNextAnswer(MessageBox::No);
-        click(Save);  // declines to save
+        click(Save); // declines to save
         QVERIFY(!ed->close() && ed->isVisible());
         clickRow(0);
-        QVERIFY(line()->text() == QLatin1String("Oleg") && get(Rename)->isEnabled() && get(Delete)->isEnabled());
+        QVERIFY(line()->text() == QLatin1String("Oleg") && get(Rename)->isEnabled() &&
+                get(Delete)->isEnabled());
         click(Cancel);
         QVERIFY(!ed->isVisible() && saved.isEmpty());
-        ed->ShowWindow({"Anna"});  // every showing starts afresh
+        ed->ShowWindow({"Anna"}); // every showing starts afresh
         QCOMPARE(rows(), QStringLiteral("Anna"));
         QVERIFY(line()->text().isEmpty() && !get(Rename)->isEnabled() && !get(Delete)->isEnabled());
     }
@@ -208,7 +223,8 @@ private slots:
             }
             QCOMPARE(rows(), names.join(',') + ",last");
             QCOMPARE(boxes(),
-                     QStringList({"warning", "Attention", "The list of operators is full: at most 255 names.", "Ok"}));
+                     QStringList({"warning", "Attention",
+                                  "The list of operators is full: at most 255 names.", "Ok"}));
         }
     }
 };

@@ -15,10 +15,10 @@ const char* const kMonths[12] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
                                  "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
 
 const char* const kCompounds[] = {
-    "C10:0",       "i-C13:0",    "C12:0",     "C13:0",     "i-C14:0",   "C14:0",      "i-C15:0",
-    "a-C15:0",     "C15:0",      "i-C16:0",   "C16:1d9",   "C16:0",     "10Me-C16",   "i-C17:0",
-    "a-C17:0",     "C17:0",      "C18:1d9",   "C18:0",     "10Me-C18",  "C19cyc",     "C20:0",
-    "3OH-C12",     "3OH-C14",    "2OH-C16",   "3OH-C16",   "Campesterol", "Cholestanol", "Sitosterol",
+    "C10:0",   "i-C13:0", "C12:0",   "C13:0",   "i-C14:0",     "C14:0",       "i-C15:0",
+    "a-C15:0", "C15:0",   "i-C16:0", "C16:1d9", "C16:0",       "10Me-C16",    "i-C17:0",
+    "a-C17:0", "C17:0",   "C18:1d9", "C18:0",   "10Me-C18",    "C19cyc",      "C20:0",
+    "3OH-C12", "3OH-C14", "2OH-C16", "3OH-C16", "Campesterol", "Cholestanol", "Sitosterol",
 };
 constexpr int kCompoundCount = int(sizeof(kCompounds) / sizeof(kCompounds[0]));
 
@@ -40,7 +40,8 @@ QString dataRow(int index, qint64 value)
     const int valueStart = ValueEndColumn + 1 - valueText.size();
     if (left.size() > valueStart - 1)
         left.truncate(qMax(0, valueStart - 1));
-    return QString(pad(left, valueStart) % valueText % QStringLiteral("  ng     %1").arg(80 + index % 20));
+    return QString(pad(left, valueStart) % valueText %
+                   QStringLiteral("  ng     %1").arg(80 + index % 20));
 }
 
 QString rule(QChar c, int n)
@@ -48,7 +49,7 @@ QString rule(QChar c, int n)
     return QString(n, c);
 }
 
-}  // namespace
+} // namespace
 
 ExportContent::ExportContent()
 {
@@ -84,26 +85,34 @@ QByteArray makeExport(const ExportContent& content)
                                  .arg(QString::fromLatin1(kMonths[d.month() - 1]))
                                  .arg(d.year());
     QStringList lines;
-    lines << (content.title.isEmpty()
-                  ? (ru ? QStringLiteral("Количественный отчет   (проверен)") : QStringLiteral("Quantitation Report   (QT Reviewed)"))
-                  : content.title);
+    lines << (content.title.isEmpty() ? (ru ? QStringLiteral("Количественный отчет   (проверен)")
+                                            : QStringLiteral("Quantitation Report   (QT Reviewed)"))
+                                      : content.title);
     lines << QString();
-    lines << (ru ? QStringLiteral("  Путь данных : C:\\msdchem\\1\\DATA\\") : QStringLiteral("  Data Path : C:\\msdchem\\1\\DATA\\"));
-    lines << (ru ? QStringLiteral("  Файл данных : ") : QStringLiteral("  Data File : ")) + content.dataFile;
-    lines << (ru ? QStringLiteral("  Дата анализа :  %1   10:15") : QStringLiteral("  Acq On    :  %1   10:15")).arg(dateText);
+    lines << (ru ? QStringLiteral("  Путь данных : C:\\msdchem\\1\\DATA\\")
+                 : QStringLiteral("  Data Path : C:\\msdchem\\1\\DATA\\"));
+    lines << (ru ? QStringLiteral("  Файл данных : ") : QStringLiteral("  Data File : ")) +
+                 content.dataFile;
+    lines << (ru ? QStringLiteral("  Дата анализа :  %1   10:15")
+                 : QStringLiteral("  Acq On    :  %1   10:15"))
+                 .arg(dateText);
     lines << (ru ? QStringLiteral("  Оператор    : lab") : QStringLiteral("  Operator  : lab"));
-    lines << (ru ? QStringLiteral("  Имя пациента :  ") : QStringLiteral("  Patient name :  ")) + content.patient;
+    lines << (ru ? QStringLiteral("  Имя пациента :  ") : QStringLiteral("  Patient name :  ")) +
+                 content.patient;
     lines << (ru ? QStringLiteral("  Прочее      :") : QStringLiteral("  Misc      :"));
     lines << QStringLiteral("  ALS Vial  : 12    Sample Multiplier: 1");
     lines << QString();
-    lines << QStringLiteral("  Quant Time: %1 11:02:45 %2").arg(dateText.mid(3, 3), QString::number(d.year()));
+    lines << QStringLiteral("  Quant Time: %1 11:02:45 %2")
+                 .arg(dateText.mid(3, 3), QString::number(d.year()));
     lines << QStringLiteral("  Quant Method : C:\\msdchem\\1\\METHODS\\MARKERS.M");
-    lines << (ru ? QStringLiteral("  Метод       : Микробные маркеры") : QStringLiteral("  Quant Title : Microbial markers"));
+    lines << (ru ? QStringLiteral("  Метод       : Микробные маркеры")
+                 : QStringLiteral("  Quant Title : Microbial markers"));
     lines << QStringLiteral("  QLast Update : 04 MAR 2019 09:12");
     lines << QStringLiteral("  Response via : Initial Calibration");
     lines << QString();
     lines << (ru ? QStringLiteral("  Соединение          Вр.удерж. Ион        Отклик  Ед.   Кач.")
-                 : QStringLiteral("  Compound             R.T.    QIon       Response  Units  Qual"));
+                 : QStringLiteral(
+                       "  Compound             R.T.    QIon       Response  Units  Qual"));
     lines << rule(QLatin1Char('='), 72);
     lines << QString();
     lines << (ru ? QStringLiteral("Целевые соединения") : QStringLiteral("Target Compounds"));
@@ -118,7 +127,8 @@ QByteArray makeExport(const ExportContent& content)
     return codec ? codec->fromUnicode(text) : text.toLatin1();
 }
 
-bool writeAnalysis(const QString& parentDir, const QString& folderName, const ExportContent& content)
+bool writeAnalysis(const QString& parentDir, const QString& folderName,
+                   const ExportContent& content)
 {
     const QString dir = QString(parentDir % QLatin1Char('/') % folderName);
     if (!QDir().mkpath(dir))
@@ -133,8 +143,8 @@ bool writeAnalysis(const QString& parentDir, const QString& folderName, const Ex
     return f.write(bytes) == bytes.size();
 }
 
-bool writeReportRecord(const QString& reportsDir, const QString& reportFolder, const QString& folderPath,
-                       bool reportExist)
+bool writeReportRecord(const QString& reportsDir, const QString& reportFolder,
+                       const QString& folderPath, bool reportExist)
 {
     const QString dir = QString(reportsDir % QLatin1Char('/') % reportFolder);
     if (!QDir().mkpath(dir))
@@ -154,7 +164,8 @@ bool makeDemoTree(const QString& root)
         return false;
     bool ok = true;
     quint32 seed = 1000;
-    auto add = [&](const QString& parent, const QString& name, Language lang, const QString& patient) {
+    auto add = [&](const QString& parent, const QString& name, Language lang,
+                   const QString& patient) {
         ExportContent s = makeContent(lang, seed++, patient);
         ok = writeAnalysis(parent, name, s) && ok;
     };
@@ -177,7 +188,8 @@ bool makeDemoTree(const QString& root)
     // Not readable as an export in different ways.
     ok = QDir().mkpath(root + QStringLiteral("/BL_0430_NoExport.D")) && ok;
     add(root, QStringLiteral("UR_0431_Locked.D"), en, QStringLiteral("Locked L."));
-    QFile::setPermissions(root + QStringLiteral("/UR_0431_Locked.D/epatemp.txt"), QFileDevice::Permissions());
+    QFile::setPermissions(root + QStringLiteral("/UR_0431_Locked.D/epatemp.txt"),
+                          QFileDevice::Permissions());
     ok = QDir().mkpath(root + QStringLiteral("/FK_0432_DirExport.D/epatemp.txt")) && ok;
     {
         ExportContent other = makeContent(en, seed++, QStringLiteral("Other O."));
@@ -187,25 +199,34 @@ bool makeDemoTree(const QString& root)
 
     // An analysis folder inside another one is never listed on its own.
     add(root, QStringLiteral("TA_0434_Outer.D"), en, QStringLiteral("Outer O."));
-    add(root + QStringLiteral("/TA_0434_Outer.D"), QStringLiteral("TA_0435_Inner.D"), en, QStringLiteral("Inner I."));
+    add(root + QStringLiteral("/TA_0434_Outer.D"), QStringLiteral("TA_0435_Inner.D"), en,
+        QStringLiteral("Inner I."));
     // Lower-case ".d" is a plain folder: searched in deep mode only.
     ok = QDir().mkpath(root + QStringLiteral("/x_0436_lower.d")) && ok;
-    add(root + QStringLiteral("/x_0436_lower.d"), QStringLiteral("SK_0437_InLower.D"), en, QStringLiteral("Lower L."));
+    add(root + QStringLiteral("/x_0436_lower.d"), QStringLiteral("SK_0437_InLower.D"), en,
+        QStringLiteral("Lower L."));
 
     // Plain sub-folders, found in deep mode.
-    add(root + QStringLiteral("/2024"), QStringLiteral("BL_1102_Orlov.D"), ru, QStringLiteral("Орлов К.К."));
-    add(root + QStringLiteral("/2024"), QStringLiteral("UR_1103_Belova.D"), en, QStringLiteral("Belova Z.Z."));
-    add(root + QStringLiteral("/2024"), QStringLiteral("BL_0412_Ivanov.D"), en, QStringLiteral("Ivanov D.A."));
-    add(root + QStringLiteral("/2024/march"), QStringLiteral("EA_1104_Titov.D"), ru, QStringLiteral("Титов Г.Г."));
-    add(root + QStringLiteral("/archive/old"), QStringLiteral("SF_0101_Gusev.D"), en, QStringLiteral("Gusev R."));
-    add(root + QStringLiteral("/archive/old"), QStringLiteral("MU_0102_Zaitsev.D"), ru, QStringLiteral("Зайцев Ю."));
+    add(root + QStringLiteral("/2024"), QStringLiteral("BL_1102_Orlov.D"), ru,
+        QStringLiteral("Орлов К.К."));
+    add(root + QStringLiteral("/2024"), QStringLiteral("UR_1103_Belova.D"), en,
+        QStringLiteral("Belova Z.Z."));
+    add(root + QStringLiteral("/2024"), QStringLiteral("BL_0412_Ivanov.D"), en,
+        QStringLiteral("Ivanov D.A."));
+    add(root + QStringLiteral("/2024/march"), QStringLiteral("EA_1104_Titov.D"), ru,
+        QStringLiteral("Титов Г.Г."));
+    add(root + QStringLiteral("/archive/old"), QStringLiteral("SF_0101_Gusev.D"), en,
+        QStringLiteral("Gusev R."));
+    add(root + QStringLiteral("/archive/old"), QStringLiteral("MU_0102_Zaitsev.D"), ru,
+        QStringLiteral("Зайцев Ю."));
     ok = QDir().mkpath(root + QStringLiteral("/misc")) && ok;
     {
         QFile notes(root + QStringLiteral("/misc/notes.txt"));
         ok = notes.open(QIODevice::WriteOnly) && notes.write("calibration notes\n") > 0 && ok;
     }
     // Hidden folders are skipped by the listing.
-    add(root + QStringLiteral("/.hidden"), QStringLiteral("BL_9999_Hidden.D"), en, QStringLiteral("Hidden H."));
+    add(root + QStringLiteral("/.hidden"), QStringLiteral("BL_9999_Hidden.D"), en,
+        QStringLiteral("Hidden H."));
     return ok;
 }
 
@@ -213,18 +234,20 @@ bool makeLargeTree(const QString& root, int count, bool nested, const QString& r
 {
     if (!QDir().mkpath(root))
         return false;
-    const QVector<QString> codes = {QStringLiteral("AS"), QStringLiteral("BT"), QStringLiteral("BA"), QStringLiteral("VA"),
-                                    QStringLiteral("SD"), QStringLiteral("BL"), QStringLiteral("LF"), QStringLiteral("ZE"),
-                                    QStringLiteral("MU"), QStringLiteral("EA"), QStringLiteral("UR"), QStringLiteral("GF"),
-                                    QStringLiteral("NO"), QStringLiteral("WD"), QStringLiteral("PF"), QStringLiteral("SL"),
-                                    QStringLiteral("TA"), QStringLiteral("SK"), QStringLiteral("FK"), QStringLiteral("CE"),
-                                    QStringLiteral("SF")};
+    const QVector<QString> codes = {
+        QStringLiteral("AS"), QStringLiteral("BT"), QStringLiteral("BA"), QStringLiteral("VA"),
+        QStringLiteral("SD"), QStringLiteral("BL"), QStringLiteral("LF"), QStringLiteral("ZE"),
+        QStringLiteral("MU"), QStringLiteral("EA"), QStringLiteral("UR"), QStringLiteral("GF"),
+        QStringLiteral("NO"), QStringLiteral("WD"), QStringLiteral("PF"), QStringLiteral("SL"),
+        QStringLiteral("TA"), QStringLiteral("SK"), QStringLiteral("FK"), QStringLiteral("CE"),
+        QStringLiteral("SF")};
     bool ok = true;
     for (int i = 0; i < count && ok; ++i) {
-        const QString parent = nested ? QStringLiteral("%1/%2/%3")
-                                            .arg(root, QString::number(2015 + i / 1200),
-                                                 QStringLiteral("%1").arg(1 + (i / 100) % 12, 2, 10, QLatin1Char('0')))
-                                      : root;
+        const QString parent =
+            nested ? QStringLiteral("%1/%2/%3")
+                         .arg(root, QString::number(2015 + i / 1200),
+                              QStringLiteral("%1").arg(1 + (i / 100) % 12, 2, 10, QLatin1Char('0')))
+                   : root;
         const QString name = QStringLiteral("%1_%2_Patient%3.D")
                                  .arg(codes[i % codes.size()])
                                  .arg(i, 5, 10, QLatin1Char('0'))
@@ -237,4 +260,4 @@ bool makeLargeTree(const QString& root, int count, bool nested, const QString& r
     return ok;
 }
 
-}  // namespace DemoData
+} // namespace DemoData

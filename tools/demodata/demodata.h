@@ -12,16 +12,17 @@ namespace DemoData {
 
 enum class Language { English, Russian };
 
-struct ExportContent {
+struct ExportContent
+{
     Language language = Language::English;
     QDate date = QDate(2019, 3, 7);
     QString patient = QStringLiteral("Ivanov D.A.");
-    QString dataFile = QStringLiteral("SAMPLE.D");  // shown in the header only
-    QString title;                                  // line 1; empty: the language's report title
-    QVector<qint64> values;                         // one data row each, written as given
-    QStringList extraRows;                          // written verbatim after the closing line
+    QString dataFile = QStringLiteral("SAMPLE.D"); // shown in the header only
+    QString title;                                 // line 1; empty: the language's report title
+    QVector<qint64> values;                        // one data row each, written as given
+    QStringList extraRows;                         // written verbatim after the closing line
 
-    ExportContent();  // 70 values from a fixed seed
+    ExportContent(); // 70 values from a fixed seed
 };
 
 constexpr int DataFirstLine = 21;  // 1-based line of the first data row
@@ -37,11 +38,12 @@ ExportContent makeContent(Language language, quint32 seed, const QString& patien
 QByteArray makeExport(const ExportContent& content);
 
 // Creates parentDir/folderName and its epatemp.txt.
-bool writeAnalysis(const QString& parentDir, const QString& folderName, const ExportContent& content);
+bool writeAnalysis(const QString& parentDir, const QString& folderName,
+                   const ExportContent& content);
 
 // Writes reportsDir/reportFolder/report.ini with General/FolderPath and General/ReportExist.
-bool writeReportRecord(const QString& reportsDir, const QString& reportFolder, const QString& folderPath,
-                       bool reportExist);
+bool writeReportRecord(const QString& reportsDir, const QString& reportFolder,
+                       const QString& folderPath, bool reportExist);
 
 // A small realistic data directory: folders of many sample types in both languages,
 // shallow and nested in plain sub-folders, folders without export, an unreadable
@@ -51,6 +53,7 @@ bool makeDemoTree(const QString& root);
 
 // count analysis folders for benchmarks; nested spreads them over year/month
 // sub-folders. With reportsDir, every second folder gets a report record there.
-bool makeLargeTree(const QString& root, int count, bool nested, const QString& reportsDir = QString());
+bool makeLargeTree(const QString& root, int count, bool nested,
+                   const QString& reportsDir = QString());
 
-}  // namespace DemoData
+} // namespace DemoData

@@ -11,18 +11,22 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationName(QStringLiteral("make_demo_data"));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Writes a demo data directory of analysis folders with quantitation exports."));
+    parser.setApplicationDescription(QStringLiteral(
+        "Writes a demo data directory of analysis folders with quantitation exports."));
     parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("root"), QStringLiteral("Data directory to create or fill."));
-    const QCommandLineOption countOpt(QStringLiteral("count"),
-                                      QStringLiteral("Write N generated analysis folders instead of the demo set."),
-                                      QStringLiteral("N"));
-    const QCommandLineOption deepOpt(QStringLiteral("deep"),
-                                     QStringLiteral("With --count: spread the folders over year/month sub-folders."));
-    const QCommandLineOption reportsOpt(QStringLiteral("reports"),
-                                        QStringLiteral("With --count: write report records for every second folder here."),
-                                        QStringLiteral("dir"));
+    parser.addPositionalArgument(QStringLiteral("root"),
+                                 QStringLiteral("Data directory to create or fill."));
+    const QCommandLineOption countOpt(
+        QStringLiteral("count"),
+        QStringLiteral("Write N generated analysis folders instead of the demo set."),
+        QStringLiteral("N"));
+    const QCommandLineOption deepOpt(
+        QStringLiteral("deep"),
+        QStringLiteral("With --count: spread the folders over year/month sub-folders."));
+    const QCommandLineOption reportsOpt(
+        QStringLiteral("reports"),
+        QStringLiteral("With --count: write report records for every second folder here."),
+        QStringLiteral("dir"));
     parser.addOption(countOpt);
     parser.addOption(deepOpt);
     parser.addOption(reportsOpt);
@@ -47,7 +51,8 @@ int main(int argc, char** argv)
             return 2;
         }
         ok = DemoData::makeLargeTree(root, count, parser.isSet(deepOpt), parser.value(reportsOpt));
-        out << "wrote " << count << " analysis folders under " << root << " in " << timer.elapsed() << " ms\n";
+        out << "wrote " << count << " analysis folders under " << root << " in " << timer.elapsed()
+            << " ms\n";
     } else {
         ok = DemoData::makeDemoTree(root);
         out << "wrote the demo data directory " << root << "\n";

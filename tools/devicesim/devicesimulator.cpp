@@ -17,8 +17,8 @@ const QString Err = QStringLiteral("@ERR*");
 // Reply line "body,CC*" with the checksum over the body minus its lead character.
 QString checked(const QString& body)
 {
-    return body + QLatin1Char(',') + Framing::checksumDigits(Framing::frameChecksum(body, 0))
-           + QLatin1Char('*');
+    return body + QLatin1Char(',') + Framing::checksumDigits(Framing::frameChecksum(body, 0)) +
+           QLatin1Char('*');
 }
 
 // Same shape, but the digits cannot match.
@@ -41,14 +41,14 @@ QString decimalText(double value)
         text.chop(2);
     return text;
 }
-}  // namespace
+} // namespace
 
 DeviceSimulator::DeviceSimulator(QObject* parent)
-    : QObject(parent),
-      m_server(new QTcpServer(this)),
-      m_delayTimer(new QTimer(this)),
-      m_noiseTimer(new QTimer(this)),
-      m_raw(RawCount, 0)
+    : QObject(parent)
+    , m_server(new QTcpServer(this))
+    , m_delayTimer(new QTimer(this))
+    , m_noiseTimer(new QTimer(this))
+    , m_raw(RawCount, 0)
 {
     m_delayTimer->setSingleShot(true);
     connect(m_noiseTimer, &QTimer::timeout, this, &DeviceSimulator::sendNoise);
@@ -103,7 +103,8 @@ int DeviceSimulator::connectionCount() const
     return m_connections;
 }
 
-QVector<DeviceSimulator::Result> DeviceSimulator::compute(const QVector<quint32>& raw, unsigned char typeCode)
+QVector<DeviceSimulator::Result> DeviceSimulator::compute(const QVector<quint32>& raw,
+                                                          unsigned char typeCode)
 {
     QVector<Result> results;
     results.reserve(MarkerCount);
@@ -234,7 +235,8 @@ DeviceSimulator::Phase DeviceSimulator::phaseOf(const QString& line)
         return Phase::Output;
     if (line.startsWith(QLatin1String("$MC,")))
         return Phase::Calculate;
-    if (line.size() > 2 && line.at(0) == QLatin1Char('$') && line.at(1).isDigit() && line.at(2).isDigit())
+    if (line.size() > 2 && line.at(0) == QLatin1Char('$') && line.at(1).isDigit() &&
+        line.at(2).isDigit())
         return Phase::WriteLines;
     if (line.startsWith(QLatin1Char('$')))
         return Phase::Service;
@@ -251,8 +253,8 @@ QStringList DeviceSimulator::answer(const QString& line)
     const Phase phase = phaseOf(line);
     if (phase == Phase::None)
         return {};
-    if (phase == Phase::StartWrite || phase == Phase::ReadBack || phase == Phase::Calculate
-        || phase == Phase::Output)
+    if (phase == Phase::StartWrite || phase == Phase::ReadBack || phase == Phase::Calculate ||
+        phase == Phase::Output)
         ++m_attempts[int(phase)];
     if (phase == m_faults.dropIn) {
         dropConnection();
@@ -265,10 +267,10 @@ QStringList DeviceSimulator::answer(const QString& line)
     if (m_silent)
         return {};
     if (phase != Phase::WriteLines)
-        m_writing = false;   // any other command ends a write
+        m_writing = false; // any other command ends a write
     QStringList replies = answerPhase(phase, line);
-    if (m_faults.rewrite && line.startsWith(m_faults.rewritePrefix)
-        && (m_faults.rewriteTimes < 0 || m_rewritten++ < m_faults.rewriteTimes))
+    if (m_faults.rewrite && line.startsWith(m_faults.rewritePrefix) &&
+        (m_faults.rewriteTimes < 0 || m_rewritten++ < m_faults.rewriteTimes))
         m_faults.rewrite(replies);
     return replies;
 }
@@ -277,13 +279,15 @@ QStringList DeviceSimulator::answerPhase(Phase phase, const QString& line)
 {
     switch (phase) {
     case Phase::Identify:
-        return {m_faults.wrongIdentity ? QStringLiteral("@Wrongdevice") : QStringLiteral("@Quendalivertyx v2")};
+        return {m_faults.wrongIdentity ? QStringLiteral("@Wrongdevice")
+                                       : QStringLiteral("@Quendalivertyx v2")};
     case Phase::Serial: {
         const QString body = QStringLiteral("@SN,%1").arg(SerialNumber, 8, 10, QLatin1Char('0'));
         return {m_faults.badSerialChecksum ? badlyChecked(body) : checked(body)};
     }
     case Phase::Version: {
-        const QString body = QStringLiteral("@CV,%1").arg(Version, 2, 16, QLatin1Char('0')).toUpper();
+        const QString body =
+            QStringLiteral("@CV,%1").arg(Version, 2, 16, QLatin1Char('0')).toUpper();
         return {m_faults.badVersionChecksum ? badlyChecked(body) : checked(body)};
     }
     case Phase::StartWrite:
@@ -318,7 +322,8 @@ QStringList DeviceSimulator::answerPhase(Phase phase, const QString& line)
 
 QStringList DeviceSimulator::answerData(const QString& line)
 {
-    if (!m_writing || !Framing::checkReply(line) || line.size() < 13 || line.at(3) != QLatin1Char(','))
+    if (!m_writing || !Framing::checkReply(line) || line.size() < 13 ||
+        line.at(3) != QLatin1Char(','))
         return {Err};
     bool indexOk = false;
     bool valueOk = false;
@@ -346,8 +351,12 @@ QStringList DeviceSimulator::readBack()
             index = RawCount - 2;
         if (faulty && i == m_faults.wrongReadBackLine)
             value ^= 0x10;
-        const QString body = QStringLiteral("#%1,%2").arg(twoDigits(index)).arg(value, 8, 16, QLatin1Char('0')).toUpper();
-        lines.append(faulty && i == m_faults.badReadBackChecksumLine ? badlyChecked(body) : checked(body));
+        const QString body = QStringLiteral("#%1,%2")
+                                 .arg(twoDigits(index))
+                                 .arg(value, 8, 16, QLatin1Char('0'))
+                                 .toUpper();
+        lines.append(faulty && i == m_faults.badReadBackChecksumLine ? badlyChecked(body)
+                                                                     : checked(body));
     }
     lines.append(Done);
     return lines;
@@ -356,7 +365,9 @@ QStringList DeviceSimulator::readBack()
 QStringList DeviceSimulator::output()
 {
     const bool faulty = faultActive(Phase::Output);
-    const unsigned char echoed = faulty && m_faults.wrongTypeEcho ? static_cast<unsigned char>(m_typeCode ^ 0x01) : m_typeCode;
+    const unsigned char echoed = faulty && m_faults.wrongTypeEcho
+                                     ? static_cast<unsigned char>(m_typeCode ^ 0x01)
+                                     : m_typeCode;
     QStringList lines;
     lines.append(checked(QStringLiteral("@TR-%1").arg(echoed, 2, 16, QLatin1Char('0')).toUpper()));
     const QVector<Result> results = compute(m_raw, m_typeCode);
@@ -364,7 +375,8 @@ QStringList DeviceSimulator::output()
         const QString body = QStringLiteral("#%1,%2,%3")
                                  .arg(twoDigits(k), decimalText(results.at(k).result),
                                       QString::number(results.at(k).reference, 16).toUpper());
-        lines.append(faulty && k == m_faults.badOutputChecksumLine ? badlyChecked(body) : checked(body));
+        lines.append(faulty && k == m_faults.badOutputChecksumLine ? badlyChecked(body)
+                                                                   : checked(body));
     }
     lines.append(Done);
     return lines;

@@ -24,32 +24,46 @@ class QTimer;
 class DeviceSimulator : public QObject
 {
     Q_OBJECT
-public:
+  public:
     // Phase a received command belongs to:
     //   "$?*" Identify, "$RSN*" Serial, "$RCV*" Version, "$MIW*" StartWrite,
     //   "$II,XXXXXXXX,CC*" WriteLines, "$MIR*" ReadBack, "$MC,tt,CC*" Calculate,
     //   "$MO*" Output, any other "$...,CC*" Service.
-    enum class Phase { None, Identify, Serial, Version, StartWrite, WriteLines, ReadBack, Calculate, Output, Service };
+    enum class Phase {
+        None,
+        Identify,
+        Serial,
+        Version,
+        StartWrite,
+        WriteLines,
+        ReadBack,
+        Calculate,
+        Output,
+        Service
+    };
 
-    struct Faults {
-        bool wrongIdentity = false;          // "$?*" answered "@Wrongdevice"
-        bool badSerialChecksum = false;      // "@SN," reply with a wrong checksum
+    struct Faults
+    {
+        bool wrongIdentity = false;     // "$?*" answered "@Wrongdevice"
+        bool badSerialChecksum = false; // "@SN," reply with a wrong checksum
         bool badVersionChecksum = false;
-        int badReadBackChecksumLine = -1;    // this read-back index sent with a wrong checksum
-        int wrongReadBackLine = -1;          // this read-back index echoes a different value
-        bool wrongReadBackIndex = false;     // last read-back line carries index 68 twice (last index not 69)
-        bool wrongTypeEcho = false;          // type echo carries another code
-        int badOutputChecksumLine = -1;      // this output index sent with a wrong checksum
-        bool notReady = false;               // "$MIW*" answered "@BUSY*"
-        bool calcFails = false;              // "$MC" answered "@FAIL*"
-        bool extraOk = false;                // one extra "@OK*" after the 70th acknowledgement
+        int badReadBackChecksumLine = -1; // this read-back index sent with a wrong checksum
+        int wrongReadBackLine = -1;       // this read-back index echoes a different value
+        bool wrongReadBackIndex =
+            false; // last read-back line carries index 68 twice (last index not 69)
+        bool wrongTypeEcho = false;     // type echo carries another code
+        int badOutputChecksumLine = -1; // this output index sent with a wrong checksum
+        bool notReady = false;          // "$MIW*" answered "@BUSY*"
+        bool calcFails = false;         // "$MC" answered "@FAIL*"
+        bool extraOk = false;           // one extra "@OK*" after the 70th acknowledgement
         // Read-back, output, write (notReady, extraOk) and calculate faults apply to this many
         // attempts of their phase counted from setFaults(), -1 = every attempt.
         int failingAttempts = -1;
-        Phase silentIn = Phase::None;        // never answer once this phase is reached (until a new connection or setFaults())
-        Phase dropIn = Phase::None;          // close the connection when this phase is reached
-        int replyDelayMs = 0;                // delay before every reply (commands are answered in order)
-        Phase noiseIn = Phase::None;         // from this phase on, a line with a bad checksum every noiseMs
+        Phase silentIn = Phase::None; // never answer once this phase is reached (until a new
+                                      // connection or setFaults())
+        Phase dropIn = Phase::None;   // close the connection when this phase is reached
+        int replyDelayMs = 0;         // delay before every reply (commands are answered in order)
+        Phase noiseIn = Phase::None; // from this phase on, a line with a bad checksum every noiseMs
         int noiseMs = 50;
         // Last word on the replies to the first rewriteTimes commands (all when negative) that
         // begin with rewritePrefix, after the faults above (not when silent).
@@ -67,9 +81,10 @@ public:
     void setFaults(const Faults& faults);
     Faults faults() const;
 
-    QStringList receivedLines() const;   // every line received since start/clear, without CR LF, in order
+    QStringList
+    receivedLines() const; // every line received since start/clear, without CR LF, in order
     void clearReceived();
-    int connectionCount() const;         // connections accepted so far
+    int connectionCount() const; // connections accepted so far
 
     static constexpr qint32 SerialNumber = 20231117;
     static constexpr unsigned char Version = 0x35;
@@ -82,16 +97,17 @@ public:
     //   and    raw[k] == 99999999 gives result -1 (sent as "-1").
     // So raw value 2*r (r <= 2000) yields result r. Raw values 57..69 do not enter the
     // calculation. Missing raw values count as 0.
-    struct Result {
+    struct Result
+    {
         double result;
         quint32 reference;
     };
     static QVector<Result> compute(const QVector<quint32>& raw, unsigned char typeCode);
 
-signals:
+  signals:
     void lineReceived(const QString& line);
 
-private:
+  private:
     void onNewConnection();
     void onReadyRead();
     void processQueue();

@@ -13,10 +13,14 @@ using Phase = DeviceSimulator::Phase;
 bool parsePhase(const QString& name, Phase* phase)
 {
     static const QList<QPair<QString, Phase>> names = {
-        {QStringLiteral("identify"), Phase::Identify},     {QStringLiteral("serial"), Phase::Serial},
-        {QStringLiteral("version"), Phase::Version},       {QStringLiteral("startwrite"), Phase::StartWrite},
-        {QStringLiteral("writelines"), Phase::WriteLines}, {QStringLiteral("readback"), Phase::ReadBack},
-        {QStringLiteral("calculate"), Phase::Calculate},   {QStringLiteral("output"), Phase::Output},
+        {QStringLiteral("identify"), Phase::Identify},
+        {QStringLiteral("serial"), Phase::Serial},
+        {QStringLiteral("version"), Phase::Version},
+        {QStringLiteral("startwrite"), Phase::StartWrite},
+        {QStringLiteral("writelines"), Phase::WriteLines},
+        {QStringLiteral("readback"), Phase::ReadBack},
+        {QStringLiteral("calculate"), Phase::Calculate},
+        {QStringLiteral("output"), Phase::Output},
         {QStringLiteral("service"), Phase::Service},
     };
     for (const auto& entry : names) {
@@ -74,7 +78,7 @@ bool applyFault(const QString& option, DeviceSimulator::Faults* f)
         return parsePhase(value, &f->noiseIn);
     return false;
 }
-}  // namespace
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -83,22 +87,27 @@ int main(int argc, char* argv[])
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Simulated calculation device.\nFaults: wrongIdentity, badSerialChecksum, badVersionChecksum, "
+        "Simulated calculation device.\nFaults: wrongIdentity, badSerialChecksum, "
+        "badVersionChecksum, "
         "badReadBackChecksumLine=N, wrongReadBackLine=N, wrongReadBackIndex, wrongTypeEcho, "
         "badOutputChecksumLine=N, notReady, calcFails, extraOk, failingAttempts=N, replyDelayMs=N, "
-        "silentIn=PHASE, dropIn=PHASE, noiseIn=PHASE (identify, serial, version, startwrite, writelines, readback, "
+        "silentIn=PHASE, dropIn=PHASE, noiseIn=PHASE (identify, serial, version, startwrite, "
+        "writelines, readback, "
         "calculate, output, service)."));
     parser.addHelpOption();
-    const QCommandLineOption hostOption(QStringLiteral("host"), QStringLiteral("Address to listen on."),
+    const QCommandLineOption hostOption(QStringLiteral("host"),
+                                        QStringLiteral("Address to listen on."),
                                         QStringLiteral("address"), QStringLiteral("127.0.0.1"));
-    const QCommandLineOption portOption(QStringLiteral("port"), QStringLiteral("Port to listen on."),
+    const QCommandLineOption portOption(QStringLiteral("port"),
+                                        QStringLiteral("Port to listen on."),
                                         QStringLiteral("port"), QStringLiteral("9761"));
-    const QCommandLineOption faultOption(QStringLiteral("fault"), QStringLiteral("Misbehave: name[=value]."),
+    const QCommandLineOption faultOption(QStringLiteral("fault"),
+                                         QStringLiteral("Misbehave: name[=value]."),
                                          QStringLiteral("fault"));
-    const QCommandLineOption delayOption(QStringLiteral("delay"), QStringLiteral("Delay before every reply."),
-                                         QStringLiteral("ms"));
-    const QCommandLineOption remoteOption(QStringLiteral("allow-remote"),
-                                          QStringLiteral("Permit a non-loopback listening address."));
+    const QCommandLineOption delayOption(
+        QStringLiteral("delay"), QStringLiteral("Delay before every reply."), QStringLiteral("ms"));
+    const QCommandLineOption remoteOption(
+        QStringLiteral("allow-remote"), QStringLiteral("Permit a non-loopback listening address."));
     parser.addOptions({hostOption, portOption, faultOption, delayOption, remoteOption});
     parser.process(app);
 
@@ -109,7 +118,8 @@ int main(int argc, char* argv[])
         return 2;
     }
     if (!host.isLoopback() && !parser.isSet(remoteOption)) {
-        err << "devicesim: " << host.toString() << " is not a loopback address (use --allow-remote)\n";
+        err << "devicesim: " << host.toString()
+            << " is not a loopback address (use --allow-remote)\n";
         return 2;
     }
     bool portOk = false;

@@ -26,7 +26,7 @@ inline void ensureApp()
             }
         });
         auto* created = new QCoreApplication(argc, argv);
-        std::setlocale(LC_NUMERIC, "C");   // the reference readings use the C library
+        std::setlocale(LC_NUMERIC, "C"); // the reference readings use the C library
         return created;
     }();
     (void)app;
@@ -113,4 +113,4 @@ inline bool carriesChecksum(const QString& line)
     return crc8(lowBytes(line.mid(1, n - 5))) == high * 16 + low;
 }
 
-}  // namespace Fuzz
+} // namespace Fuzz

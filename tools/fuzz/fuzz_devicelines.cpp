@@ -59,21 +59,25 @@ void checkCollected(const QString& line)
     if (line == Framing::LineCollector::overlongLine())
         return;
     require(line.size() <= Framing::LineCollector::MaxLineLength, "collected line too long", line);
-    require(!line.contains(QLatin1Char('\n')) && !line.contains(QLatin1Char('\r')), "line end inside a line", line);
+    require(!line.contains(QLatin1Char('\n')) && !line.contains(QLatin1Char('\r')),
+            "line end inside a line", line);
     if (line.isEmpty())
         return;
-    require(!line.front().isSpace() && !line.back().isSpace(), "white space at a line's ends", line);
+    require(!line.front().isSpace() && !line.back().isSpace(), "white space at a line's ends",
+            line);
     for (int i = 0; i < line.size(); ++i) {
         const QChar c = line.at(i);
         require(c.unicode() < 256, "character beyond one byte", line);
         if (c.isSpace())
-            require(c == QLatin1Char(' ') && line.at(i + 1) != QLatin1Char(' '), "white space not collapsed", line);
+            require(c == QLatin1Char(' ') && line.at(i + 1) != QLatin1Char(' '),
+                    "white space not collapsed", line);
     }
 }
 
 void checkPayloads(const QString& line)
 {
-    require(Framing::checkReply(line) == Fuzz::carriesChecksum(line), "reply check disagrees", line);
+    require(Framing::checkReply(line) == Fuzz::carriesChecksum(line), "reply check disagrees",
+            line);
 
     const Framing::ReadBackLine back = Framing::parseReadBack(line);
     const Framing::OutputLine out = Framing::parseOutput(line);
@@ -85,7 +89,8 @@ void checkPayloads(const QString& line)
     if (!value.isEmpty())
         require(back.value == hexNumber(value), "read-back value misread", line);
 
-    require(std::isfinite(out.result) && std::isfinite(out.norm) && out.norm >= 0, "output not finite", line);
+    require(std::isfinite(out.result) && std::isfinite(out.norm) && out.norm >= 0,
+            "output not finite", line);
     const int commaA = line.indexOf(QLatin1Char(','), 4);
     const int commaB = commaA < 0 ? -1 : line.indexOf(QLatin1Char(','), commaA + 1);
     require(out.wellFormed == (commaB > 0), "output layout misjudged", line);
@@ -93,9 +98,11 @@ void checkPayloads(const QString& line)
         const QString a = line.mid(4, commaA - 4);
         const QString b = line.mid(commaA + 1, commaB - commaA - 1);
         // Plain decimals and hexadecimal integers read exactly as the C library reads them.
-        static const QRegularExpression plainDecimal(QStringLiteral("^-?[0-9]{1,15}(\\.[0-9]{1,6})?$"));
+        static const QRegularExpression plainDecimal(
+            QStringLiteral("^-?[0-9]{1,15}(\\.[0-9]{1,6})?$"));
         if (plainDecimal.match(a).hasMatch())
-            require(out.result == std::strtod(a.toLatin1().constData(), nullptr), "result misread", line);
+            require(out.result == std::strtod(a.toLatin1().constData(), nullptr), "result misread",
+                    line);
         if (!b.isEmpty() && b.size() <= 16 && strictField(b, 0, b.size(), isHex) == b)
             require(out.norm == double(hexNumber(b)), "reference misread", line);
     } else {
@@ -113,7 +120,7 @@ void checkPayloads(const QString& line)
         require(Framing::parseSerial(line) == decimalNumber(serial), "serial number misread", line);
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -132,8 +139,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     Framing::LineCollector once;
     const QStringList unsplit = once.feed(whole);
-    require(lines == unsplit && split.pending() == once.pending(), "lines depend on how the bytes were split");
-    require(split.pending().size() <= Framing::LineCollector::MaxLineLength, "pending line unbounded");
+    require(lines == unsplit && split.pending() == once.pending(),
+            "lines depend on how the bytes were split");
+    require(split.pending().size() <= Framing::LineCollector::MaxLineLength,
+            "pending line unbounded");
 
     for (const QString& line : qAsConst(lines)) {
         checkCollected(line);

@@ -28,8 +28,8 @@ using Fuzz::require;
 
 namespace {
 
-const unsigned char TypeCode = 10;   // "0a" on the wire, so the echo's letter case matters
-const int Never = 600000;            // the target decides when the timer expires
+const unsigned char TypeCode = 10; // "0a" on the wire, so the echo's letter case matters
+const int Never = 600000;          // the target decides when the timer expires
 const int MaxExpiries = 100;
 
 QTcpServer& server()
@@ -66,7 +66,8 @@ int digitsValue(const QString& field)
 
 // What the device said during the current output attempt, read independently of the link.
 // Loose where the link's number readers are lenient, so that it only ever says too much.
-struct OutputAttempt {
+struct OutputAttempt
+{
     QBitArray covered{DeviceLink::ResultCount};
     bool echoSeen = false;
     bool echoWrong = false;
@@ -88,9 +89,10 @@ struct OutputAttempt {
             return;
         const QString index = line.mid(1, 2);
         const int v = digitsValue(index);
-        if (index.size() == 2 && index.at(0).isDigit() && index.at(1).isDigit() && v >= DeviceLink::ResultCount)
+        if (index.size() == 2 && index.at(0).isDigit() && index.at(1).isDigit() &&
+            v >= DeviceLink::ResultCount)
             indexTooHigh = true;
-        covered.setBit(0);   // an index that does not parse counts as 0
+        covered.setBit(0); // an index that does not parse counts as 0
         if (v < DeviceLink::ResultCount)
             covered.setBit(v);
     }
@@ -98,26 +100,31 @@ struct OutputAttempt {
 
 class Run
 {
-public:
-    explicit Run(DeviceLink& link) : m_link(link)
+  public:
+    explicit Run(DeviceLink& link)
+        : m_link(link)
     {
-        QObject::connect(&link, &DeviceLink::lineLogged, &m_guard, [this](const QString& line, bool outgoing) {
-            if (outgoing && line == QLatin1String("$MO*"))
-                m_attempt = OutputAttempt();
-            else if (!outgoing)
-                m_attempt.add(line);
-            if (outgoing && line == QLatin1String("$MIW*"))
-                m_started = true;
-        });
+        QObject::connect(&link, &DeviceLink::lineLogged, &m_guard,
+                         [this](const QString& line, bool outgoing) {
+                             if (outgoing && line == QLatin1String("$MO*"))
+                                 m_attempt = OutputAttempt();
+                             else if (!outgoing)
+                                 m_attempt.add(line);
+                             if (outgoing && line == QLatin1String("$MIW*"))
+                                 m_started = true;
+                         });
         QObject::connect(&link, &DeviceLink::stageAdvanced, &m_guard, [this] { ++m_stages; });
         QObject::connect(&link, &DeviceLink::calculationFailed, &m_guard, [this](int code) {
             require(code >= 0 && code <= 4, "unknown failure code", QString::number(code));
             end(code);
         });
         QObject::connect(&link, &DeviceLink::resultsReady, &m_guard, [this] {
-            require(m_stages == 4, "results after other than four stages", QString::number(m_stages));
-            require(m_attempt.covered.count(true) == DeviceLink::ResultCount, "results from a partial table");
-            require(m_attempt.echoSeen && !m_attempt.echoWrong, "results without a matching type echo");
+            require(m_stages == 4, "results after other than four stages",
+                    QString::number(m_stages));
+            require(m_attempt.covered.count(true) == DeviceLink::ResultCount,
+                    "results from a partial table");
+            require(m_attempt.echoSeen && !m_attempt.echoWrong,
+                    "results without a matching type echo");
             require(!m_attempt.indexTooHigh, "results despite a line index past 56");
             end(100);
         });
@@ -129,12 +136,13 @@ public:
     void checkValues() const
     {
         for (int i = 0; i < DeviceLink::ResultCount; ++i)
-            require(std::isfinite(m_link.resultValues().at(i)) && std::isfinite(m_link.normValues().at(i)),
+            require(std::isfinite(m_link.resultValues().at(i)) &&
+                        std::isfinite(m_link.normValues().at(i)),
                     "a stored value is not finite", QString::number(i));
         require(m_stages <= 4, "more than four stages");
     }
 
-private:
+  private:
     void end(int outcome)
     {
         require(m_outcome < 0, "a second outcome", QString::number(outcome));
@@ -151,7 +159,8 @@ private:
 
 // Closed with a reset, so that neither end lingers in TIME_WAIT: thousands of connections a
 // second would otherwise use up the loopback ports that other programs need.
-struct AbruptClose {
+struct AbruptClose
+{
     void operator()(QTcpSocket* socket) const
     {
         const linger reset{1, 0};
@@ -167,14 +176,16 @@ void expire(DeviceLink& link)
         QMetaObject::invokeMethod(link.readTimeoutTimer(), "timeout", Qt::DirectConnection);
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     Fuzz::ensureApp();
     const quint16 port = server().serverPort();
     DeviceLink link;
-    link.setEndpointProvider([port] { return DeviceLink::Endpoint{QStringLiteral("127.0.0.1"), port}; });
+    link.setEndpointProvider([port] {
+        return DeviceLink::Endpoint{QStringLiteral("127.0.0.1"), port};
+    });
     link.setPhaseTimeouts(Never, Never, Never);
     Run run(link);
 
@@ -195,8 +206,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         else if (line == "!") {
             const bool running = link.calculating();
             require(link.stopCalculation() == running, "stop answered wrongly");
-        }
-        else if (line.endsWith('#'))
+        } else if (line.endsWith('#'))
             link.receiveBytes(Fuzz::checked(line.chopped(1)) + '\n');
         else
             link.receiveBytes(line + '\n');

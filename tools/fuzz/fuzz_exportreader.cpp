@@ -40,7 +40,7 @@ void parse(const QString& text, const QString& folderName)
     }
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -24,10 +24,24 @@ using Fuzz::require;
 
 namespace {
 
-enum Kind { OperatorAndDate, Image0, Image1, ProbeId, TypeProbe, PatientId, Conclusion,
-            Name, Res, Nor, DiffNor, Colour, KindCount };
+enum Kind {
+    OperatorAndDate,
+    Image0,
+    Image1,
+    ProbeId,
+    TypeProbe,
+    PatientId,
+    Conclusion,
+    Name,
+    Res,
+    Nor,
+    DiffNor,
+    Colour,
+    KindCount
+};
 
-struct Part {
+struct Part
+{
     QString literal;
     int kind = -1;
     int position = 0;
@@ -38,13 +52,26 @@ QString escaped(const QString& s)
     QString out;
     for (QChar c : s) {
         switch (c.unicode()) {
-        case '&': out += QLatin1String("&amp;"); break;
-        case '<': out += QLatin1String("&lt;"); break;
-        case '>': out += QLatin1String("&gt;"); break;
-        case '"': out += QLatin1String("&quot;"); break;
-        case '\'': out += QLatin1String("&#39;"); break;
-        case '$': out += QLatin1String("&#36;"); break;
-        default: out += c;
+        case '&':
+            out += QLatin1String("&amp;");
+            break;
+        case '<':
+            out += QLatin1String("&lt;");
+            break;
+        case '>':
+            out += QLatin1String("&gt;");
+            break;
+        case '"':
+            out += QLatin1String("&quot;");
+            break;
+        case '\'':
+            out += QLatin1String("&#39;");
+            break;
+        case '$':
+            out += QLatin1String("&#36;");
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -75,19 +102,26 @@ QString twoDigits(int p)
 
 QString placeholder(const Part& part)
 {
-    static const char* const fixed[] = {"$OperatorAndDate", "$Image0", "$Image1", "$ProbeID",
-                                        "$TypeProbe", "$PatientID", "$Conclusion"};
+    static const char* const fixed[] = {"$OperatorAndDate", "$Image0",    "$Image1",    "$ProbeID",
+                                        "$TypeProbe",       "$PatientID", "$Conclusion"};
     switch (part.kind) {
-    case Name: return QLatin1String("$Name") + twoDigits(part.position);
-    case Res: return QLatin1String("$Res") + twoDigits(part.position);
-    case Nor: return QLatin1String("$Nor") + twoDigits(part.position);
-    case DiffNor: return QLatin1String("$_Nor") + twoDigits(part.position);
-    case Colour: return QLatin1String("bgcolor=\"$Color") + twoDigits(part.position) + QLatin1Char('"');
-    default: return QLatin1String(fixed[part.kind]);
+    case Name:
+        return QLatin1String("$Name") + twoDigits(part.position);
+    case Res:
+        return QLatin1String("$Res") + twoDigits(part.position);
+    case Nor:
+        return QLatin1String("$Nor") + twoDigits(part.position);
+    case DiffNor:
+        return QLatin1String("$_Nor") + twoDigits(part.position);
+    case Colour:
+        return QLatin1String("bgcolor=\"$Color") + twoDigits(part.position) + QLatin1Char('"');
+    default:
+        return QLatin1String(fixed[part.kind]);
     }
 }
 
-struct Case {
+struct Case
+{
     ReportHtml::PremadeParams params;
     ReportHtml::IdentityValues identity;
     MarkerTable table;
@@ -95,9 +129,26 @@ struct Case {
     bool built = false;
 };
 
-const double Picks[] = {0, 1, 2, 0.5, -1, 1000000, 10000000, 9999999, 1e-5, 123456.5, 1e300, -1e300,
-                        std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
-                        -std::numeric_limits<double>::infinity(), 2000, 4000, 9.3e18, -0.0, 37};
+const double Picks[] = {0,
+                        1,
+                        2,
+                        0.5,
+                        -1,
+                        1000000,
+                        10000000,
+                        9999999,
+                        1e-5,
+                        123456.5,
+                        1e300,
+                        -1e300,
+                        std::numeric_limits<double>::quiet_NaN(),
+                        std::numeric_limits<double>::infinity(),
+                        -std::numeric_limits<double>::infinity(),
+                        2000,
+                        4000,
+                        9.3e18,
+                        -0.0,
+                        37};
 const int PickCount = int(sizeof(Picks) / sizeof(Picks[0]));
 
 Case parse(const QByteArray& input)
@@ -126,7 +177,8 @@ Case parse(const QByteArray& input)
         MarkerRow& row = c.table[r];
         row.name = r < names.size() ? names.at(r) : QStringLiteral("M%1").arg(r);
         row.result = 2 * r < picks.size() ? Picks[uchar(picks.at(2 * r)) % PickCount] : 3.0 * r;
-        row.norm = 2 * r + 1 < picks.size() ? Picks[uchar(picks.at(2 * r + 1)) % PickCount] : double(r);
+        row.norm =
+            2 * r + 1 < picks.size() ? Picks[uchar(picks.at(2 * r + 1)) % PickCount] : double(r);
         row.highlighted = ((flags >> 4) & 1) && r % 7 == 0;
     }
     return c;
@@ -158,40 +210,52 @@ QList<Part> partsOf(const QString& text)
 
 // What a placeholder becomes in the premade (or full-table) page; the table is the one the
 // fill left behind, which says which rows it found highlighted.
-QString premadeText(const Part& part, const Case& c, const MarkerTable& table, const QVector<int>& order,
-                    bool fullTable)
+QString premadeText(const Part& part, const Case& c, const MarkerTable& table,
+                    const QVector<int>& order, bool fullTable)
 {
     const int type = c.params.templateType;
     const MarkerRow& row = table.at(order.value(part.position));
     switch (part.kind) {
     case OperatorAndDate:
-        return escaped(c.params.operatorName + QLatin1Char(' ') + c.params.day + QLatin1Char('.')
-                       + c.params.month + QLatin1Char('.') + c.params.year);
+        return escaped(c.params.operatorName + QLatin1Char(' ') + c.params.day + QLatin1Char('.') +
+                       c.params.month + QLatin1Char('.') + c.params.year);
     case Image0:
         return fullTable ? placeholder(part) : imageName(c.params.probeCode, type == 2 ? 1 : 0);
     case Image1:
         return type == 3 ? imageName(c.params.probeCode, 2) : placeholder(part);
-    case Name: return escaped(row.name);
-    case Res: return row.result == 10000000.0 ? QStringLiteral("10000000+") : number(row.result);
-    case Nor: return number(row.norm);
-    case DiffNor: return type == 3 ? number(row.result - row.norm) : placeholder(part);
+    case Name:
+        return escaped(row.name);
+    case Res:
+        return row.result == 10000000.0 ? QStringLiteral("10000000+") : number(row.result);
+    case Nor:
+        return number(row.norm);
+    case DiffNor:
+        return type == 3 ? number(row.result - row.norm) : placeholder(part);
     case Colour:
         if (part.position == SumRow)
             return placeholder(part);
-        return row.highlighted && c.params.typeCode != ReportHtml::FecesTypeCode ? QStringLiteral("bgcolor=\"Gold\"")
-                                                                                   : QString();
-    default: return placeholder(part);   // the identity placeholders wait for the final fill
+        return row.highlighted && c.params.typeCode != ReportHtml::FecesTypeCode
+                   ? QStringLiteral("bgcolor=\"Gold\"")
+                   : QString();
+    default:
+        return placeholder(part); // the identity placeholders wait for the final fill
     }
 }
 
 QString finalText(const Part& part, const Case& c)
 {
     switch (part.kind) {
-    case ProbeId: return escaped(c.identity.probeId);
-    case TypeProbe: return escaped(c.identity.probeName);
-    case PatientId: return escaped(c.identity.patient);
-    case Conclusion: return escaped(c.identity.conclusion).replace(QLatin1String("&lt;br&gt;"), QLatin1String("<br>"));
-    default: return QString();
+    case ProbeId:
+        return escaped(c.identity.probeId);
+    case TypeProbe:
+        return escaped(c.identity.probeName);
+    case PatientId:
+        return escaped(c.identity.patient);
+    case Conclusion:
+        return escaped(c.identity.conclusion)
+            .replace(QLatin1String("&lt;br&gt;"), QLatin1String("<br>"));
+    default:
+        return QString();
     }
 }
 
@@ -224,7 +288,8 @@ void checkBuilt(const Case& c, bool fullTable)
             page + QLatin1String("\n=> ") + premade + QLatin1String("\nexpected ") + expected);
     const QString final = ReportHtml::fillIdentity(premade, c.identity);
     require(final == expectedFinal, "final page differs",
-            premade + QLatin1String("\n=> ") + final + QLatin1String("\nexpected ") + expectedFinal);
+            premade + QLatin1String("\n=> ") + final + QLatin1String("\nexpected ") +
+                expectedFinal);
 }
 
 int lessThanSigns(const QString& s)
@@ -236,19 +301,19 @@ void checkFree(const Case& c)
 {
     MarkerTable table = c.table;
     const QString premade = ReportHtml::fillPremade(c.templateText, table, c.params);
-    require(lessThanSigns(premade) == lessThanSigns(c.templateText), "a value brought \"<\" into the premade page",
-            premade);
+    require(lessThanSigns(premade) == lessThanSigns(c.templateText),
+            "a value brought \"<\" into the premade page", premade);
     MarkerTable fullTable = c.table;
     const QString full = ReportHtml::fillFullTable(c.templateText, fullTable, c.params);
-    require(lessThanSigns(full) == lessThanSigns(c.templateText), "a value brought \"<\" into the full-table page",
-            full);
+    require(lessThanSigns(full) == lessThanSigns(c.templateText),
+            "a value brought \"<\" into the full-table page", full);
     // The conclusion may bring line breaks and nothing else that opens a tag.
     const QString final = ReportHtml::fillIdentity(premade, c.identity);
     auto loose = [](const QString& s) { return lessThanSigns(s) - s.count(QLatin1String("<br>")); };
     require(loose(final) <= loose(premade), "a value brought \"<\" into the final page", final);
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

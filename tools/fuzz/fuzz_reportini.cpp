@@ -18,7 +18,8 @@ using Fuzz::require;
 
 namespace {
 
-struct Snapshot {
+struct Snapshot
+{
     ReportRecord::PrintValues printed, defaults;
     QString probeCode, pdfName, folderPath;
     bool reportExist = false;
@@ -38,8 +39,8 @@ Snapshot read(const QString& path)
 
 bool same(const ReportRecord::PrintValues& a, const ReportRecord::PrintValues& b)
 {
-    return a.probeName == b.probeName && a.probeId == b.probeId && a.patient == b.patient
-           && a.conclusion == b.conclusion;
+    return a.probeName == b.probeName && a.probeId == b.probeId && a.patient == b.patient &&
+           a.conclusion == b.conclusion;
 }
 
 QString describe(const ReportRecord::PrintValues& v)
@@ -47,7 +48,7 @@ QString describe(const ReportRecord::PrintValues& v)
     return QStringList{v.probeName, v.probeId, v.patient, v.conclusion}.join(QLatin1String(" | "));
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -70,20 +71,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const Snapshot before = read(path);
     if (readable) {
         ReportRecord::PrintValues values = before.printed;
-        const QList<QByteArray> given = nul < 0 ? QList<QByteArray>() : input.mid(nul + 1).split('\0');
-        QString* fields[] = {&values.probeName, &values.probeId, &values.patient, &values.conclusion};
+        const QList<QByteArray> given =
+            nul < 0 ? QList<QByteArray>() : input.mid(nul + 1).split('\0');
+        QString* fields[] = {&values.probeName, &values.probeId, &values.patient,
+                             &values.conclusion};
         for (int i = 0; i < 4 && i < given.size(); ++i)
             *fields[i] = QString::fromUtf8(given.at(i));
 
         const FileWrite::Result stored = ReportRecord::writePrint(path, values);
         require(stored.ok, "a record the editor accepts refused Apply", stored.reason);
-        require(FileWrite::checkIniReadable(path, true).ok, "Apply left a record that cannot be read");
+        require(FileWrite::checkIniReadable(path, true).ok,
+                "Apply left a record that cannot be read");
         const Snapshot after = read(path);
         require(same(after.printed, values), "values changed on their way through report.ini",
                 describe(values) + QLatin1String(" => ") + describe(after.printed));
-        require(same(after.defaults, before.defaults) && after.probeCode == before.probeCode
-                    && after.pdfName == before.pdfName && after.folderPath == before.folderPath
-                    && after.reportExist == before.reportExist,
+        require(same(after.defaults, before.defaults) && after.probeCode == before.probeCode &&
+                    after.pdfName == before.pdfName && after.folderPath == before.folderPath &&
+                    after.reportExist == before.reportExist,
                 "Apply changed a key it does not own");
     }
     QFile::remove(path);

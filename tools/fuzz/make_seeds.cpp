@@ -24,14 +24,16 @@
 
 namespace {
 
-const unsigned char TypeCode = 10;   // the calculation type code of fuzz_exchange
+const unsigned char TypeCode = 10; // the calculation type code of fuzz_exchange
 
 bool save(const QString& dir, const QString& name, const QByteArray& bytes)
 {
     QDir().mkpath(dir);
     QFile f(dir + QLatin1Char('/') + name);
-    const bool ok = f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-    std::printf("%s %s/%s (%d bytes)\n", ok ? "wrote" : "FAILED", qPrintable(dir), qPrintable(name), int(bytes.size()));
+    const bool ok =
+        f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+    std::printf("%s %s/%s (%d bytes)\n", ok ? "wrote" : "FAILED", qPrintable(dir), qPrintable(name),
+                int(bytes.size()));
     return ok;
 }
 
@@ -44,7 +46,9 @@ QByteArray transcript(const DeviceSimulator::Faults& faults, bool marks, bool ch
     sim.setFaults(faults);
     DeviceLink link;
     const quint16 port = sim.port();
-    link.setEndpointProvider([port] { return DeviceLink::Endpoint{QStringLiteral("127.0.0.1"), port}; });
+    link.setEndpointProvider([port] {
+        return DeviceLink::Endpoint{QStringLiteral("127.0.0.1"), port};
+    });
     link.setPhaseTimeouts(300, 300, 300);
     QByteArray script;
     bool ended = false;
@@ -87,17 +91,20 @@ void deviceSeeds(const QString& corpus)
     Faults echo;
     echo.wrongTypeEcho = true;
     echo.failingAttempts = 1;
-    save(corpus + QLatin1String("/exchange"), QStringLiteral("type-echo-retried-marked"), transcript(echo, true));
+    save(corpus + QLatin1String("/exchange"), QStringLiteral("type-echo-retried-marked"),
+         transcript(echo, true));
     Faults silent;
     silent.silentIn = DeviceSimulator::Phase::Calculate;
-    save(corpus + QLatin1String("/exchange"), QStringLiteral("silent-calculation-marked"), transcript(silent, true));
+    save(corpus + QLatin1String("/exchange"), QStringLiteral("silent-calculation-marked"),
+         transcript(silent, true));
 
     const QString lines = corpus + QLatin1String("/devicelines");
     save(lines, QStringLiteral("check"), wire(transcript(Faults(), false, true), 0, 3));
     const QList<QByteArray> all = clean.split('\n');
     auto first = [&](const char* prefix) {
-        return int(std::find_if(all.begin(), all.end(), [&](const QByteArray& l) { return l.startsWith(prefix); })
-                   - all.begin());
+        return int(std::find_if(all.begin(), all.end(),
+                                [&](const QByteArray& l) { return l.startsWith(prefix); }) -
+                   all.begin());
     };
     save(lines, QStringLiteral("read-back"), wire(clean, first("#"), 6) + "@DONE*\r\n");
     save(lines, QStringLiteral("output"), wire(clean, first("@TR-"), 6) + "@DONE*\r\n");
@@ -108,7 +115,7 @@ void exportSeeds(const QString& corpus)
     const QString dir = corpus + QLatin1String("/exportreader");
     save(dir, QStringLiteral("english"), DemoData::makeExport(DemoData::ExportContent()));
     DemoData::ExportContent russian = DemoData::makeContent(DemoData::Language::Russian, 7);
-    russian.values.resize(12);   // too short: the refusal
+    russian.values.resize(12); // too short: the refusal
     save(dir, QStringLiteral("russian-short"), DemoData::makeExport(russian));
 }
 
@@ -119,7 +126,8 @@ QString conclusionFor(unsigned char code, unsigned char language)
     return ReportHtml::conclusion(table, code, language);
 }
 
-QByteArray record(const QString& dir, unsigned char code, unsigned char language, const QString& patient)
+QByteArray record(const QString& dir, unsigned char code, unsigned char language,
+                  const QString& patient)
 {
     const QString path = dir + QStringLiteral("/report-%1.ini").arg(language);
     ReportRecord::writeFolderPathIfMissing(path, QStringLiteral("/lab/data/2019/03"));
@@ -139,7 +147,8 @@ void recordSeeds(const QString& corpus)
     const QByteArray english = record(tmp.path(), 1, 0, QStringLiteral("Ivanov D.A."));
     save(dir, QStringLiteral("english"), english);
     save(dir, QStringLiteral("russian"), record(tmp.path(), 18, 1, QStringLiteral("Петрова А.С.")));
-    const QByteArray values = QByteArray("Blood, serum\0@BL 001\0\"Smith\", J.\0first<br>second;\\x41", 54);
+    const QByteArray values =
+        QByteArray("Blood, serum\0@BL 001\0\"Smith\", J.\0first<br>second;\\x41", 54);
     save(dir, QStringLiteral("english-applied"), english + '\0' + values);
 }
 
@@ -165,7 +174,8 @@ QByteArray excerpt(const QString& path)
     return out + "</table></body></html>\n";
 }
 
-void htmlSeed(const QString& dir, const QString& name, const QString& docs, uchar flags, uchar code, uchar language)
+void htmlSeed(const QString& dir, const QString& name, const QString& docs, uchar flags, uchar code,
+              uchar language)
 {
     const int type = flags % 3 + 1;
     QStringList names;
@@ -174,11 +184,19 @@ void htmlSeed(const QString& dir, const QString& name, const QString& docs, ucha
     QByteArray picks;
     for (int r = 0; r < 58; ++r)
         picks += char(r % 20) + QByteArray(1, char((r * 7) % 20));
-    const QList<QByteArray> fields = {
-        QByteArray(1, char(flags)) + char(code), "Demo Operator", "07", "03", "2019", "BL00123",
-        Markers::samplePhrase(code, language).toUtf8(), "BL00123", "Ivanov D.A.",
-        conclusionFor(code, language).toUtf8() + "<br>line two",
-        excerpt(ReportHtml::templatePath(docs, type, language)), picks, names.join(QLatin1Char('\n')).toUtf8()};
+    const QList<QByteArray> fields = {QByteArray(1, char(flags)) + char(code),
+                                      "Demo Operator",
+                                      "07",
+                                      "03",
+                                      "2019",
+                                      "BL00123",
+                                      Markers::samplePhrase(code, language).toUtf8(),
+                                      "BL00123",
+                                      "Ivanov D.A.",
+                                      conclusionFor(code, language).toUtf8() + "<br>line two",
+                                      excerpt(ReportHtml::templatePath(docs, type, language)),
+                                      picks,
+                                      names.join(QLatin1Char('\n')).toUtf8()};
     QByteArray bytes;
     for (const QByteArray& field : fields)
         bytes += field + '\0';
@@ -186,7 +204,7 @@ void htmlSeed(const QString& dir, const QString& name, const QString& docs, ucha
     save(dir, name, bytes);
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {

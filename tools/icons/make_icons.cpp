@@ -24,7 +24,7 @@
 namespace {
 
 // One palette for every icon.
-const QColor kInk(0x33, 0x41, 0x55);       // outlines, dark details
+const QColor kInk(0x33, 0x41, 0x55); // outlines, dark details
 const QColor kPaper(0xFF, 0xFF, 0xFF);
 const QColor kPaperBack(0xE2, 0xE8, 0xF0); // sheets behind others, folds
 const QColor kLine(0x94, 0xA3, 0xB8);      // text lines on paper
@@ -405,8 +405,8 @@ bool writeIco(const QString& path, const Draw& draw)
     QBuffer check(&bytes);
     check.open(QIODevice::ReadOnly);
     QImageReader reader(&check, "ico");
-    const bool joinedOk = !bytes.isEmpty() && reader.imageCount() == int(sizes.size()) &&
-                          !reader.read().isNull();
+    const bool joinedOk =
+        !bytes.isEmpty() && reader.imageCount() == int(sizes.size()) && !reader.read().isNull();
     if (!joinedOk) {
         QBuffer single;
         single.open(QIODevice::WriteOnly);
@@ -460,15 +460,20 @@ int main(int argc, char* argv[])
         return 1;
     }
 
-    struct Item {
+    struct Item
+    {
         const char* name;
         Draw draw;
     };
     const Item icos[] = {
-        {"doc.ico", drawDoc},           {"new.ico", drawNew},
-        {"edit.ico", drawEdit},         {"view.ico", drawView},
-        {"print.ico", drawPrint},       {"refresh.ico", drawRefresh},
-        {"text-editor.ico", drawTextEditor}, {"login.ico", drawLogin},
+        {"doc.ico", drawDoc},
+        {"new.ico", drawNew},
+        {"edit.ico", drawEdit},
+        {"view.ico", drawView},
+        {"print.ico", drawPrint},
+        {"refresh.ico", drawRefresh},
+        {"text-editor.ico", drawTextEditor},
+        {"login.ico", drawLogin},
         {"folder-search.ico", drawFolderSearch},
     };
     const Item pngs[] = {{"copy_value.png", drawCopyValue},

@@ -27,8 +27,8 @@ qreal mm(const QPrinter& printer, qreal millimetres)
     return millimetres * printer.resolution() / 25.4;
 }
 
-void drawFooter(QPainter& painter, const QPrinter& printer, const QRectF& area, const QString& title,
-                int page, int pageCount)
+void drawFooter(QPainter& painter, const QPrinter& printer, const QRectF& area,
+                const QString& title, int page, int pageCount)
 {
     painter.save();
     painter.setPen(QPen(QColor(0x99, 0x99, 0x99), mm(printer, 0.2)));
