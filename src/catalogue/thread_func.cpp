@@ -361,9 +361,7 @@ bool Thread_Func::func_AnalyseExist(QString t_folderPath, QString t_folderName)
                 if (record->reportExist < 0)
                     record->reportExist = Analyse_ReadAnalyseExist(ini) ? 1 : 0;
                 // Done only when whole: no change of it under way, and its PDF complete.
-                return record->reportExist > 0 &&
-                       !QFileInfo::exists(
-                           QString(dir % QLatin1Char('/') % ReportStage::CommitName)) &&
+                return record->reportExist > 0 && !ReportStage::pending(dir) &&
                        pdfComplete(QString(m_pdfPath % QLatin1Char('/') % record->pdfName));
             }
         }

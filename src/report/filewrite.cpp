@@ -104,22 +104,29 @@ QString hostTag()
 QString tempPathBeside(const QString& path)
 {
     const QFileInfo info(path);
+    // The target's ending is kept, so that whatever treats files by their ending (a file system
+    // filter, a quota) treats the temporary file alike.
+    const QString suffix = info.suffix();
     return info.absolutePath() % QLatin1String("/.") % info.fileName() % QLatin1Char('.') %
            hostTag() % QLatin1Char('-') % QString::number(::getpid()) % QLatin1Char('-') %
            QString::number(QRandomGenerator::global()->generate64() & 0xFFFFFFFFFFFFull, 36) %
-           QLatin1String(".tmp");
+           QLatin1String(".tmp") % (suffix.isEmpty() ? QString() : QLatin1Char('.') + suffix);
 }
 
 bool isAbandonedTemp(const QString& path)
 {
     const QFileInfo info(path);
-    const QString name = info.fileName();
-    if (!name.startsWith(QLatin1Char('.')) || !name.endsWith(QLatin1String(".tmp")))
+    QString name = info.fileName();
+    // ".<name>.<host>-<pid>-<random>.tmp", and the target's ending after it where it has one.
+    const int tmp = name.lastIndexOf(QLatin1String(".tmp"));
+    if (!name.startsWith(QLatin1Char('.')) || tmp < 0
+        || (tmp + 4 != name.size() && name.at(tmp + 4) != QLatin1Char('.')))
         return false;
+    name.truncate(tmp + 4);
     const QDateTime modified = info.lastModified();
     if (modified.isValid() && modified.secsTo(QDateTime::currentDateTime()) > 3600)
         return true;
-    // ".<name>.<host>-<pid>-<random>.tmp", read from the right: names may hold '.' and '-'.
+    // Read from the right: names may hold '.' and '-'.
     const QString tag = name.left(name.size() - 4).section(QLatin1Char('.'), -1);
     const QString host = tag.section(QLatin1Char('-'), 0, -3);
     bool numeric = false;
@@ -131,7 +138,7 @@ bool isAbandonedTemp(const QString& path)
 
 void removeAbandonedTemps(const QString& dir)
 {
-    const QFileInfoList files = QDir(dir).entryInfoList({QStringLiteral(".*.tmp")},
+    const QFileInfoList files = QDir(dir).entryInfoList({QStringLiteral(".*.tmp"), QStringLiteral(".*.tmp.*")},
                                                         QDir::Files | QDir::Hidden | QDir::System);
     for (const QFileInfo& file : files) {
         if (isAbandonedTemp(file.absoluteFilePath()))

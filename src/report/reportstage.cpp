@@ -13,6 +13,7 @@
 const QString ReportStage::RecordName = QStringLiteral("report.ini");
 const QString ReportStage::StagingName = QStringLiteral(".staging");
 const QString ReportStage::CommitName = QStringLiteral(".commit");
+const QString ReportStage::UndoName = QStringLiteral(".undo");
 
 namespace {
 
@@ -68,9 +69,9 @@ QString ReportStage::stagingDir() const
     return stagingOf(m_folder);
 }
 
-QString ReportStage::absolute(const QString& target) const
+QString ReportStage::absolute(const QString& relative) const
 {
-    return m_appDir + QLatin1Char('/') + target;
+    return m_appDir + QLatin1Char('/') + relative;
 }
 
 FileWrite::Result ReportStage::open(const QString& reportFolder, const QString& transactionId)
@@ -91,80 +92,89 @@ FileWrite::Result ReportStage::open(const QString& reportFolder, const QString& 
     return FileWrite::success();
 }
 
-FileWrite::Result ReportStage::stage(const QString& stagedName, const QString& target,
+FileWrite::Result ReportStage::stage(const QString& staged, const QString& target,
                                      const QByteArray& bytes)
 {
-    const int e = Sys::writeFile(newDir(stagingDir()) + QLatin1Char('/') + stagedName, bytes);
-    // The user knows the file by the name it is going to have.
-    if (e != 0)
-        return FileWrite::fromErrno(absolute(target), e);
-    for (const Move& m : qAsConst(m_moves)) {
-        if (m.staged == stagedName)
-            return FileWrite::success();
+    const QString relative = QDir(m_appDir).relativeFilePath(staged);
+    const QString to = QDir(m_appDir).relativeFilePath(target);
+    for (int k = 0; k < m_moves.size(); ++k) {
+        if (m_moves[k].target == to) {
+            QFile::remove(absolute(m_moves[k].staged));
+            m_moves.removeAt(k);
+            break;
+        }
     }
-    m_moves.append({stagedName, target});
+    const int e = Sys::writeFile(staged, bytes);
+    if (e != 0) {
+        QFile::remove(staged);
+        // The user knows the file by the name it is going to have.
+        return FileWrite::fromErrno(target, e);
+    }
+    m_moves.append({relative, to, false});
     return FileWrite::success();
 }
 
 FileWrite::Result ReportStage::put(const QString& name, const QByteArray& bytes)
 {
-    const QString target = QDir(m_appDir).relativeFilePath(m_folder + QLatin1Char('/') + name);
-    return stage(name, target, bytes);
+    return stage(newDir(stagingDir()) + QLatin1Char('/') + name,
+                 m_folder + QLatin1Char('/') + name, bytes);
 }
 
 FileWrite::Result ReportStage::putAt(const QString& target, const QByteArray& bytes)
 {
-    // Numbered: these never collide with the report's own file names.
-    const QString name = QStringLiteral("~%1").arg(m_moves.size());
-    return stage(name, QDir(m_appDir).relativeFilePath(target), bytes);
+    const FileWrite::Result dir = FileWrite::makePath(QFileInfo(target).absolutePath());
+    if (!dir)
+        return FileWrite::failure(target, dir.reason, dir.error);
+    if (QFileInfo(target).isDir())
+        return FileWrite::fromErrno(target, EISDIR);
+    return stage(FileWrite::tempPathBeside(target), target, bytes);
 }
 
-bool ReportStage::hasStaged(const QString& name) const
+QByteArray ReportStage::staged(const QString& name) const
 {
-    for (const Move& m : m_moves) {
-        if (m.staged == name)
-            return true;
-    }
-    return false;
+    return stagedAt(m_folder + QLatin1Char('/') + name);
 }
 
 QByteArray ReportStage::stagedAt(const QString& target) const
 {
     const QString relative = QDir(m_appDir).relativeFilePath(target);
     for (const Move& m : m_moves) {
-        if (m.target == relative)
-            return staged(m.staged);
+        if (m.target != relative)
+            continue;
+        QFile f(absolute(m.staged));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
     return QByteArray();
 }
 
-QByteArray ReportStage::staged(const QString& name) const
+namespace {
+
+bool isRecord(const QString& target)
 {
-    if (!hasStaged(name))
-        return QByteArray();
-    QFile f(newDir(stagingDir()) + QLatin1Char('/') + name);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return QFileInfo(target).fileName() == ReportStage::RecordName;
 }
+
+}  // namespace
 
 FileWrite::Result ReportStage::writeManifest(const QString& path) const
 {
     QStringList lines{kManifestHeader, QLatin1String("tx\t") + History::escape(m_tx)};
     QList<Move> ordered;
     for (const Move& m : m_moves) {
-        if (m.staged != RecordName)
+        if (!isRecord(m.target))
             ordered << m;
     }
     for (const Move& m : m_moves) {
-        if (m.staged == RecordName)
+        if (isRecord(m.target))
             ordered << m;
     }
     for (const Move& m : ordered)
-        lines << QStringLiteral("move\t%1\t%2")
-                     .arg(History::escape(m.staged), History::escape(m.target));
+        lines << QStringLiteral("move\t%1\t%2\t%3")
+                     .arg(History::escape(m.staged), History::escape(m.target),
+                          QLatin1String(exists(absolute(m.target)) ? "1" : "0"));
     for (const QString& h : m_history)
         lines << QLatin1String("history\t") + h;
-    const int e =
-        Sys::writeFile(path, (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
+    const int e = Sys::writeFile(path, (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
     return FileWrite::fromErrno(m_folder, e);
 }
 
@@ -173,36 +183,38 @@ FileWrite::Result ReportStage::commit()
     if (!isOpen())
         return FileWrite::failure(m_folder, Sys::reason(ENOENT), ENOENT);
     const QString staging = stagingDir();
-    // Every target folder must exist and lie on the staging folder's file system, so that
-    // the renames below cannot fail for want of them.
+    // Every target folder must exist and no folder may stand where a file goes, so that the
+    // renames below cannot fail for want of them.
+    QSet<QString> stagedDirs;
     for (const Move& m : qAsConst(m_moves)) {
-        const FileWrite::Result dir =
-            FileWrite::makePath(QFileInfo(absolute(m.target)).absolutePath());
-        if (!dir)
+        const QString target = absolute(m.target);
+        FileWrite::Result dir = FileWrite::makePath(QFileInfo(target).absolutePath());
+        if (dir && QFileInfo(target).isDir())
+            dir = FileWrite::fromErrno(target, EISDIR);
+        if (!dir) {
+            discard();
             return dir;
+        }
+        stagedDirs.insert(QFileInfo(absolute(m.staged)).absolutePath());
     }
-    FileWrite::Result r = FileWrite::fromErrno(m_folder, Sys::syncDir(newDir(staging)));
+    FileWrite::Result r;
+    for (const QString& dir : qAsConst(stagedDirs)) {
+        if (r)
+            r = FileWrite::fromErrno(dir, Sys::syncDir(dir));
+    }
     if (r)
         r = writeManifest(staging + QLatin1String("/commit"));
     if (r)
         r = FileWrite::fromErrno(m_folder, Sys::syncDir(staging));
     const QString manifest = m_folder + QLatin1Char('/') + CommitName;
     if (r)
-        r = FileWrite::fromErrno(m_folder,
-                                 Sys::rename(staging + QLatin1String("/commit"), manifest));
-    if (r) {
-        const int e = Sys::syncDir(m_folder);
-        if (e != 0) {
-            // Not known to be durable: undo it while that is still possible.
-            QFile::remove(manifest);
-            r = FileWrite::fromErrno(m_folder, e);
-        }
-    }
+        r = FileWrite::fromErrno(m_folder, Sys::rename(staging + QLatin1String("/commit"), manifest));
     if (!r) {
         discard();
         return r;
     }
-    const FileWrite::Result done = recover(m_appDir, m_folder);
+    const FileWrite::Result done = recover(m_appDir, m_folder, true);
+    m_moves.clear();
     m_folder.clear();
     return done;
 }
@@ -211,47 +223,85 @@ void ReportStage::discard()
 {
     if (m_folder.isEmpty())
         return;
+    for (const Move& m : qAsConst(m_moves))
+        QFile::remove(absolute(m.staged));
     QDir(stagingDir()).removeRecursively();
+    m_moves.clear();
     m_folder.clear();
 }
 
 bool ReportStage::pending(const QString& reportFolder)
 {
-    return QFileInfo::exists(reportFolder + QLatin1Char('/') + CommitName);
+    return exists(reportFolder + QLatin1Char('/') + CommitName)
+           || exists(reportFolder + QLatin1Char('/') + UndoName);
 }
 
 FileWrite::Result ReportStage::recover(const QString& appDir, const QString& folder)
 {
+    return recover(appDir, folder, false);
+}
+
+namespace {
+
+// The moves and history lines of a manifest; false when there is none.
+bool readManifest(const QString& path, QList<QStringList>* moves, QStringList* history)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    for (const QString& line : lines) {
+        if (line.startsWith(QLatin1String("move\t"))) {
+            const QStringList f = line.split(QLatin1Char('\t'));
+            if (f.size() == 4)
+                moves->append({History::unescape(f[1]), History::unescape(f[2]), f[3]});
+        } else if (line.startsWith(QLatin1String("history\t"))) {
+            *history << line.mid(8);
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+FileWrite::Result ReportStage::recover(const QString& appDir, const QString& folder, bool going)
+{
     const QString staging = stagingOf(folder);
     const QString manifest = folder + QLatin1Char('/') + CommitName;
+    const QString undo = folder + QLatin1Char('/') + UndoName;
     FileWrite::removeAbandonedTemps(folder);
-    QFile file(manifest);
-    if (!file.open(QIODevice::ReadOnly)) {
+    FileWrite::removeAbandonedTemps(folder + QLatin1String("/versions"));
+    QList<QStringList> fields;
+    QStringList history;
+    const bool undoing = readManifest(undo, &fields, &history);
+    if (!undoing && !readManifest(manifest, &fields, &history)) {
         if (exists(manifest))
-            return FileWrite::failure(manifest, file.errorString());
+            return FileWrite::failure(manifest, Sys::reason(EIO), EIO);
         // A change that never reached its commit: its staged files are of no use.
         if (exists(staging))
             QDir(staging).removeRecursively();
         return FileWrite::success();
     }
     QList<Move> moves;
-    QStringList history;
-    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
-    file.close();
-    for (const QString& line : lines) {
-        if (line.startsWith(QLatin1String("move\t"))) {
-            const QStringList f = line.split(QLatin1Char('\t'));
-            if (f.size() == 3)
-                moves.append({History::unescape(f[1]), History::unescape(f[2])});
-        } else if (line.startsWith(QLatin1String("history\t"))) {
-            history << line.mid(8);
-        }
-    }
-    const FileWrite::Result applied = apply(appDir, folder, moves, history);
+    for (const QStringList& f : qAsConst(fields))
+        moves.append({f[0], f[1], f[2] == QLatin1String("1")});
+    // The record is moved last: while its staged file is still there, the change was not made
+    // and is undone; once it is in place, the change is finished.
+    const bool made = !undoing
+                      && (going || moves.isEmpty() || !isRecord(moves.last().target)
+                          || !exists(appDir + QLatin1Char('/') + moves.last().staged));
+    FileWrite::Result result;
+    if (made)
+        result = apply(appDir, folder, moves, history);
+    else
+        rollBack(appDir, folder, moves);
+    for (const Move& m : qAsConst(moves))
+        QFile::remove(appDir + QLatin1Char('/') + m.staged);
     QFile::remove(manifest);
+    QFile::remove(undo);
     Sys::syncDir(folder);
     QDir(staging).removeRecursively();
-    return applied;
+    return result;
 }
 
 FileWrite::Result ReportStage::apply(const QString& appDir, const QString& folder,
@@ -260,7 +310,7 @@ FileWrite::Result ReportStage::apply(const QString& appDir, const QString& folde
     const QString staging = stagingOf(folder);
     QSet<QString> dirs;
     for (int k = 0; k < moves.size(); ++k) {
-        const QString source = newDir(staging) + QLatin1Char('/') + moves[k].staged;
+        const QString source = appDir + QLatin1Char('/') + moves[k].staged;
         const QString target = appDir + QLatin1Char('/') + moves[k].target;
         dirs.insert(QFileInfo(target).absolutePath());
         if (!exists(source))
@@ -271,14 +321,14 @@ FileWrite::Result ReportStage::apply(const QString& appDir, const QString& folde
         if (e == 0)
             e = Sys::rename(source, target);
         if (e != 0) {
-            rollBack(appDir, folder, moves, k);
+            undo(appDir, folder, moves);
             return FileWrite::fromErrno(target, e);
         }
     }
     for (const QString& dir : qAsConst(dirs)) {
         const int e = Sys::syncDir(dir);
         if (e != 0) {
-            rollBack(appDir, folder, moves, moves.size());
+            undo(appDir, folder, moves);
             return FileWrite::fromErrno(dir, e);
         }
     }
@@ -290,26 +340,33 @@ FileWrite::Result ReportStage::apply(const QString& appDir, const QString& folde
         // failed append leaves the history as it was.
         const FileWrite::Result appended = History::append(History::path(folder), entries);
         if (!appended) {
-            rollBack(appDir, folder, moves, moves.size());
+            undo(appDir, folder, moves);
             return appended;
         }
     }
     return FileWrite::success();
 }
 
-void ReportStage::rollBack(const QString& appDir, const QString& folder, const QList<Move>& moves,
-                           int done)
+void ReportStage::undo(const QString& appDir, const QString& folder, const QList<Move>& moves)
+{
+    // From here on a crash must lead to the same undoing, never to finishing the change.
+    Sys::rename(folder + QLatin1Char('/') + CommitName, folder + QLatin1Char('/') + UndoName);
+    Sys::syncDir(folder);
+    rollBack(appDir, folder, moves);
+}
+
+// Safe to repeat: an old file kept aside is put back, a target that did not exist before and
+// whose staged file is gone (it was moved in) is removed, anything else is as it was.
+void ReportStage::rollBack(const QString& appDir, const QString& folder, const QList<Move>& moves)
 {
     const QString staging = stagingOf(folder);
-    for (int k = done - 1; k >= 0; --k) {
+    for (int k = moves.size() - 1; k >= 0; --k) {
         const QString target = appDir + QLatin1Char('/') + moves[k].target;
-        const QString source = newDir(staging) + QLatin1Char('/') + moves[k].staged;
-        if (exists(source))
-            continue; // never moved
+        const QString source = appDir + QLatin1Char('/') + moves[k].staged;
         if (exists(oldFile(staging, k)))
             Sys::rename(oldFile(staging, k), target);
-        else
-            QFile::remove(target); // it did not exist before
+        else if (!moves[k].existed && !exists(source))
+            QFile::remove(target);
     }
     for (const Move& m : moves)
         Sys::syncDir(QFileInfo(appDir + QLatin1Char('/') + m.target).absolutePath());

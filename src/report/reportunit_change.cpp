@@ -264,7 +264,7 @@ void ReportUnit::recoverAll(const QString& operatorName, unsigned char language)
     const QStringList folders = QDir(m_reportsDir).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString& name : folders) {
         const QString folder = reportFolderPath(name);
-        if (!QFileInfo::exists(folder + QLatin1Char('/') + ReportStage::CommitName) &&
+        if (!ReportStage::pending(folder) &&
             !QFileInfo::exists(folder + QLatin1Char('/') + ReportStage::StagingName))
             continue;
         // A change that another running instance is making is that instance's to finish.

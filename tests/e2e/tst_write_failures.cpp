@@ -224,7 +224,7 @@ class TestWriteFailures : public QObject
         QTest::addColumn<bool>("folder"); // a folder rather than a plain file
         QTest::addColumn<int>("stage");   // the last checkpoint reached
         QTest::newRow("reports is a file") << "reports" << false << 1;
-        QTest::newRow("reportsPDF is a file") << "reportsPDF" << false << 17;
+        QTest::newRow("reportsPDF is a file") << "reportsPDF" << false << 16;
         QTest::newRow("report page is a folder") << "reports/UR_4.D/UR_4_report.html" << true << 17;
     }
     void obstacle_stopsProductionAndNamesIt()
