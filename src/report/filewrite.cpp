@@ -119,8 +119,8 @@ bool isAbandonedTemp(const QString& path)
     QString name = info.fileName();
     // ".<name>.<host>-<pid>-<random>.tmp", and the target's ending after it where it has one.
     const int tmp = name.lastIndexOf(QLatin1String(".tmp"));
-    if (!name.startsWith(QLatin1Char('.')) || tmp < 0
-        || (tmp + 4 != name.size() && name.at(tmp + 4) != QLatin1Char('.')))
+    if (!name.startsWith(QLatin1Char('.')) || tmp < 0 ||
+        (tmp + 4 != name.size() && name.at(tmp + 4) != QLatin1Char('.')))
         return false;
     name.truncate(tmp + 4);
     const QDateTime modified = info.lastModified();
@@ -138,8 +138,9 @@ bool isAbandonedTemp(const QString& path)
 
 void removeAbandonedTemps(const QString& dir)
 {
-    const QFileInfoList files = QDir(dir).entryInfoList({QStringLiteral(".*.tmp"), QStringLiteral(".*.tmp.*")},
-                                                        QDir::Files | QDir::Hidden | QDir::System);
+    const QFileInfoList files =
+        QDir(dir).entryInfoList({QStringLiteral(".*.tmp"), QStringLiteral(".*.tmp.*")},
+                                QDir::Files | QDir::Hidden | QDir::System);
     for (const QFileInfo& file : files) {
         if (isAbandonedTemp(file.absoluteFilePath()))
             QFile::remove(file.absoluteFilePath());

@@ -134,13 +134,14 @@ FileWrite::Result createExclusive(const QString& target, const QByteArray& bytes
         // The folder's own problem (a file in its place, no folder) is the one to name.
         return failure(e == ENOENT || e == ENOTDIR ? QFileInfo(target).absolutePath() : target, e);
     }
-    FileWrite::Result r = writeAll(fd, bytes, temp);
+    // The user knows the file by the name it is going to have.
+    FileWrite::Result r = writeAll(fd, bytes, target);
     if (r && sync)
-        r = FileWrite::fromErrno(temp, Sys::sync(fd));
+        r = FileWrite::fromErrno(target, Sys::sync(fd));
     struct stat st;
     if (r && shareNow && ::fstat(fd, &st) == 0)
         *shareNow = modified(st);
-    const FileWrite::Result closed = closeChecked(fd, temp);
+    const FileWrite::Result closed = closeChecked(fd, target);
     if (r && !closed)
         r = closed;
     if (!r) {
@@ -156,7 +157,7 @@ FileWrite::Result linkInPlace(const QString& temp, const QString& target, bool s
         const FileWrite::Result synced = syncFile(temp);
         if (!synced) {
             ::unlink(native(temp).constData());
-            return synced;
+            return FileWrite::failure(target, synced.reason, synced.error);
         }
     }
     return place(temp, target, sync);

@@ -116,8 +116,8 @@ FileWrite::Result ReportStage::stage(const QString& staged, const QString& targe
 
 FileWrite::Result ReportStage::put(const QString& name, const QByteArray& bytes)
 {
-    return stage(newDir(stagingDir()) + QLatin1Char('/') + name,
-                 m_folder + QLatin1Char('/') + name, bytes);
+    return stage(newDir(stagingDir()) + QLatin1Char('/') + name, m_folder + QLatin1Char('/') + name,
+                 bytes);
 }
 
 FileWrite::Result ReportStage::putAt(const QString& target, const QByteArray& bytes)
@@ -154,7 +154,7 @@ bool isRecord(const QString& target)
     return QFileInfo(target).fileName() == ReportStage::RecordName;
 }
 
-}  // namespace
+} // namespace
 
 FileWrite::Result ReportStage::writeManifest(const QString& path) const
 {
@@ -174,7 +174,8 @@ FileWrite::Result ReportStage::writeManifest(const QString& path) const
                           QLatin1String(exists(absolute(m.target)) ? "1" : "0"));
     for (const QString& h : m_history)
         lines << QLatin1String("history\t") + h;
-    const int e = Sys::writeFile(path, (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
+    const int e =
+        Sys::writeFile(path, (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
     return FileWrite::fromErrno(m_folder, e);
 }
 
@@ -208,7 +209,8 @@ FileWrite::Result ReportStage::commit()
         r = FileWrite::fromErrno(m_folder, Sys::syncDir(staging));
     const QString manifest = m_folder + QLatin1Char('/') + CommitName;
     if (r)
-        r = FileWrite::fromErrno(m_folder, Sys::rename(staging + QLatin1String("/commit"), manifest));
+        r = FileWrite::fromErrno(m_folder,
+                                 Sys::rename(staging + QLatin1String("/commit"), manifest));
     if (!r) {
         discard();
         return r;
@@ -232,8 +234,8 @@ void ReportStage::discard()
 
 bool ReportStage::pending(const QString& reportFolder)
 {
-    return exists(reportFolder + QLatin1Char('/') + CommitName)
-           || exists(reportFolder + QLatin1Char('/') + UndoName);
+    return exists(reportFolder + QLatin1Char('/') + CommitName) ||
+           exists(reportFolder + QLatin1Char('/') + UndoName);
 }
 
 FileWrite::Result ReportStage::recover(const QString& appDir, const QString& folder)
@@ -262,7 +264,7 @@ bool readManifest(const QString& path, QList<QStringList>* moves, QStringList* h
     return true;
 }
 
-}  // namespace
+} // namespace
 
 FileWrite::Result ReportStage::recover(const QString& appDir, const QString& folder, bool going)
 {
@@ -287,9 +289,8 @@ FileWrite::Result ReportStage::recover(const QString& appDir, const QString& fol
         moves.append({f[0], f[1], f[2] == QLatin1String("1")});
     // The record is moved last: while its staged file is still there, the change was not made
     // and is undone; once it is in place, the change is finished.
-    const bool made = !undoing
-                      && (going || moves.isEmpty() || !isRecord(moves.last().target)
-                          || !exists(appDir + QLatin1Char('/') + moves.last().staged));
+    const bool made = !undoing && (going || moves.isEmpty() || !isRecord(moves.last().target) ||
+                                   !exists(appDir + QLatin1Char('/') + moves.last().staged));
     FileWrite::Result result;
     if (made)
         result = apply(appDir, folder, moves, history);

@@ -23,11 +23,11 @@
 // finishes one whose record was. The caller holds the report's lock throughout.
 class ReportStage
 {
-public:
-    static const QString RecordName;   // "report.ini", always moved last
-    static const QString StagingName;  // ".staging"
-    static const QString CommitName;   // ".commit"
-    static const QString UndoName;     // ".undo": a commit being undone
+  public:
+    static const QString RecordName;  // "report.ini", always moved last
+    static const QString StagingName; // ".staging"
+    static const QString CommitName;  // ".commit"
+    static const QString UndoName;    // ".undo": a commit being undone
 
     // appDir: paths are kept relative to it, so that another workstation that mounts the
     // application directory elsewhere can finish or undo a commit.
@@ -65,13 +65,15 @@ public:
     // A commit of the folder is under way, or was cut short and waits for recover().
     static bool pending(const QString& reportFolder);
 
-private:
+  private:
     // going: the commit under way in this process, which finishes what it started.
-    static FileWrite::Result recover(const QString& appDir, const QString& reportFolder, bool going);
-    struct Move {
-        QString staged;  // relative to the application directory
-        QString target;  // likewise
-        bool existed;    // the target was there before the commit (known from the manifest)
+    static FileWrite::Result recover(const QString& appDir, const QString& reportFolder,
+                                     bool going);
+    struct Move
+    {
+        QString staged; // relative to the application directory
+        QString target; // likewise
+        bool existed;   // the target was there before the commit (known from the manifest)
     };
 
     FileWrite::Result stage(const QString& staged, const QString& target, const QByteArray& bytes);
