@@ -144,6 +144,29 @@ class TestReportUnit : public QObject
                  producedAgain ? QString("Ivanov D.A.") : QString("Right Name"));
     }
 
+    // Two batches over one list: while one workstation produces a report, another that wants
+    // the same report writes nothing and is told who has it; the history gets one entry.
+    void sameReportTwiceAtOnce_secondIsRefused()
+    {
+        UnitSandbox s;
+        QVERIFY(s.addAnalysis("NO_6.D"));
+        TextPagePrinter printer;
+        ReportUnit other(s.appDir(), &printer);
+        ReportUnit::Request request;
+        request.folderName = "NO_6.D";
+        request.folderPath = s.dataDir();
+        request.operatorName = "Operator B";
+        QVERIFY(other.begin(request).ok()); // waits for its device
+        const Outcome refused = s.produce("NO_6.D");
+        QCOMPARE(int(refused.failure), int(Failure::InUse));
+        QVERIFY2(refused.message.contains("Operator B") &&
+                     refused.message.contains(QSysInfo::machineHostName()),
+                 qPrintable(refused.message));
+        other.deviceFailed(Failure::ConnectionLost, 4);
+        QVERIFY(s.produce("NO_6.D").ok());
+        QCOMPARE(History::read(History::path(s.reportFolderOf("NO_6.D"))).size(), 1);
+    }
+
     // debug.ini: the numbers other tools read, and a trace whose damage or loss costs nothing.
     void checkpoints_areWrittenAndNeverStopARun_data()
     {
