@@ -1,4 +1,5 @@
 #include "settingsstore.h"
+#include "config/languagetext.h"
 
 #include <QFileInfo>
 #include <QSettings>
@@ -63,11 +64,6 @@ bool isDecimal(const QString& text)
             return false;
     }
     return !text.isEmpty();
-}
-
-QString pick(unsigned char lang, const char* english, const char* russian)
-{
-    return QString::fromUtf8(lang == 1 ? russian : english);
 }
 
 } // namespace
@@ -300,8 +296,8 @@ int checkLis(const LisSettings& lis)
 QString lisOffMessage(int rule, unsigned char lang)
 {
     return checkMessage(rule, lang) % QLatin1Char('\n') %
-           pick(lang, "Results are not sent to the LIS until the LIS settings are corrected.",
-                "Результаты не передаются в ЛИС, пока не исправлены настройки ЛИС.");
+           pickText(lang, "Results are not sent to the LIS until the LIS settings are corrected.",
+                    "Результаты не передаются в ЛИС, пока не исправлены настройки ЛИС.");
 }
 
 bool isRussian(unsigned char lang)
@@ -313,28 +309,28 @@ QString checkMessage(int rule, unsigned char lang)
 {
     switch (rule) {
     case RuleAddress:
-        return pick(lang, "Invalid IP address.", "Неправильно введен IP адрес.");
+        return pickText(lang, "Invalid IP address.", "Неправильно введен IP адрес.");
     case RuleUserId:
-        return pick(lang, "Invalid user ID.", "Неправильно введен ID пользователя.");
+        return pickText(lang, "Invalid user ID.", "Неправильно введен ID пользователя.");
     case RulePort:
-        return pick(lang, "Invalid server port.", "Неправильно введен порт сервера.");
+        return pickText(lang, "Invalid server port.", "Неправильно введен порт сервера.");
     case RuleOperators:
-        return pick(lang, "Incorrectly filled a list of operators.",
-                    "Неправильно заполнен список  операторов.");
+        return pickText(lang, "Incorrectly filled a list of operators.",
+                        "Неправильно заполнен список  операторов.");
     case RuleDirectory:
-        return pick(lang, "Incorrectly filled path to data analyzes.",
-                    "Неправильно заполнен путь к данным анализов.");
+        return pickText(lang, "Incorrectly filled path to data analyzes.",
+                        "Неправильно заполнен путь к данным анализов.");
     case RuleLisMode:
-        return pick(lang, "Unknown way of sending results to the LIS.",
-                    "Неизвестный способ передачи результатов в ЛИС.");
+        return pickText(lang, "Unknown way of sending results to the LIS.",
+                        "Неизвестный способ передачи результатов в ЛИС.");
     case RuleLisFolder:
-        return pick(lang, "The folder for the LIS is not filled in.",
-                    "Не заполнена папка для ЛИС.");
+        return pickText(lang, "The folder for the LIS is not filled in.",
+                        "Не заполнена папка для ЛИС.");
     case RuleLisHost:
-        return pick(lang, "The address of the LIS is not filled in.", "Не заполнен адрес ЛИС.");
+        return pickText(lang, "The address of the LIS is not filled in.", "Не заполнен адрес ЛИС.");
     case RuleLisPort:
-        return pick(lang, "Invalid port of the LIS (1 to 65535).",
-                    "Неправильно введен порт ЛИС (от 1 до 65535).");
+        return pickText(lang, "Invalid port of the LIS (1 to 65535).",
+                        "Неправильно введен порт ЛИС (от 1 до 65535).");
     default:
         return QString();
     }
@@ -342,45 +338,45 @@ QString checkMessage(int rule, unsigned char lang)
 
 QString warningTitle(unsigned char lang)
 {
-    return pick(lang, "Attention", "Внимание");
+    return pickText(lang, "Attention", "Внимание");
 }
 
 QString okButton(unsigned char lang)
 {
-    return pick(lang, "Ok", "Ок");
+    return pickText(lang, "Ok", "Ок");
 }
 
 QString confirmTitle(unsigned char lang)
 {
-    return pick(lang, "Confirmation", "Подтверждение");
+    return pickText(lang, "Confirmation", "Подтверждение");
 }
 
 QString yesButton(unsigned char lang)
 {
-    return pick(lang, "Yes", "Да");
+    return pickText(lang, "Yes", "Да");
 }
 
 QString noButton(unsigned char lang)
 {
-    return pick(lang, "No", "Нет");
+    return pickText(lang, "No", "Нет");
 }
 
 QString renameQuestion(const QString& oldName, const QString& newName, unsigned char lang)
 {
-    return pick(lang, "Replace \"%1\" with \"%2\"?", "Заменить \"%1\" на \"%2\"?")
+    return pickText(lang, "Replace \"%1\" with \"%2\"?", "Заменить \"%1\" на \"%2\"?")
         .arg(oldName, newName);
 }
 
 QString notSavedMessage(const FileWrite::Result& result, unsigned char lang)
 {
     return FileWrite::message(result, isRussian(lang) ? 1 : 0) % QLatin1Char('\n') %
-           pick(lang, "The settings were not saved.", "Настройки не сохранены.");
+           pickText(lang, "The settings were not saved.", "Настройки не сохранены.");
 }
 
 QString operatorsFullMessage(unsigned char lang)
 {
-    return pick(lang, "The list of operators is full: at most 255 names.",
-                "Список операторов заполнен: не более 255 имен.");
+    return pickText(lang, "The list of operators is full: at most 255 names.",
+                    "Список операторов заполнен: не более 255 имен.");
 }
 
 } // namespace SettingsStore

@@ -1,13 +1,7 @@
 #include "report/batchrun.h"
+#include "config/languagetext.h"
 
 #include <QStringBuilder>
-
-namespace {
-QString pick(unsigned char lang, const char* english, const char* russian)
-{
-    return lang == 1 ? QString::fromUtf8(russian) : QString::fromLatin1(english);
-}
-} // namespace
 
 void BatchRun::start(const QVector<Entry>& entries)
 {
@@ -77,32 +71,33 @@ QString BatchRun::outcomeText(const Entry& entry, unsigned char lang)
 {
     switch (entry.outcome) {
     case Outcome::Done:
-        return pick(lang, "Done", "Готово");
+        return pickText(lang, "Done", "Готово");
     case Outcome::Failed:
         // Some messages name a file on one line and the consequence on the next.
         return entry.message.simplified();
     case Outcome::Stopped:
-        return pick(lang, "Stopped by the operator", "Остановлен оператором");
+        return pickText(lang, "Stopped by the operator", "Остановлен оператором");
     case Outcome::NotProduced:
-        return pick(lang, "Not produced", "Не сформирован");
+        return pickText(lang, "Not produced", "Не сформирован");
     case Outcome::Waiting:
         break;
     }
-    return pick(lang, "Waiting", "Ожидает");
+    return pickText(lang, "Waiting", "Ожидает");
 }
 
 QString BatchRun::heading(unsigned char lang) const
 {
-    QString text = pick(lang, "Reports produced: %1 of %2.", "Сформировано отчетов: %1 из %2.")
+    QString text = pickText(lang, "Reports produced: %1 of %2.", "Сформировано отчетов: %1 из %2.")
                        .arg(countOf(Outcome::Done))
                        .arg(m_entries.size());
     if (m_fatal)
-        text += QLatin1Char(' ') %
-                pick(lang, "The batch was stopped: the failure would repeat for every analysis.",
+        text +=
+            QLatin1Char(' ') %
+            pickText(lang, "The batch was stopped: the failure would repeat for every analysis.",
                      "Пакет остановлен: ошибка повторилась бы для каждого анализа.");
     else if (m_stopRequested && countOf(Outcome::NotProduced) > 0)
-        text +=
-            QLatin1Char(' ') % pick(lang, "Stopped by the operator.", "Остановлено оператором.");
+        text += QLatin1Char(' ') %
+                pickText(lang, "Stopped by the operator.", "Остановлено оператором.");
     return text;
 }
 

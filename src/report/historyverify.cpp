@@ -1,5 +1,6 @@
 // Whether a history and the PDFs it names are still as they were written.
 #include "report/history.h"
+#include "config/languagetext.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -12,29 +13,24 @@ namespace History {
 
 namespace {
 
-QString tr2(uchar lang, const char* english, const char* russian)
-{
-    return lang == 0 ? QString::fromUtf8(english) : QString::fromUtf8(russian);
-}
-
 QString kindName(const Entry& e, uchar lang)
 {
     QString kind;
     switch (e.kind) {
     case Entry::Kind::Produced:
-        kind = tr2(lang, "Report produced", "Отчет сформирован");
+        kind = pickText(lang, "Report produced", "Отчет сформирован");
         break;
     case Entry::Kind::Changed:
-        kind = tr2(lang, "%1 changed", "Изменено: %1").arg(fieldLabel(e.field, lang));
+        kind = pickText(lang, "%1 changed", "Изменено: %1").arg(fieldLabel(e.field, lang));
         break;
     case Entry::Kind::LockBroken:
-        kind = tr2(lang, "Lock broken", "Блокировка снята");
+        kind = pickText(lang, "Lock broken", "Блокировка снята");
         break;
     case Entry::Kind::Unreadable:
         break;
     }
     if (e.reportVersion > 0)
-        kind += tr2(lang, ", version %1", ", версия %1").arg(e.reportVersion);
+        kind += pickText(lang, ", version %1", ", версия %1").arg(e.reportVersion);
     return kind;
 }
 
@@ -43,9 +39,9 @@ QString entryName(const Entry& e, uchar lang)
     if (e.kind == Entry::Kind::Unreadable) {
         const QString text =
             e.line.left(60) + (e.line.size() > 60 ? QStringLiteral("…") : QString());
-        return tr2(lang, "the unreadable line «%1»", "нечитаемая строка «%1»").arg(text);
+        return pickText(lang, "the unreadable line «%1»", "нечитаемая строка «%1»").arg(text);
     }
-    return tr2(lang, "the entry of %1 (%2)", "запись от %1 (%2)")
+    return pickText(lang, "the entry of %1 (%2)", "запись от %1 (%2)")
         .arg(displayTime(e.when), kindName(e, lang));
 }
 
@@ -172,12 +168,14 @@ QString alteredMessage(const Verdict& v, uchar lang)
     case P::NotFollowing:
         what =
             v.index == 0
-                ? tr2(lang,
+                ? pickText(
+                      lang,
                       "%1 does not begin the history: entries before it were removed, or it was "
                       "changed",
                       "%1 не является началом истории: записи перед ней удалены или она изменена")
                       .arg(entryName(e, lang))
-                : tr2(lang,
+                : pickText(
+                      lang,
                       "%1 and %2 do not follow each other: one of them was changed, or entries "
                       "between them were removed",
                       "%1 и %2 не следуют друг за другом: одна из них изменена или записи между "
@@ -186,31 +184,33 @@ QString alteredMessage(const Verdict& v, uchar lang)
                       .arg(entryName(v.entries.at(v.index - 1), lang), entryName(e, lang));
         break;
     case P::Unprotected:
-        what = tr2(lang, "%1 was changed or added by hand", "%1 изменена или добавлена вручную")
-                   .arg(entryName(e, lang));
+        what =
+            pickText(lang, "%1 was changed or added by hand", "%1 изменена или добавлена вручную")
+                .arg(entryName(e, lang));
         break;
     case P::LastChanged:
-        what = tr2(lang,
-                   "%1 is not the last entry recorded: it was changed, or entries after it "
-                   "were removed",
-                   "%1 не последняя записанная запись: она изменена или записи после нее удалены")
-                   .arg(entryName(e, lang));
+        what =
+            pickText(lang,
+                     "%1 is not the last entry recorded: it was changed, or entries after it "
+                     "were removed",
+                     "%1 не последняя записанная запись: она изменена или записи после нее удалены")
+                .arg(entryName(e, lang));
         break;
     case P::AllRemoved:
-        what = tr2(lang, "all entries were removed", "все записи удалены");
+        what = pickText(lang, "all entries were removed", "все записи удалены");
         break;
     case P::PdfChanged:
-        what = tr2(lang, "the PDF of version %1 (%2) is not the one recorded",
-                   "PDF версии %1 (%2) не совпадает с записанным")
+        what = pickText(lang, "the PDF of version %1 (%2) is not the one recorded",
+                        "PDF версии %1 (%2) не совпадает с записанным")
                    .arg(v.version)
                    .arg(QDir::toNativeSeparators(v.file));
         break;
     case P::PdfMissing:
-        what = tr2(lang, "the PDF of version %1 is missing", "PDF версии %1 отсутствует")
+        what = pickText(lang, "the PDF of version %1 is missing", "PDF версии %1 отсутствует")
                    .arg(v.version);
         break;
     }
-    return tr2(lang, "This history has been altered: %1.", "История отчета изменена: %1.")
+    return pickText(lang, "This history has been altered: %1.", "История отчета изменена: %1.")
         .arg(what);
 }
 

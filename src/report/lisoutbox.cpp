@@ -1,4 +1,5 @@
 #include "report/lisoutbox.h"
+#include "config/languagetext.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -15,11 +16,6 @@
 #include "report/hl7message.h"
 
 namespace {
-
-QString pick(unsigned char language, const char* english, const char* russian)
-{
-    return QString::fromUtf8(language == 1 ? russian : english);
-}
 
 FileWrite::Result systemFailure(const QString& path, int error)
 {
@@ -60,16 +56,18 @@ QString LisOutbox::Problem::text(unsigned char language) const
         return FileWrite::message(file, language);
     switch (kind) {
     case MllpClient::Problem::Unreachable:
-        return pick(language, "The LIS cannot be reached: %1.", "ЛИС недоступна: %1.").arg(detail);
+        return pickText(language, "The LIS cannot be reached: %1.", "ЛИС недоступна: %1.")
+            .arg(detail);
     case MllpClient::Problem::NoAnswer:
-        return pick(language, "The LIS did not answer within %1 s.", "ЛИС не ответила за %1 с.")
+        return pickText(language, "The LIS did not answer within %1 s.", "ЛИС не ответила за %1 с.")
             .arg(timeoutSeconds);
     case MllpClient::Problem::Closed:
-        return pick(language, "The LIS closed the connection without an answer.",
-                    "ЛИС закрыла соединение без ответа.");
+        return pickText(language, "The LIS closed the connection without an answer.",
+                        "ЛИС закрыла соединение без ответа.");
     case MllpClient::Problem::NotAnAnswer:
-        return pick(language, "The LIS answered with something that is not an acknowledgement: %1",
-                    "Ответ ЛИС не является подтверждением: %1")
+        return pickText(language,
+                        "The LIS answered with something that is not an acknowledgement: %1",
+                        "Ответ ЛИС не является подтверждением: %1")
             .arg(detail);
     case MllpClient::Problem::None:
         break;
@@ -210,10 +208,10 @@ QString LisOutbox::statusText(int waiting, int failed, unsigned char language)
         return QString();
     QStringList parts;
     if (waiting > 0)
-        parts << pick(language, "%1 waiting", "%1 в очереди").arg(waiting);
+        parts << pickText(language, "%1 waiting", "%1 в очереди").arg(waiting);
     if (failed > 0)
-        parts << pick(language, "%1 failed", "%1 с ошибкой").arg(failed);
-    return pick(language, "LIS: ", "ЛИС: ") + parts.join(QLatin1String(", "));
+        parts << pickText(language, "%1 failed", "%1 с ошибкой").arg(failed);
+    return pickText(language, "LIS: ", "ЛИС: ") + parts.join(QLatin1String(", "));
 }
 
 LisOutbox::Problem LisOutbox::problemOf(const QString& name) const

@@ -1,5 +1,6 @@
 // Report production: the steps from the analysis folder to the committed report.
 #include "report/reportunit.h"
+#include "config/languagetext.h"
 
 #include "report/exportreader.h"
 #include "report/history.h"
@@ -15,15 +16,6 @@
 #include <QFileInfo>
 #include <QSettings>
 #include <QUuid>
-
-namespace {
-
-QString pick(unsigned char lang, const char* english, const char* russian)
-{
-    return lang == 0 ? QString::fromUtf8(english) : QString::fromUtf8(russian);
-}
-
-} // namespace
 
 ReportUnit::ReportUnit(const QString& appDir, PagePrinter* printer, QObject* parent)
     : QObject(parent)
@@ -63,10 +55,10 @@ Outcome ReportUnit::stopWrite(const FileWrite::Result& result)
 {
     const QString consequence =
         m_job.wasReleased
-            ? pick(m_job.language, "The finished report was left as it was.",
-                   "Готовый отчет оставлен без изменений.")
-            : pick(m_job.language, "The report was not completed and is not marked as done.",
-                   "Отчет не сформирован и не отмечен как готовый.");
+            ? pickText(m_job.language, "The finished report was left as it was.",
+                       "Готовый отчет оставлен без изменений.")
+            : pickText(m_job.language, "The report was not completed and is not marked as done.",
+                       "Отчет не сформирован и не отмечен как готовый.");
     return stop(Failure::WriteFailed,
                 FileWrite::message(result, m_job.language) % QLatin1Char('\n') % consequence);
 }
@@ -310,11 +302,11 @@ Outcome ReportUnit::resultsIn(const QVector<double>& results, const QVector<doub
         m_stage->addHistory({History::format(e)});
     if (!m_lock->isHeld())
         return stop(Failure::InUse,
-                    pick(m_job.language,
-                         "The lock of this report was broken by another workstation. "
-                         "The report was not changed.",
-                         "Блокировку этого отчета сняли на другом рабочем месте. Отчет не "
-                         "изменен."));
+                    pickText(m_job.language,
+                             "The lock of this report was broken by another workstation. "
+                             "The report was not changed.",
+                             "Блокировку этого отчета сняли на другом рабочем месте. Отчет не "
+                             "изменен."));
     r = m_stage->commit();
     if (!r)
         return stopWrite(r);

@@ -1,5 +1,6 @@
 // Changes of a finished report (Apply, Default), looking reports up, and what a crash left.
 #include "report/reportunit.h"
+#include "config/languagetext.h"
 
 #include "report/reportfiles.h"
 #include "report/reporthtml.h"
@@ -17,14 +18,9 @@
 
 namespace {
 
-QString pick(unsigned char lang, const char* english, const char* russian)
-{
-    return lang == 0 ? QString::fromUtf8(english) : QString::fromUtf8(russian);
-}
-
 QString nothingSaved(unsigned char lang)
 {
-    return pick(lang, "Nothing was saved.", "Ничего не сохранено.");
+    return pickText(lang, "Nothing was saved.", "Ничего не сохранено.");
 }
 
 struct Field
@@ -50,7 +46,7 @@ QString lastChange(const QString& folder, const char* key, unsigned char lang)
             return (lang == 0 ? QStringLiteral("%1 at %2") : QString::fromUtf8("%1 в %2"))
                 .arg(it->operatorName, it->when.toString(QStringLiteral("dd.MM.yyyy HH:mm")));
     }
-    return pick(lang, "another workstation", "на другом рабочем месте");
+    return pickText(lang, "another workstation", "на другом рабочем месте");
 }
 
 } // namespace
@@ -67,8 +63,8 @@ Outcome ReportUnit::apply(const Change& change)
     const unsigned char lang = change.language;
     if (m_running)
         return Outcome{Failure::InUse,
-                       pick(lang, "A report is being produced. Try again when it has finished.",
-                            "Идет формирование отчета. Повторите, когда оно закончится.")};
+                       pickText(lang, "A report is being produced. Try again when it has finished.",
+                                "Идет формирование отчета. Повторите, когда оно закончится.")};
     const QString iniPath = change.reportFolder + QLatin1String("/report.ini");
     ReportLock lock(change.reportFolder);
     const Outcome locked = lockReport(lock, change.reportFolder, change.operatorName, lang);
@@ -88,11 +84,11 @@ Outcome ReportUnit::apply(const Change& change)
     if (producedTx(change.reportFolder) != change.producedTx)
         return Outcome{
             Failure::ProducedAgain,
-            pick(lang,
-                 "This analysis was produced again after the editor opened it. Nothing was "
-                 "saved; the editor now shows the new report.",
-                 "Этот анализ был сформирован заново после открытия редактора. Ничего не "
-                 "сохранено; в редакторе показан новый отчет.")};
+            pickText(lang,
+                     "This analysis was produced again after the editor opened it. Nothing was "
+                     "saved; the editor now shows the new report.",
+                     "Этот анализ был сформирован заново после открытия редактора. Ничего не "
+                     "сохранено; в редакторе показан новый отчет.")};
 
     const ReportRecord::PrintValues stored = ReportRecord::readPrint(iniPath);
     ReportRecord::PrintValues values = stored;
@@ -168,11 +164,12 @@ Outcome ReportUnit::commitChange(const Change& change, const ReportRecord::Print
     if (premade.isEmpty())
         return Outcome{
             Failure::NoPremade,
-            pick(lang,
-                 "The prepared report of this analysis could not be read, so its page and "
-                 "PDF cannot be made again.",
-                 "Не удалось прочитать заготовку отчета этого анализа, поэтому его страницу и PDF "
-                 "нельзя сформировать заново.") %
+            pickText(
+                lang,
+                "The prepared report of this analysis could not be read, so its page and "
+                "PDF cannot be made again.",
+                "Не удалось прочитать заготовку отчета этого анализа, поэтому его страницу и PDF "
+                "нельзя сформировать заново.") %
                 QLatin1Char('\n') % nothingSaved(lang)};
 
     const bool wasReleased = isFinished(folderName);
@@ -241,17 +238,17 @@ Outcome ReportUnit::commitChange(const Change& change, const ReportRecord::Print
     if (!lock.isHeld()) {
         m_stage->discard();
         return Outcome{Failure::InUse,
-                       pick(lang,
-                            "The lock of this report was broken by another workstation. "
-                            "Nothing was saved.",
-                            "Блокировку этого отчета сняли на другом рабочем месте. Ничего не "
-                            "сохранено.")};
+                       pickText(lang,
+                                "The lock of this report was broken by another workstation. "
+                                "Nothing was saved.",
+                                "Блокировку этого отчета сняли на другом рабочем месте. Ничего не "
+                                "сохранено.")};
     }
     r = m_stage->commit();
     if (!r) {
         return Outcome{Failure::WriteFailed, FileWrite::message(r, lang) % QLatin1Char('\n') %
-                                                 pick(lang, "The report was left as it was.",
-                                                      "Отчет оставлен без изменений.")};
+                                                 pickText(lang, "The report was left as it was.",
+                                                          "Отчет оставлен без изменений.")};
     }
     emit pdfWritten(pdf, true);
     if (newVersion)

@@ -1,5 +1,6 @@
 // The report unit's support: locks, history entries, records, the PDF and looking reports up.
 #include "report/reportunit.h"
+#include "config/languagetext.h"
 
 #include "report/history.h"
 #include "report/pageprinter.h"
@@ -16,11 +17,6 @@
 #include <unistd.h>
 
 namespace {
-
-QString pick(unsigned char lang, const char* english, const char* russian)
-{
-    return lang == 0 ? QString::fromUtf8(english) : QString::fromUtf8(russian);
-}
 
 // The printer writes into memory: what reaches the disk is written, synced and checked here.
 class MemoryFile
@@ -58,7 +54,7 @@ class MemoryFile
 Outcome ReportUnit::lockReport(ReportLock& lock, const QString& folder, const QString& operatorName,
                                unsigned char language)
 {
-    const QString nothing = pick(language, "Nothing was written.", "Ничего не записано.");
+    const QString nothing = pickText(language, "Nothing was written.", "Ничего не записано.");
     switch (lock.tryAcquire(operatorName)) {
     case ReportLock::State::Acquired:
         return Outcome();
@@ -184,16 +180,16 @@ FileWrite::Result ReportUnit::stagePdf(const QString& html, const QString& baseD
                 .arg(reason) %
             QLatin1Char('\n') %
             (m_job.wasReleased || !m_running
-                 ? pick(language, "The finished report was left as it was.",
-                        "Готовый отчет оставлен без изменений.")
-                 : pick(language, "The report was not completed and is not marked as done.",
-                        "Отчет не сформирован и не отмечен как готовый."));
+                 ? pickText(language, "The finished report was left as it was.",
+                            "Готовый отчет оставлен без изменений.")
+                 : pickText(language, "The report was not completed and is not marked as done.",
+                            "Отчет не сформирован и не отмечен как готовый."));
         return FileWrite::failure(target, reason, EIO);
     }
     const QByteArray pdf = memory.contents();
     if (!ReportFiles::pdfComplete(pdf))
         return FileWrite::failure(
-            target, pick(language, "the printed PDF is incomplete", "напечатанный PDF неполон"),
+            target, pickText(language, "the printed PDF is incomplete", "напечатанный PDF неполон"),
             EIO);
     const FileWrite::Result r = m_stage->putAt(target, pdf);
     if (!r)
@@ -202,7 +198,7 @@ FileWrite::Result ReportUnit::stagePdf(const QString& html, const QString& baseD
     if (m_stage->stagedAt(target) != pdf)
         return FileWrite::failure(
             target,
-            pick(language, "the PDF written cannot be read back", "записанный PDF не читается"),
+            pickText(language, "the PDF written cannot be read back", "записанный PDF не читается"),
             EIO);
     *sha256 =
         QString::fromLatin1(QCryptographicHash::hash(pdf, QCryptographicHash::Sha256).toHex());

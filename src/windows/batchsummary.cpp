@@ -1,4 +1,5 @@
 #include "windows/batchsummary.h"
+#include "config/languagetext.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -9,13 +10,6 @@
 #include <QTableWidget>
 
 #include "report/batchrun.h"
-
-namespace {
-QString pick(unsigned char lang, const char* english, const char* russian)
-{
-    return lang == 1 ? QString::fromUtf8(russian) : QString::fromLatin1(english);
-}
-} // namespace
 
 BatchSummary::BatchSummary(QWidget* parent)
     : QWidget(parent)
@@ -61,11 +55,11 @@ BatchSummary::BatchSummary(QWidget* parent)
 
 void BatchSummary::showRun(const BatchRun& run, unsigned char lang)
 {
-    setWindowTitle(pick(lang, "Batch of reports", "Пакет отчетов"));
+    setWindowTitle(pickText(lang, "Batch of reports", "Пакет отчетов"));
     m_list->setHorizontalHeaderLabels(
-        {pick(lang, "Analysis", "Анализ"), pick(lang, "Outcome", "Результат")});
-    m_copy->setText(pick(lang, "Copy list", "Скопировать список"));
-    m_close->setText(pick(lang, "Close", "Закрыть"));
+        {pickText(lang, "Analysis", "Анализ"), pickText(lang, "Outcome", "Результат")});
+    m_copy->setText(pickText(lang, "Copy list", "Скопировать список"));
+    m_close->setText(pickText(lang, "Close", "Закрыть"));
     m_heading->setText(run.heading(lang));
     m_text = run.summaryText(lang);
 

@@ -1,4 +1,5 @@
 #include "windows/editreport.h"
+#include "config/languagetext.h"
 
 #include "app/messagebox.h"
 #include "report/filewrite.h"
@@ -42,11 +43,6 @@ QString conclusionForStore(const QPlainTextEdit* editor)
     QString typed = editor->document()->toRawText();
     typed.replace(QChar::ParagraphSeparator, kLf);
     return typed.replace(kLf, kBr);
-}
-
-QString tr2(uchar lang, const char* english, const char* russian)
-{
-    return lang == 0 ? QString::fromUtf8(english) : QString::fromUtf8(russian);
 }
 
 } // namespace
@@ -178,7 +174,7 @@ void editReport::applyValues(const ReportRecord::PrintValues& values)
     const FileWrite::Result readable = FileWrite::checkIniReadable(reportIniPath, true);
     if (!readable) {
         warn(FileWrite::message(readable, m_language) % QLatin1Char('\n') %
-             tr2(m_language, "Nothing was saved.", "Ничего не сохранено."));
+             pickText(m_language, "Nothing was saved.", "Ничего не сохранено."));
         return;
     }
     // Nothing changed: nothing to ask, nothing to write.
@@ -286,6 +282,6 @@ void editReport::setEditControlsVisible(bool visible)
 
 void editReport::warn(const QString& text)
 {
-    MessageBox::warning(tr2(m_language, "Attention", "Внимание"), text,
-                        tr2(m_language, "Ok", "Ок"));
+    MessageBox::warning(pickText(m_language, "Attention", "Внимание"), text,
+                        pickText(m_language, "Ok", "Ок"));
 }

@@ -2,6 +2,7 @@
 // follows the edit toggles, Exit asks about changes that were not applied, and Apply asks
 // before it prints an empty analysis code or patient name.
 #include "windows/editreport.h"
+#include "config/languagetext.h"
 
 #include "app/messagebox.h"
 #include "ui_editreport.h"
@@ -11,11 +12,6 @@
 #include <QTextDocument>
 
 namespace {
-
-QString tr2(uchar lang, const char* english, const char* russian)
-{
-    return QString::fromUtf8(lang == 0 ? english : russian);
-}
 
 bool same(const ReportRecord::PrintValues& a, const ReportRecord::PrintValues& b)
 {
@@ -51,9 +47,9 @@ void editReport::setUpGuards()
 
 void editReport::setToolTips()
 {
-    const QString edit = tr2(m_language, "Edit this value", "Изменить это значение");
+    const QString edit = pickText(m_language, "Edit this value", "Изменить это значение");
     const QString copy =
-        tr2(m_language, "Copy the printed value", "Скопировать напечатанное значение");
+        pickText(m_language, "Copy the printed value", "Скопировать напечатанное значение");
     for (QPushButton* b : {ui->cb_NewProbeName, ui->cb_NewProbeID, ui->cb_NewPatient})
         b->setToolTip(edit);
     for (QPushButton* b : {ui->pb_CopyProbeName, ui->pb_CopyProbeID, ui->pb_CopyPatient})
@@ -91,17 +87,18 @@ bool editReport::confirmEmptyValues()
     if (!code && !patient)
         return true;
     const QString text =
-        code && patient ? tr2(m_language,
-                              "The analysis code and the patient name would be printed empty. "
-                              "Apply anyway?",
-                              "Код анализа и имя пациента будут напечатаны пустыми. Все равно "
-                              "применить?")
-        : code          ? tr2(m_language, "The analysis code would be printed empty. Apply anyway?",
-                              "Код анализа будет напечатан пустым. Все равно применить?")
-                        : tr2(m_language, "The patient name would be printed empty. Apply anyway?",
-                              "Имя пациента будет напечатано пустым. Все равно применить?");
-    return MessageBox::question(tr2(m_language, "Confirmation", "Подтверждение"), text,
-                                tr2(m_language, "Yes", "Да"), tr2(m_language, "No", "Нет"));
+        code && patient ? pickText(m_language,
+                                   "The analysis code and the patient name would be printed empty. "
+                                   "Apply anyway?",
+                                   "Код анализа и имя пациента будут напечатаны пустыми. Все равно "
+                                   "применить?")
+        : code ? pickText(m_language, "The analysis code would be printed empty. Apply anyway?",
+                          "Код анализа будет напечатан пустым. Все равно применить?")
+               : pickText(m_language, "The patient name would be printed empty. Apply anyway?",
+                          "Имя пациента будет напечатано пустым. Все равно применить?");
+    return MessageBox::question(pickText(m_language, "Confirmation", "Подтверждение"), text,
+                                pickText(m_language, "Yes", "Да"),
+                                pickText(m_language, "No", "Нет"));
 }
 
 // Exit, the window's close button and Esc.
@@ -111,12 +108,12 @@ void editReport::closeEvent(QCloseEvent* event)
         event->accept();
         return;
     }
-    const MessageBox::Answer answer =
-        MessageBox::questionWithCancel(tr2(m_language, "Confirmation", "Подтверждение"),
-                                       tr2(m_language, "Apply the changes before closing?",
-                                           "Применить изменения перед закрытием?"),
-                                       tr2(m_language, "Yes", "Да"), tr2(m_language, "No", "Нет"),
-                                       tr2(m_language, "Cancel", "Отмена"));
+    const MessageBox::Answer answer = MessageBox::questionWithCancel(
+        pickText(m_language, "Confirmation", "Подтверждение"),
+        pickText(m_language, "Apply the changes before closing?",
+                 "Применить изменения перед закрытием?"),
+        pickText(m_language, "Yes", "Да"), pickText(m_language, "No", "Нет"),
+        pickText(m_language, "Cancel", "Отмена"));
     if (answer == MessageBox::Yes)
         procApply();
     // An Apply that was refused or failed has told why; the changes stay on screen.

@@ -1,4 +1,5 @@
 #include "windows/historyreport.h"
+#include "config/languagetext.h"
 
 #include <QClipboard>
 #include <QDir>
@@ -16,11 +17,6 @@
 
 namespace {
 
-QString tr2(uchar lang, const char* english, const char* russian)
-{
-    return lang == 0 ? QString::fromUtf8(english) : QString::fromUtf8(russian);
-}
-
 // One line per cell, whatever the value holds: line breaks become a visible mark, and tabs
 // would split the copied columns.
 QString oneLine(QString text)
@@ -35,9 +31,9 @@ QString versionText(const History::Entry& e, uchar lang)
 {
     QString text;
     if (e.reportVersion > 0)
-        text += tr2(lang, "; version %1", "; версия %1").arg(e.reportVersion);
+        text += pickText(lang, "; version %1", "; версия %1").arg(e.reportVersion);
     if (!e.reason.isEmpty())
-        text += tr2(lang, "; reason: «%1»", "; причина: «%1»").arg(oneLine(e.reason));
+        text += pickText(lang, "; reason: «%1»", "; причина: «%1»").arg(oneLine(e.reason));
     return text;
 }
 
@@ -46,7 +42,7 @@ QStringList columns(const History::Entry& e, uchar lang)
 {
     using Kind = History::Entry::Kind;
     if (e.kind == Kind::Unreadable)
-        return {QString(), QString(), tr2(lang, "Unreadable entry", "Нечитаемая запись"),
+        return {QString(), QString(), pickText(lang, "Unreadable entry", "Нечитаемая запись"),
                 oneLine(e.line)};
     const QString when = History::displayTime(e.when);
     if (e.kind == Kind::Changed) {
@@ -61,23 +57,23 @@ QStringList columns(const History::Entry& e, uchar lang)
                     versionText(e, lang)};
     }
     if (e.kind == Kind::LockBroken)
-        return {when, oneLine(e.operatorName), tr2(lang, "Lock broken", "Блокировка снята"),
-                oneLine(tr2(lang, "held by %1 on %2, process %3, since %4",
-                            "удерживалась: %1 на компьютере %2, процесс %3, с %4")
+        return {when, oneLine(e.operatorName), pickText(lang, "Lock broken", "Блокировка снята"),
+                oneLine(pickText(lang, "held by %1 on %2, process %3, since %4",
+                                 "удерживалась: %1 на компьютере %2, процесс %3, с %4")
                             .arg(e.holderOperator, e.holderHost, e.holderPid, e.holderStarted))};
     const QString unread = QStringLiteral("?");
     const QString device = e.serial.isEmpty() && e.version.isEmpty()
-                               ? tr2(lang, "device not identified", "прибор не опознан")
-                               : tr2(lang, "device %1, version %2", "прибор %1, версия %2")
+                               ? pickText(lang, "device not identified", "прибор не опознан")
+                               : pickText(lang, "device %1, version %2", "прибор %1, версия %2")
                                      .arg(e.serial.isEmpty() ? unread : e.serial,
                                           e.version.isEmpty() ? unread : e.version);
     const QString analysis =
         QDir::toNativeSeparators(QStringLiteral("%1/%2").arg(e.folderPath, e.folderName));
-    return {
-        when, oneLine(e.operatorName), tr2(lang, "Report produced", "Отчет сформирован"),
-        oneLine(tr2(lang, "calculation type %1; %2; analysis %3", "тип расчета %1; %2; анализ %3")
-                    .arg(e.typeCode, device, analysis)) +
-            versionText(e, lang)};
+    return {when, oneLine(e.operatorName), pickText(lang, "Report produced", "Отчет сформирован"),
+            oneLine(pickText(lang, "calculation type %1; %2; analysis %3",
+                             "тип расчета %1; %2; анализ %3")
+                        .arg(e.typeCode, device, analysis)) +
+                versionText(e, lang)};
 }
 
 } // namespace
@@ -163,9 +159,9 @@ void historyReport::ShowWindow(QString folderName)
     // After the caller has set the language and placed the window.
     if (!m_verdict.intact()) {
         QTimer::singleShot(0, this, [this] {
-            MessageBox::warning(tr2(m_language, "Attention", "Внимание"),
+            MessageBox::warning(pickText(m_language, "Attention", "Внимание"),
                                 History::alteredMessage(m_verdict, m_language),
-                                tr2(m_language, "Ok", "Ок"));
+                                pickText(m_language, "Ok", "Ок"));
         });
     }
 }
@@ -173,18 +169,20 @@ void historyReport::ShowWindow(QString folderName)
 void historyReport::SetLang(uchar lang)
 {
     m_language = lang == 0 ? 0 : 1;
-    m_list->setHorizontalHeaderLabels(
-        {tr2(m_language, "Date and time", "Дата и время"), tr2(m_language, "Operator", "Оператор"),
-         tr2(m_language, "Change", "Изменение"), tr2(m_language, "Details", "Подробности")});
-    m_copy->setText(tr2(m_language, "Copy", "Копировать"));
-    m_open->setText(tr2(m_language, "Open version", "Открыть версию"));
-    m_exit->setText(tr2(m_language, "Exit", "Выход"));
+    m_list->setHorizontalHeaderLabels({pickText(m_language, "Date and time", "Дата и время"),
+                                       pickText(m_language, "Operator", "Оператор"),
+                                       pickText(m_language, "Change", "Изменение"),
+                                       pickText(m_language, "Details", "Подробности")});
+    m_copy->setText(pickText(m_language, "Copy", "Копировать"));
+    m_open->setText(pickText(m_language, "Open version", "Открыть версию"));
+    m_exit->setText(pickText(m_language, "Exit", "Выход"));
     fill();
 }
 
 void historyReport::fill()
 {
-    setWindowTitle(tr2(m_language, "History", "История") % QString::fromUtf8(" — ") % m_folderName);
+    setWindowTitle(pickText(m_language, "History", "История") % QString::fromUtf8(" — ") %
+                   m_folderName);
     m_list->clearContents();
     m_list->setRowCount(m_entries.size());
     // The file is in the order the entries were made; the newest is wanted first.
@@ -193,8 +191,8 @@ void historyReport::fill()
         const int index = m_entries.size() - 1 - row;
         QStringList cells = columns(m_entries.at(index), m_language);
         if (index < m_verdict.unprotected)
-            cells.last() += tr2(m_language, " — not protected (written before version 3.6)",
-                                " — не защищена (записана до версии 3.6)");
+            cells.last() += pickText(m_language, " — not protected (written before version 3.6)",
+                                     " — не защищена (записана до версии 3.6)");
         // The entry a warning names, and the one before it when the two do not follow each other.
         const bool suspect =
             index == named ||
@@ -212,8 +210,8 @@ void historyReport::fill()
     if (!m_readError)
         m_note->setText(FileWrite::message(m_readError, m_language));
     else if (m_entries.isEmpty())
-        m_note->setText(tr2(m_language, "No entries have been recorded for this report.",
-                            "Для этого отчета записей нет."));
+        m_note->setText(pickText(m_language, "No entries have been recorded for this report.",
+                                 "Для этого отчета записей нет."));
     else
         m_note->clear();
     m_copy->setEnabled(!m_entries.isEmpty());

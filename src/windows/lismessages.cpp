@@ -1,4 +1,5 @@
 #include "windows/lismessages.h"
+#include "config/languagetext.h"
 
 #include <QHeaderView>
 #include <QPushButton>
@@ -8,22 +9,17 @@
 
 namespace {
 
-QString tr2(uchar lang, const char* english, const char* russian)
-{
-    return lang == 0 ? QString::fromUtf8(english) : QString::fromUtf8(russian);
-}
-
 QString stateText(LisEntry::State state, uchar lang)
 {
     switch (state) {
     case LisEntry::State::Waiting:
-        return tr2(lang, "Waiting", "В очереди");
+        return pickText(lang, "Waiting", "В очереди");
     case LisEntry::State::Sending:
-        return tr2(lang, "Sending", "Передается");
+        return pickText(lang, "Sending", "Передается");
     case LisEntry::State::Delivered:
-        return tr2(lang, "Delivered", "Доставлено");
+        return pickText(lang, "Delivered", "Доставлено");
     case LisEntry::State::Failed:
-        return tr2(lang, "Refused", "Отклонено");
+        return pickText(lang, "Refused", "Отклонено");
     }
     return QString();
 }
@@ -89,13 +85,14 @@ void lisMessages::ShowWindow()
 void lisMessages::SetLang(uchar lang)
 {
     m_language = lang == 0 ? 0 : 1;
-    setWindowTitle(tr2(m_language, "LIS messages", "Сообщения ЛИС"));
+    setWindowTitle(pickText(m_language, "LIS messages", "Сообщения ЛИС"));
     m_list->setHorizontalHeaderLabels(
-        {tr2(m_language, "Queued", "Поставлено"), tr2(m_language, "Report", "Отчет"),
-         tr2(m_language, "Version", "Версия"), tr2(m_language, "Way", "Способ"),
-         tr2(m_language, "State", "Состояние"), tr2(m_language, "Answer of the LIS", "Ответ ЛИС")});
-    m_sendAgain->setText(tr2(m_language, "Send again", "Отправить снова"));
-    m_close->setText(tr2(m_language, "Close", "Закрыть"));
+        {pickText(m_language, "Queued", "Поставлено"), pickText(m_language, "Report", "Отчет"),
+         pickText(m_language, "Version", "Версия"), pickText(m_language, "Way", "Способ"),
+         pickText(m_language, "State", "Состояние"),
+         pickText(m_language, "Answer of the LIS", "Ответ ЛИС")});
+    m_sendAgain->setText(pickText(m_language, "Send again", "Отправить снова"));
+    m_close->setText(pickText(m_language, "Close", "Закрыть"));
     refresh();
 }
 
@@ -131,9 +128,9 @@ QStringList lisMessages::rowTexts(int row) const
         if (problem.any())
             state = LisEntry::State::Waiting;
     } else if (e.state == LisEntry::State::Delivered && answer.isEmpty())
-        answer = tr2(m_language, "Written to the folder", "Записано в папку");
+        answer = pickText(m_language, "Written to the folder", "Записано в папку");
     const QString way = e.target == QLatin1String(LisQueue::FolderTarget)
-                            ? tr2(m_language, "Folder", "Папка")
+                            ? pickText(m_language, "Folder", "Папка")
                             : QStringLiteral("MLLP");
     return {e.queued.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
             e.reportFolder,

@@ -1,4 +1,5 @@
 #include "windows/reasondialog.h"
+#include "config/languagetext.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -13,27 +14,23 @@ namespace {
 QQueue<QString> g_answers;
 int g_asked = 0;
 
-QString pick(unsigned char lang, const char* english, const char* russian)
-{
-    return lang == 1 ? QString::fromUtf8(russian) : QString::fromLatin1(english);
-}
 } // namespace
 
 ReasonDialog::ReasonDialog(unsigned char lang, QWidget* parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("ReasonDialog"));
-    setWindowTitle(pick(lang, "Reason for the change", "Причина изменения"));
+    setWindowTitle(pickText(lang, "Reason for the change", "Причина изменения"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setModal(true);
 
     auto* prompt = new QLabel(
-        pick(lang,
-             "Why is this released report changed? The reason is printed on the amended report "
-             "and kept in its history.",
-             "Почему изменяется выданный отчет? Причина печатается на исправленном отчете и "
-             "сохраняется в его истории."),
+        pickText(lang,
+                 "Why is this released report changed? The reason is printed on the amended report "
+                 "and kept in its history.",
+                 "Почему изменяется выданный отчет? Причина печатается на исправленном отчете и "
+                 "сохраняется в его истории."),
         this);
     prompt->setObjectName(QStringLiteral("lb_prompt"));
     prompt->setWordWrap(true);
@@ -46,12 +43,12 @@ ReasonDialog::ReasonDialog(unsigned char lang, QWidget* parent)
     m_text->setMaxLength(150);
 
     auto* buttons = new QDialogButtonBox(this);
-    m_ok = buttons->addButton(pick(lang, "OK", "Ок"), QDialogButtonBox::AcceptRole);
+    m_ok = buttons->addButton(pickText(lang, "OK", "Ок"), QDialogButtonBox::AcceptRole);
     m_ok->setObjectName(QStringLiteral("pb_ok"));
     m_ok->setDefault(true);
     m_ok->setEnabled(false);
     QPushButton* cancel =
-        buttons->addButton(pick(lang, "Cancel", "Отмена"), QDialogButtonBox::RejectRole);
+        buttons->addButton(pickText(lang, "Cancel", "Отмена"), QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("pb_cancel"));
     cancel->setAutoDefault(false);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

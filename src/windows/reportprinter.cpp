@@ -1,4 +1,5 @@
 #include "windows/reportprinter.h"
+#include "config/languagetext.h"
 
 #include <QDir>
 #include <QPrinter>
@@ -10,13 +11,6 @@
 
 #include "app/messagebox.h"
 #include "app/printdialog.h"
-
-namespace {
-QString tr2(unsigned char lang, const char* english, const char* russian)
-{
-    return QString::fromUtf8(lang == 0 ? english : russian);
-}
-} // namespace
 
 ReportPrinter::ReportPrinter(QObject* parent)
     : QObject(parent)
@@ -42,8 +36,8 @@ void ReportPrinter::pageLoaded(bool ok)
         return;
     m_loading = false;
     if (!ok) {
-        fail(tr2(m_lang, "The report page \"%1\" could not be loaded, so nothing was printed.",
-                 "Не удалось загрузить страницу отчета \"%1\", поэтому ничего не напечатано.")
+        fail(pickText(m_lang, "The report page \"%1\" could not be loaded, so nothing was printed.",
+                      "Не удалось загрузить страницу отчета \"%1\", поэтому ничего не напечатано.")
                  .arg(QDir::toNativeSeparators(m_path)));
         return;
     }
@@ -59,13 +53,14 @@ void ReportPrinter::pageLoaded(bool ok)
     if (printer.printerState() == QPrinter::Error) {
         const QString target =
             printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
-        fail(tr2(m_lang, "The report could not be printed on \"%1\".",
-                 "Не удалось напечатать отчет на \"%1\".")
+        fail(pickText(m_lang, "The report could not be printed on \"%1\".",
+                      "Не удалось напечатать отчет на \"%1\".")
                  .arg(target));
     }
 }
 
 void ReportPrinter::fail(const QString& text)
 {
-    MessageBox::warning(tr2(m_lang, "Attention", "Внимание"), text, tr2(m_lang, "Ok", "Ок"));
+    MessageBox::warning(pickText(m_lang, "Attention", "Внимание"), text,
+                        pickText(m_lang, "Ok", "Ок"));
 }
