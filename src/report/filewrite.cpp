@@ -294,7 +294,13 @@ Result iniBytes(const QString& scratchDir, const QByteArray& base,
                 const std::function<void(QSettings&)>& edit, QByteArray* out)
 {
     const QString scratch = tempPathBeside(scratchDir + QLatin1String("/settings.ini"));
-    int e = base.isEmpty() ? 0 : Sys::writeFile(scratch, base, true);
+    int e = 0;
+    if (!base.isEmpty()) {
+        // A scratch copy for QSettings to read; it never replaces anything, so no sync.
+        QFile copy(scratch);
+        if (!copy.open(QIODevice::WriteOnly) || copy.write(base) != base.size() || !copy.flush())
+            e = errorFromText(copy.errorString()) ? errorFromText(copy.errorString()) : EIO;
+    }
     if (e == 0) {
         QSettings settings(scratch, QSettings::IniFormat);
         edit(settings);

@@ -299,7 +299,7 @@ QList<Entry> read(const QString& path, FileWrite::Result* error)
 FileWrite::Result readFile(const QString& path, QByteArray* content, bool* exists)
 {
     if (QFileInfo(path).isDir()) {
-        FileWrite::Result r = RawFile::failure(path, EISDIR);
+        FileWrite::Result r = FileWrite::fromErrno(path, EISDIR);
         r.reading = true;
         return r;
     }

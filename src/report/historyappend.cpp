@@ -170,21 +170,21 @@ FileWrite::Result append(const QString& path, const QList<Entry>& entries, QStri
     const bool existed = ::stat(native.constData(), &st) == 0;
     const int fd = ::open(native.constData(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0)
-        return RawFile::failure(path, errno);
+        return FileWrite::fromErrno(path, errno);
     QByteArray content;
     char buffer[16384];
     ssize_t n;
     while ((n = ::read(fd, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR))
         content.append(buffer, int(qMax<ssize_t>(n, 0)));
     if (n < 0) {
-        r = RawFile::failure(path, errno);
+        r = FileWrite::fromErrno(path, errno);
         r.reading = true;
     }
     // A crash in a write leaves at most a line without its end; it was never an entry.
     const int kept = content.lastIndexOf('\n') + 1;
     if (r && kept < content.size()) {
         if (::ftruncate(fd, kept) != 0)
-            r = RawFile::failure(path, errno);
+            r = FileWrite::fromErrno(path, errno);
         content.truncate(kept);
     }
     Tail tail = tailOf(content, entries);
@@ -197,7 +197,7 @@ FileWrite::Result append(const QString& path, const QList<Entry>& entries, QStri
         if (e == 0)
             e = Sys::sync(fd);
         if (e != 0) {
-            r = RawFile::failure(path, e);
+            r = FileWrite::fromErrno(path, e);
             if (::ftruncate(fd, kept) == 0)
                 ::fdatasync(fd);
         }
@@ -205,7 +205,7 @@ FileWrite::Result append(const QString& path, const QList<Entry>& entries, QStri
     const int closed = Sys::close(fd);
     if (closed != 0 && r) {
         // A network file system may refuse the write only here.
-        r = RawFile::failure(path, closed);
+        r = FileWrite::fromErrno(path, closed);
         if (!added.isEmpty() && ::truncate(native.constData(), kept) == 0)
             RawFile::syncFile(path);
     }

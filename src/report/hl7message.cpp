@@ -150,7 +150,8 @@ QString timestamp(const QDateTime& time)
 
 QString newControlId()
 {
-    const quint64 random = QRandomGenerator::system()->generate64() >> 7; // 57 bits: 11 digits
+    // 56 bits always fit 11 base-36 digits (36^11 > 2^56; 2^57 does not).
+    const quint64 random = QRandomGenerator::system()->generate64() >> 8;
     return base36(quint64(QDateTime::currentMSecsSinceEpoch()), 9).right(9) + base36(random, 11);
 }
 

@@ -33,7 +33,7 @@ QString unescape(const QString& text);
 // YYYYMMDDHHMMSS+ZZZZ in the time's own offset.
 QString timestamp(const QDateTime& time);
 
-// 20 characters (the length MSH-10 allows): milliseconds since 1970 and 57 random bits, in
+// 20 characters (the length MSH-10 allows): milliseconds since 1970 and 56 random bits, in
 // base 36. Unique across restarts and workstations without any shared counter.
 QString newControlId();
 

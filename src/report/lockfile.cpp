@@ -39,7 +39,7 @@ QDateTime modified(const struct stat& st)
 // clocks may differ by more than a heartbeat.
 QDateTime shareNow(const QString& folder)
 {
-    const QString probe = RawFile::tempBeside(folder + QLatin1String("/lock"));
+    const QString probe = FileWrite::tempPathBeside(folder + QLatin1String("/lock"));
     const int fd = ::open(native(probe).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0)
         return QDateTime::currentDateTime();
@@ -75,12 +75,12 @@ bool readHolder(const QString& path, Holder* h, FileWrite::Result* error)
     struct stat st;
     if (::stat(native(path).constData(), &st) != 0) {
         if (errno != ENOENT && error)
-            *error = RawFile::failure(path, errno);
+            *error = FileWrite::fromErrno(path, errno);
         return false;
     }
     if (!S_ISREG(st.st_mode)) {
         if (error)
-            *error = RawFile::failure(path, S_ISDIR(st.st_mode) ? EISDIR : EEXIST);
+            *error = FileWrite::fromErrno(path, S_ISDIR(st.st_mode) ? EISDIR : EEXIST);
         return false;
     }
     QByteArray bytes;
@@ -172,7 +172,7 @@ State tryCreate(const QString& path, const QByteArray& mine, int staleAfterMs, H
             return State::Failed;
         }
     }
-    *error = RawFile::failure(path, EEXIST);
+    *error = FileWrite::fromErrno(path, EEXIST);
     return State::Failed;
 }
 
@@ -187,7 +187,7 @@ bool breakStale(const QString& path, const Holder& seen, int staleAfterMs)
         return false;
     // Moved aside first and looked at again: between our look and the move, the holder may
     // have been replaced or have shown life, and such a lock must stay.
-    const QString aside = RawFile::tempBeside(path);
+    const QString aside = FileWrite::tempPathBeside(path);
     if (::rename(native(path).constData(), native(aside).constData()) != 0)
         return false;
     Holder moved;

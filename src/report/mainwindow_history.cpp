@@ -32,7 +32,8 @@ bool MainWindow::initHistory()
 void MainWindow::showHistory(QString folderN)
 {
     m_history->setCurrent(m_unit->pdfPath(QFileInfo(folderN).fileName()),
-                          ReportUnit::version(folderN), ReportUnit::historyHead(folderN));
+                          ReportRecord::readVersion(folderN + QStringLiteral("/report.ini")),
+                          ReportRecord::readHistoryHead(folderN + QStringLiteral("/report.ini")));
     m_history->ShowWindow(folderN);
     components_window();
     m_history->SetPosition(m_screenX, m_screenY);

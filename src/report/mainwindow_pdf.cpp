@@ -9,6 +9,8 @@
 
 #include "app/desktop.h"
 #include "app/messagebox.h"
+#include "report/reportfiles.h"
+#include "report/reportrecord.h"
 #include "report/reportunit.h"
 #include "windows/pdfopener.h"
 
@@ -25,8 +27,11 @@ void MainWindow::proc_Save_PDF(QString nameFile)
 // only makes the last report's PDF again when it has gone missing.
 void MainWindow::procLoadHTMLFinished()
 {
-    if (!m_reportFolderName.isEmpty() && !m_jobRunning)
-        proc_Save_PDF(m_unit->reportFolderPath(m_reportFolderName) + QLatin1String("/report.html"));
+    if (m_reportFolderName.isEmpty() || m_jobRunning)
+        return;
+    const QString folder = m_unit->reportFolderPath(m_reportFolderName);
+    proc_Save_PDF(ReportFiles::finalPage(folder, ReportRecord::readProbeCode(ReportRecord::iniPath(
+                                                     m_reportsDir, m_reportFolderName))));
 }
 
 void MainWindow::proc_Clicked_Print()

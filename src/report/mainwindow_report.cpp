@@ -163,7 +163,7 @@ void MainWindow::finishProduction()
 void MainWindow::Stop_Calculation(uchar typeError)
 {
     const Failure failure = DeviceFailures::failureOf(typeError, m_link->lastBreak());
-    m_unit->deviceFailed(failure, typeError);
+    m_unit->deviceFailed(failure);
     stopProduction(Outcome{failure, DeviceFailures::message(failure, typeError, m_lang)});
 }
 

@@ -53,7 +53,7 @@ FileWrite::Result copyExclusive(const QString& temp, const QString& target, bool
     const int fd =
         ::open(native(target).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0)
-        return failure(target, errno);
+        return FileWrite::fromErrno(target, errno);
     r = writeAll(fd, bytes, target);
     if (r && sync)
         r = FileWrite::fromErrno(target, Sys::sync(fd));
@@ -70,7 +70,7 @@ FileWrite::Result place(const QString& temp, const QString& target, bool sync)
     FileWrite::Result r;
     const int e = Sys::link(temp, target);
     if (e != 0)
-        r = noLinks(e) ? copyExclusive(temp, target, sync) : failure(target, e);
+        r = noLinks(e) ? copyExclusive(temp, target, sync) : FileWrite::fromErrno(target, e);
     ::unlink(native(temp).constData());
     if (r && sync)
         r = syncDir(QFileInfo(target).absolutePath());
@@ -78,11 +78,6 @@ FileWrite::Result place(const QString& temp, const QString& target, bool sync)
 }
 
 } // namespace
-
-FileWrite::Result failure(const QString& path, int error)
-{
-    return FileWrite::failure(path, QString::fromLocal8Bit(std::strerror(error)), error);
-}
 
 FileWrite::Result read(const QString& path, QByteArray* bytes, bool* exists)
 {
@@ -96,7 +91,7 @@ FileWrite::Result read(const QString& path, QByteArray* bytes, bool* exists)
             *exists = false;
             return FileWrite::success();
         }
-        FileWrite::Result r = failure(path, e);
+        FileWrite::Result r = FileWrite::fromErrno(path, e);
         r.reading = true;
         return r;
     }
@@ -106,7 +101,7 @@ FileWrite::Result read(const QString& path, QByteArray* bytes, bool* exists)
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {
-            FileWrite::Result r = failure(path, errno);
+            FileWrite::Result r = FileWrite::fromErrno(path, errno);
             r.reading = true;
             ::close(fd);
             return r;
@@ -119,20 +114,16 @@ FileWrite::Result read(const QString& path, QByteArray* bytes, bool* exists)
     return FileWrite::success();
 }
 
-QString tempBeside(const QString& target)
-{
-    return FileWrite::tempPathBeside(target);
-}
-
 FileWrite::Result createExclusive(const QString& target, const QByteArray& bytes, bool sync,
                                   QDateTime* shareNow)
 {
-    const QString temp = tempBeside(target);
+    const QString temp = FileWrite::tempPathBeside(target);
     const int fd = ::open(native(temp).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) {
         const int e = errno;
         // The folder's own problem (a file in its place, no folder) is the one to name.
-        return failure(e == ENOENT || e == ENOTDIR ? QFileInfo(target).absolutePath() : target, e);
+        return FileWrite::fromErrno(
+            e == ENOENT || e == ENOTDIR ? QFileInfo(target).absolutePath() : target, e);
     }
     // The user knows the file by the name it is going to have.
     FileWrite::Result r = writeAll(fd, bytes, target);
@@ -167,10 +158,10 @@ FileWrite::Result syncFile(const QString& path)
 {
     const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        return failure(path, errno);
+        return FileWrite::fromErrno(path, errno);
     const int e = Sys::sync(fd);
     const FileWrite::Result closed = closeChecked(fd, path);
-    return e != 0 ? failure(path, e) : closed;
+    return e != 0 ? FileWrite::fromErrno(path, e) : closed;
 }
 
 FileWrite::Result syncDir(const QString& dir)

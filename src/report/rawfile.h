@@ -11,14 +11,8 @@
 // which file failed and why, with the errno, like FileWrite.
 namespace RawFile {
 
-// The system's reason for `error` on `path`.
-FileWrite::Result failure(const QString& path, int error);
-
 // A whole file. A missing one gives an empty array and *exists false (exists may be null).
 FileWrite::Result read(const QString& path, QByteArray* bytes, bool* exists = nullptr);
-
-// A hidden name beside `target` that no other process picks: ".<name>-<random>.tmp".
-QString tempBeside(const QString& target);
 
 // Writes `bytes` into a new file beside `target`, then puts it at `target` unless something is
 // there already: EEXIST then, and `target` is untouched. With `sync` the content is on disk

@@ -7,6 +7,7 @@
 #include <QSettings>
 
 #include "report/rawfile.h"
+#include "report/syscalls.h"
 
 #include <cerrno>
 #include <dirent.h>
@@ -97,7 +98,7 @@ FileWrite::Result claimRecord(const QString& dir, const QString& folderPath,
         *mine = recordsAnalysis(ini, folderPath, folderName);
         return FileWrite::success();
     }
-    const QString temp = RawFile::tempBeside(ini);
+    const QString temp = FileWrite::tempPathBeside(ini);
     {
         QSettings record(temp, QSettings::IniFormat);
         record.setValue(FolderPathKey, folderPath);
@@ -108,7 +109,7 @@ FileWrite::Result claimRecord(const QString& dir, const QString& folderPath,
             // QSettings does not say why; a file of our own does.
             const FileWrite::Result probe = RawFile::createExclusive(temp, "0", true);
             QFile::remove(temp);
-            return probe ? RawFile::failure(ini, EIO) : probe;
+            return probe ? FileWrite::fromErrno(ini, EIO) : probe;
         }
     }
     const FileWrite::Result linked = RawFile::linkInPlace(temp, ini, true);
@@ -141,15 +142,16 @@ FileWrite::Result chooseFolder(const QString& reportsDir, const QString& folderN
         bool mine = false;
         if (::lstat(native.constData(), &st) != 0) {
             if (errno != ENOENT)
-                return RawFile::failure(dir, errno);
+                return FileWrite::fromErrno(dir, errno);
             // mkdir, not mkpath: "exists" means that another process has just made it, and
             // whose it is must be looked at again.
-            if (::mkdir(native.constData(), 0777) == 0) {
+            const int made = Sys::mkdir(dir);
+            if (made == 0) {
                 const FileWrite::Result claimed = claimRecord(dir, folderPath, folderName, &mine);
                 if (!claimed)
                     return claimed;
-            } else if (errno != EEXIST) {
-                return RawFile::failure(dir, errno);
+            } else if (made != EEXIST) {
+                return FileWrite::fromErrno(dir, made);
             } else if (++raced < 3) {
                 continue;
             }
@@ -182,44 +184,38 @@ QString findFolder(const QString& reportsDir, const QString& folderName, const Q
     }
 }
 
-FileWrite::Result writeFolderPathIfMissing(const QString& iniPath, const QString& folderPath)
+void putCalculation(QSettings& ini, const QString& probeCode, const QString& reportFolderName,
+                    const QString& samplePhrase, const QString& patient)
 {
-    if (QFileInfo::exists(iniPath))
-        return FileWrite::success();
-    return FileWrite::ini(iniPath,
-                          [&](QSettings& ini) { ini.setValue(FolderPathKey, folderPath); });
+    ini.beginGroup(DataGroup);
+    ini.setValue(QStringLiteral("ProbeCode"), probeCode);
+    ini.setValue(QStringLiteral("ProbeNamePDF"), reportFolderName);
+    ini.setValue(QStringLiteral("ProbeIDDefault"), probeCode);
+    ini.setValue(QStringLiteral("ProbeIDPrint"), probeCode);
+    ini.setValue(QStringLiteral("ProbeNameDefault"), samplePhrase);
+    ini.setValue(QStringLiteral("ProbeNamePrint"), samplePhrase);
+    ini.setValue(QStringLiteral("PatientDefault"), patient);
+    ini.setValue(QStringLiteral("PatientPrint"), patient);
+    ini.endGroup();
 }
 
-FileWrite::Result saveCalc(const QString& iniPath, const QString& probeCode,
-                           const QString& reportFolderName, const QString& samplePhrase,
-                           const QString& patient)
+void putConclusion(QSettings& ini, const QString& conclusion)
 {
-    return FileWrite::ini(
-        iniPath,
-        [&](QSettings& ini) {
-            ini.beginGroup(DataGroup);
-            ini.setValue(QStringLiteral("ProbeCode"), probeCode);
-            ini.setValue(QStringLiteral("ProbeNamePDF"), reportFolderName);
-            ini.setValue(QStringLiteral("ProbeIDDefault"), probeCode);
-            ini.setValue(QStringLiteral("ProbeIDPrint"), probeCode);
-            ini.setValue(QStringLiteral("ProbeNameDefault"), samplePhrase);
-            ini.setValue(QStringLiteral("ProbeNamePrint"), samplePhrase);
-            ini.setValue(QStringLiteral("PatientDefault"), patient);
-            ini.setValue(QStringLiteral("PatientPrint"), patient);
-            ini.endGroup();
-        },
-        FileWrite::IniMode::UpdateExisting);
+    ini.setValue(dataKey("ConclusionDefault"), conclusion);
+    ini.setValue(dataKey("ConclusionPrint"), conclusion);
 }
 
-FileWrite::Result saveConclusion(const QString& iniPath, const QString& conclusion)
+void putPrint(QSettings& ini, const PrintValues& values)
 {
-    return FileWrite::ini(
-        iniPath,
-        [&](QSettings& ini) {
-            ini.setValue(dataKey("ConclusionDefault"), conclusion);
-            ini.setValue(dataKey("ConclusionPrint"), conclusion);
-        },
-        FileWrite::IniMode::UpdateExisting);
+    ini.setValue(dataKey("ProbeNamePrint"), values.probeName);
+    ini.setValue(dataKey("ProbeIDPrint"), values.probeId);
+    ini.setValue(dataKey("PatientPrint"), values.patient);
+    ini.setValue(dataKey("ConclusionPrint"), values.conclusion);
+}
+
+void putReportExist(QSettings& ini, bool exists)
+{
+    ini.setValue(ReportExistKey, exists);
 }
 
 PrintValues readPrint(const QString& iniPath)
@@ -230,19 +226,6 @@ PrintValues readPrint(const QString& iniPath)
 PrintValues readDefaults(const QString& iniPath)
 {
     return readPair(iniPath, "Default");
-}
-
-FileWrite::Result writePrint(const QString& iniPath, const PrintValues& values)
-{
-    return FileWrite::ini(
-        iniPath,
-        [&](QSettings& ini) {
-            ini.setValue(dataKey("ProbeNamePrint"), values.probeName);
-            ini.setValue(dataKey("ProbeIDPrint"), values.probeId);
-            ini.setValue(dataKey("PatientPrint"), values.patient);
-            ini.setValue(dataKey("ConclusionPrint"), values.conclusion);
-        },
-        FileWrite::IniMode::UpdateExisting);
 }
 
 QString readProbeCode(const QString& iniPath)
@@ -259,13 +242,6 @@ QString readProbeNamePdf(const QString& iniPath)
         .toString();
 }
 
-FileWrite::Result setReportExist(const QString& iniPath, bool exists)
-{
-    return FileWrite::ini(
-        iniPath, [exists](QSettings& ini) { ini.setValue(ReportExistKey, exists); },
-        FileWrite::IniMode::UpdateExisting);
-}
-
 QString readFolderPath(const QString& iniPath)
 {
     return QSettings(iniPath, QSettings::IniFormat).value(FolderPathKey, QString()).toString();
@@ -274,6 +250,27 @@ QString readFolderPath(const QString& iniPath)
 bool readReportExist(const QString& iniPath)
 {
     return QSettings(iniPath, QSettings::IniFormat).value(ReportExistKey, false).toBool();
+}
+
+QString readProducedTx(const QString& iniPath)
+{
+    return QSettings(iniPath, QSettings::IniFormat)
+        .value(QStringLiteral("Report/Produced"))
+        .toString();
+}
+
+int readVersion(const QString& iniPath)
+{
+    return QSettings(iniPath, QSettings::IniFormat)
+        .value(QStringLiteral("Report/Version"), 1)
+        .toInt();
+}
+
+QString readHistoryHead(const QString& iniPath)
+{
+    return QSettings(iniPath, QSettings::IniFormat)
+        .value(QStringLiteral("Report/HistoryHead"))
+        .toString();
 }
 
 } // namespace ReportRecord

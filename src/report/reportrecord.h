@@ -4,6 +4,8 @@
 
 #include "report/filewrite.h"
 
+class QSettings;
+
 // report.ini of a report folder. FolderPath and ReportExist are "General/..." keys (stored as
 // "[%General]" by QSettings, as the folder scanner reads them); FolderName lives in Report,
 // the rest in ReportData.
@@ -30,18 +32,6 @@ FileWrite::Result chooseFolder(const QString& reportsDir, const QString& folderN
 // names up to the first where nothing exists; empty when there is none. Creates nothing.
 QString findFolder(const QString& reportsDir, const QString& folderName, const QString& folderPath);
 
-// Creates the record with General/FolderPath when the file does not exist yet.
-FileWrite::Result writeFolderPathIfMissing(const QString& iniPath, const QString& folderPath);
-
-// The produced report data: probe code, report folder name, and the Default/Print pairs of
-// probe code, sample phrase and patient.
-FileWrite::Result saveCalc(const QString& iniPath, const QString& probeCode,
-                           const QString& reportFolderName, const QString& samplePhrase,
-                           const QString& patient);
-
-// ConclusionDefault and ConclusionPrint.
-FileWrite::Result saveConclusion(const QString& iniPath, const QString& conclusion);
-
 struct PrintValues
 {
     QString probeName, probeId, patient, conclusion;
@@ -51,14 +41,27 @@ struct PrintValues
 PrintValues readPrint(const QString& iniPath);
 // The four keys ending in Default; empty texts where absent.
 PrintValues readDefaults(const QString& iniPath);
-// Only into an existing record: an editor must never create one.
-FileWrite::Result writePrint(const QString& iniPath, const PrintValues& values);
 
 QString readProbeCode(const QString& iniPath);
 QString readProbeNamePdf(const QString& iniPath);
-FileWrite::Result setReportExist(const QString& iniPath, bool exists = true);
 QString readFolderPath(const QString& iniPath);
 bool readReportExist(const QString& iniPath);
+// Of the Report group: the production whose report the folder holds (its transaction), the
+// current version (1 where none is kept) and the hash the history must end with.
+QString readProducedTx(const QString& iniPath);
+int readVersion(const QString& iniPath);
+QString readHistoryHead(const QString& iniPath);
+
+// Edits of an open record; the report unit alone makes them, on the record it stages.
+// The produced data: probe code, report folder name, and the Default/Print pairs of probe
+// code, sample phrase and patient.
+void putCalculation(QSettings& ini, const QString& probeCode, const QString& reportFolderName,
+                    const QString& samplePhrase, const QString& patient);
+// ConclusionDefault and ConclusionPrint.
+void putConclusion(QSettings& ini, const QString& conclusion);
+// The four keys ending in Print.
+void putPrint(QSettings& ini, const PrintValues& values);
+void putReportExist(QSettings& ini, bool exists = true);
 
 } // namespace ReportRecord
 

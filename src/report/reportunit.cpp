@@ -63,11 +63,6 @@ Outcome ReportUnit::stopWrite(const FileWrite::Result& result)
                 FileWrite::message(result, m_job.language) % QLatin1Char('\n') % consequence);
 }
 
-Outcome ReportUnit::stageFailed(const FileWrite::Result& result)
-{
-    return stopWrite(result);
-}
-
 void ReportUnit::endJob()
 {
     m_stage->discard();
@@ -138,7 +133,7 @@ Outcome ReportUnit::begin(const Request& request)
         r = m_stage->put(QStringLiteral("RawData.txt"),
                          FileWrite::crlf(m_job.exportData.sourceText));
     if (!r)
-        return stageFailed(r);
+        return stopWrite(r);
     reach(Checkpoint::RawDataCopied);
 
     // The caller words this one from the interface text table.
@@ -186,7 +181,7 @@ void ReportUnit::postCalc()
     Markers::postCalc(m_job.markers);
 }
 
-Outcome ReportUnit::deviceFailed(Failure failure, int)
+Outcome ReportUnit::deviceFailed(Failure failure)
 {
     if (!m_running)
         return Outcome{failure, QString()};
@@ -207,25 +202,25 @@ Outcome ReportUnit::resultsIn(const QVector<double>& results, const QVector<doub
     reach(Checkpoint::ResultsIn);
     FileWrite::Result r = saveCalc();
     if (!r)
-        return stageFailed(r);
+        return stopWrite(r);
     reach(Checkpoint::CalculationSaved);
     postCalc();
     reach(Checkpoint::ResultsRounded);
     emit stageAdvanced();
 
     if (!(r = writePremade()))
-        return stageFailed(r);
+        return stopWrite(r);
     reach(Checkpoint::PremadeWritten);
     if (!(r = writeFullTable()))
-        return stageFailed(r);
+        return stopWrite(r);
     // What the report prints, kept for the versions that follow.
     if (!(r = m_stage->put(
               QStringLiteral("results.tsv"),
               LisReports::resultsFile(LisReports::printedMarkers(m_job.markers, m_job.typeCode)))))
-        return stageFailed(r);
+        return stopWrite(r);
     reach(Checkpoint::FullTableWritten);
     if (!(r = writeFinal()))
-        return stageFailed(r);
+        return stopWrite(r);
     reach(Checkpoint::FinalWritten);
     emit stageAdvanced();
 
@@ -245,7 +240,7 @@ Outcome ReportUnit::resultsIn(const QVector<double>& results, const QVector<doub
         r = m_stage->putAt(ReportFiles::archivedVersion(folder, m_job.version - 1, now),
                            old.readAll());
         if (!r)
-            return stageFailed(r);
+            return stopWrite(r);
     }
     const QString finalName =
         QFileInfo(ReportFiles::finalPage(folder, m_job.exportData.probeCode)).fileName();
@@ -255,11 +250,10 @@ Outcome ReportUnit::resultsIn(const QVector<double>& results, const QVector<doub
     if (!printFailure.ok())
         return stop(printFailure.failure, printFailure.message);
     if (!r)
-        return stageFailed(r);
+        return stopWrite(r);
     reach(Checkpoint::PdfWritten);
 
     const ReportJob& job = m_job;
-    const QString conclusion = ReportHtml::conclusion(job.markers, job.typeCode, job.language);
     const QList<History::Entry> entries =
         commitEntries({History::produced(now, job.operatorName, job.typeCode, job.deviceSerial,
                                          job.deviceVersion, job.folderPath, job.folderName)},
@@ -268,20 +262,7 @@ Outcome ReportUnit::resultsIn(const QVector<double>& results, const QVector<doub
     r = stageRecord(
         *m_stage, ReportRecord::iniPath(m_reportsDir, job.reportFolderName), m_recordBytes,
         [&](QSettings& ini) {
-            const QString code = job.exportData.probeCode;
-            ini.beginGroup(QStringLiteral("ReportData"));
-            ini.setValue(QStringLiteral("ProbeCode"), code);
-            ini.setValue(QStringLiteral("ProbeNamePDF"), job.reportFolderName);
-            ini.setValue(QStringLiteral("ProbeIDDefault"), code);
-            ini.setValue(QStringLiteral("ProbeIDPrint"), code);
-            ini.setValue(QStringLiteral("ProbeNameDefault"), job.samplePhrase);
-            ini.setValue(QStringLiteral("ProbeNamePrint"), job.samplePhrase);
-            ini.setValue(QStringLiteral("PatientDefault"), job.exportData.patient);
-            ini.setValue(QStringLiteral("PatientPrint"), job.exportData.patient);
-            ini.setValue(QStringLiteral("ConclusionDefault"), conclusion);
-            ini.setValue(QStringLiteral("ConclusionPrint"), conclusion);
-            ini.endGroup();
-            ini.setValue(QStringLiteral("General/ReportExist"), true);
+            ReportRecord::putReportExist(ini);
             ini.beginGroup(QStringLiteral("Report"));
             ini.setValue(QStringLiteral("FolderName"), job.folderName);
             ini.setValue(QStringLiteral("PdfName"), job.pdfName);
@@ -297,7 +278,7 @@ Outcome ReportUnit::resultsIn(const QVector<double>& results, const QVector<doub
             ini.endGroup();
         });
     if (!r)
-        return stageFailed(r);
+        return stopWrite(r);
     for (const History::Entry& e : entries)
         m_stage->addHistory({History::format(e)});
     if (!m_lock->isHeld())
@@ -325,8 +306,23 @@ void ReportUnit::finished()
 
 FileWrite::Result ReportUnit::saveCalc()
 {
-    // Kept until the record is staged whole at the end of the run.
-    return FileWrite::success();
+    const ReportJob& job = m_job;
+    return editRecord([&](QSettings& ini) {
+        ReportRecord::putCalculation(ini, job.exportData.probeCode, job.reportFolderName,
+                                     job.samplePhrase, job.exportData.patient);
+    });
+}
+
+FileWrite::Result ReportUnit::editRecord(const std::function<void(QSettings&)>& edit)
+{
+    QByteArray bytes;
+    const FileWrite::Result r =
+        FileWrite::iniBytes(m_stage->stagingDir(), m_recordBytes, edit, &bytes);
+    if (!r)
+        return FileWrite::failure(ReportRecord::iniPath(m_reportsDir, m_job.reportFolderName),
+                                  r.reason, r.error);
+    m_recordBytes = bytes;
+    return r;
 }
 
 namespace {
@@ -352,7 +348,14 @@ FileWrite::Result ReportUnit::writePremade()
     const QString page = ReportHtml::readTemplate(
         ReportHtml::templatePath(m_templatesDir, m_job.templateType, m_job.language));
     const QString filled = ReportHtml::fillPremade(page, m_job.markers, premadeParams(m_job));
-    const FileWrite::Result r = m_stage->put(
+    // The conclusion names the markers the filling has just marked.
+    const QString conclusion =
+        ReportHtml::conclusion(m_job.markers, m_job.typeCode, m_job.language);
+    FileWrite::Result r =
+        editRecord([&](QSettings& ini) { ReportRecord::putConclusion(ini, conclusion); });
+    if (!r)
+        return r;
+    r = m_stage->put(
         QFileInfo(ReportFiles::premadePage(m_job.reportFolder, m_job.exportData.probeCode))
             .fileName(),
         FileWrite::crlf(filled));

@@ -57,8 +57,8 @@ class ReportUnit : public QObject
     // Checkpoints 11 to 18, from the device's 57 results and references to the report in place.
     Outcome resultsIn(const QVector<double>& results, const QVector<double>& norms,
                       qint32 deviceSerial, unsigned char deviceVersion);
-    // The exchange failed with the device's failure code; `failure` says how.
-    Outcome deviceFailed(Failure failure, int code);
+    // The exchange failed; nothing of the run is kept.
+    Outcome deviceFailed(Failure failure);
     // The operator has been shown the report (or the batch moved on): checkpoint 19.
     void finished();
     bool running() const { return m_running; }
@@ -105,14 +105,9 @@ class ReportUnit : public QObject
     QString pdfPath(const QString& reportFolderName) const;
     // Its record says done and its PDF is whole.
     bool isFinished(const QString& reportFolderName) const;
-    // The transaction that produced the report now in the folder.
-    static QString producedTx(const QString& reportFolder);
 
     // Finishes or removes what a crash left in the report folders. Called at start.
     void recoverAll(const QString& operatorName = QString(), unsigned char language = 0);
-    // The current version of a report and the hash its history must end with.
-    static int version(const QString& reportFolder);
-    static QString historyHead(const QString& reportFolder);
 
   signals:
     // The progress window moves on (stages 1, 6 and 7; the device moves it through 2 to 5).
@@ -124,7 +119,8 @@ class ReportUnit : public QObject
   private:
     Outcome stop(Failure failure, const QString& message);
     Outcome stopWrite(const FileWrite::Result& result);
-    Outcome stageFailed(const FileWrite::Result& result);
+    // The record as this run will leave it, changed in memory step by step.
+    FileWrite::Result editRecord(const std::function<void(QSettings&)>& edit);
     FileWrite::Result loadRecord(const QString& iniPath, QByteArray* bytes);
     FileWrite::Result stagePdf(const QString& html, const QString& baseDir, const QString& target,
                                unsigned char language, QString* sha256, Outcome* printFailure);
@@ -155,7 +151,7 @@ class ReportUnit : public QObject
 
     ReportJob m_job;
     bool m_running = false;
-    QByteArray m_recordBytes; // the record as it was when the job began
+    QByteArray m_recordBytes; // the record as the job will stage it
     std::unique_ptr<ReportStage> m_stage;
     std::unique_ptr<ReportLock> m_lock; // held from begin() to the end of the run
     std::function<bool(const QString&)> m_confirm;

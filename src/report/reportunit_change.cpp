@@ -27,15 +27,12 @@ struct Field
 {
     const char* key;
     QString ReportRecord::PrintValues::*value;
-    const char* english;
-    const char* russian;
 };
 
-const Field kFields[] = {
-    {"ProbeNamePrint", &ReportRecord::PrintValues::probeName, "analysis name", "название анализа"},
-    {"ProbeIDPrint", &ReportRecord::PrintValues::probeId, "analysis code", "код анализа"},
-    {"PatientPrint", &ReportRecord::PrintValues::patient, "patient name", "имя пациента"},
-    {"ConclusionPrint", &ReportRecord::PrintValues::conclusion, "conclusion", "заключение"}};
+const Field kFields[] = {{"ProbeNamePrint", &ReportRecord::PrintValues::probeName},
+                         {"ProbeIDPrint", &ReportRecord::PrintValues::probeId},
+                         {"PatientPrint", &ReportRecord::PrintValues::patient},
+                         {"ConclusionPrint", &ReportRecord::PrintValues::conclusion}};
 
 // Who changed the field last, as the history tells it.
 QString lastChange(const QString& folder, const char* key, unsigned char lang)
@@ -44,19 +41,12 @@ QString lastChange(const QString& folder, const char* key, unsigned char lang)
     for (auto it = entries.crbegin(); it != entries.crend(); ++it) {
         if (it->kind == History::Entry::Kind::Changed && it->field == QLatin1String(key))
             return (lang == 0 ? QStringLiteral("%1 at %2") : QString::fromUtf8("%1 в %2"))
-                .arg(it->operatorName, it->when.toString(QStringLiteral("dd.MM.yyyy HH:mm")));
+                .arg(it->operatorName, History::displayTime(it->when));
     }
     return pickText(lang, "another workstation", "на другом рабочем месте");
 }
 
 } // namespace
-
-QString ReportUnit::producedTx(const QString& reportFolder)
-{
-    return QSettings(reportFolder + QLatin1String("/report.ini"), QSettings::IniFormat)
-        .value(QStringLiteral("Report/Produced"))
-        .toString();
-}
 
 Outcome ReportUnit::apply(const Change& change)
 {
@@ -81,7 +71,7 @@ Outcome ReportUnit::apply(const Change& change)
     if (!r)
         return Outcome{Failure::WriteFailed,
                        FileWrite::message(r, lang) % QLatin1Char('\n') % nothingSaved(lang)};
-    if (producedTx(change.reportFolder) != change.producedTx)
+    if (ReportRecord::readProducedTx(iniPath) != change.producedTx)
         return Outcome{
             Failure::ProducedAgain,
             pickText(lang,
@@ -99,8 +89,9 @@ Outcome ReportUnit::apply(const Change& change)
     for (const Field& f : kFields) {
         if (stored.*f.value == change.shown.*f.value)
             continue;
-        const QString what =
-            lang == 0 ? QString::fromUtf8(f.english) : QString::fromUtf8(f.russian);
+        QString what = History::fieldLabel(QLatin1String(f.key), lang);
+        if (lang == 0)
+            what[0] = what[0].toLower(); // inside a sentence
         return Outcome{
             Failure::ChangedElsewhere,
             (lang == 0
@@ -217,11 +208,10 @@ Outcome ReportUnit::commitChange(const Change& change, const ReportRecord::Print
     if (!r)
         return failed(r);
     const QList<History::Entry> entries = commitEntries(changes, version, sha, change.reason);
-    const QString head = entries.isEmpty() ? historyHead(folder)
+    const QString head = entries.isEmpty() ? ReportRecord::readHistoryHead(iniPath)
                                            : History::headAfter(History::path(folder), entries);
     r = stageRecord(*m_stage, iniPath, base, [&](QSettings& ini) {
-        for (const Field& f : kFields)
-            ini.setValue(QLatin1String("ReportData/") + QLatin1String(f.key), values.*f.value);
+        ReportRecord::putPrint(ini, values);
         ini.setValue(QStringLiteral("Report/PdfName"), QFileInfo(pdf).fileName());
         ini.setValue(QStringLiteral("Report/Version"), version);
         if (newVersion)

@@ -121,20 +121,6 @@ QList<History::Entry> ReportUnit::commitEntries(QList<History::Entry> entries, i
     return History::inTransaction(entries, m_stage->transactionId());
 }
 
-int ReportUnit::version(const QString& reportFolder)
-{
-    return QSettings(reportFolder + QLatin1String("/report.ini"), QSettings::IniFormat)
-        .value(QStringLiteral("Report/Version"), 1)
-        .toInt();
-}
-
-QString ReportUnit::historyHead(const QString& reportFolder)
-{
-    return QSettings(reportFolder + QLatin1String("/report.ini"), QSettings::IniFormat)
-        .value(QStringLiteral("Report/HistoryHead"))
-        .toString();
-}
-
 FileWrite::Result ReportUnit::loadRecord(const QString& iniPath, QByteArray* bytes)
 {
     bytes->clear();

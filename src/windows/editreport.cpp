@@ -91,7 +91,7 @@ void editReport::ShowWindow(QString folderName, bool mode)
 {
     reportIniPath = QStringLiteral("%1/report.ini").arg(folderName);
     m_folder = folderName;
-    m_producedTx = ReportUnit::producedTx(folderName);
+    m_producedTx = ReportRecord::readProducedTx(reportIniPath);
     const QString probeCode = ReportRecord::readProbeCode(reportIniPath);
     const ReportRecord::PrintValues printed = ReportRecord::readPrint(reportIniPath);
     m_shown = printed;

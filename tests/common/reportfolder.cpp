@@ -1,6 +1,7 @@
 #include "reportfolder.h"
 
 #include <QFile>
+#include <QSettings>
 
 #include "report/filewrite.h"
 #include "report/reportfiles.h"
@@ -11,9 +12,14 @@ QString ReportFolder::write() const
     const QString folder = reportsDir + QLatin1Char('/') + name;
     const QString ini = ReportRecord::iniPath(reportsDir, name);
     const bool ok =
-        FileWrite::makePath(folder) && ReportRecord::writeFolderPathIfMissing(ini, analysisPath) &&
-        ReportRecord::saveCalc(ini, code, name, samplePhrase, patient) &&
-        ReportRecord::saveConclusion(ini, conclusion) && ReportRecord::setReportExist(ini) &&
+        FileWrite::makePath(folder) &&
+        FileWrite::ini(ini,
+                       [&](QSettings& s) {
+                           s.setValue(QStringLiteral("General/FolderPath"), analysisPath);
+                           ReportRecord::putCalculation(s, code, name, samplePhrase, patient);
+                           ReportRecord::putConclusion(s, conclusion);
+                           ReportRecord::putReportExist(s);
+                       }) &&
         (premade.isEmpty() ||
          FileWrite::text(folder + '/' + code + "_report_premade.html", premade)) &&
         FileWrite::text(folder + '/' + code + "_report.html", finalPage) &&

@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPdfWriter>
-#include <QProcess>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QUuid>
@@ -166,7 +165,8 @@ Outcome UnitSandbox::changePatient(const QString& relative, const QString& patie
     change.values.patient = patient;
     change.operatorName = QStringLiteral("Editing Operator");
     change.reason = reason;
-    change.producedTx = ReportUnit::producedTx(change.reportFolder);
+    change.producedTx =
+        ReportRecord::readProducedTx(change.reportFolder + QStringLiteral("/report.ini"));
     return unit().apply(change);
 }
 
@@ -213,11 +213,4 @@ QString pdfTitle(const QString& path)
     for (int k = 2; k + 1 < utf16.size(); k += 2)
         out += QChar(ushort((uchar(utf16[k]) << 8) | uchar(utf16[k + 1])));
     return out;
-}
-
-QString pdfToText(const QString& path)
-{
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
-    return p.waitForFinished(20000) ? QString::fromUtf8(p.readAllStandardOutput()) : QString();
 }

@@ -71,5 +71,3 @@ class UnitSandbox
 
 // The title of a PDF made by TextPagePrinter: the text of its page.
 QString pdfTitle(const QString& path);
-// The text of a PDF (pdftotext).
-QString pdfToText(const QString& path);

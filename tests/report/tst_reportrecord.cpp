@@ -30,22 +30,23 @@ class TestReportRecord : public QObject
         QDir().mkpath(reports());
     }
 
-    // A production run's writes in their order over an edited record, with a text the file must
-    // escape and quote. The editor's tests read the Print and Default pairs back through its
-    // window.
+    // A production's edits over an edited record, with a text the file must escape and quote.
+    // The editor's tests read the Print and Default pairs back through its window.
     void productionRun()
     {
         const QString text = QStringLiteral("Иванов, \"Иван\"; =x [y] #z");
         QString folder;
         QVERIFY(chooseFolder(reports(), QStringLiteral("001F.D"), text, &folder));
         const QString ini = iniPath(reports(), folder);
-        const QString none = iniPath(reports(), QStringLiteral("none"));
-        QVERIFY(!writePrint(none, {}) && !QFile::exists(none)); // the editor never creates a record
         QVERIFY(!readReportExist(ini));
-        QVERIFY(writeFolderPathIfMissing(ini, QStringLiteral("/data/other")));
-        QVERIFY(writePrint(ini, {"edited", "edited", "edited", "edited"}));
-        QVERIFY(saveCalc(ini, QStringLiteral("001F"), folder, text, text + "!"));
-        QVERIFY(saveConclusion(ini, "Line one<br>" + text) && setReportExist(ini));
+        QVERIFY(FileWrite::ini(ini, [](QSettings& s) {
+            putPrint(s, {"edited", "edited", "edited", "edited"});
+        }));
+        QVERIFY(FileWrite::ini(ini, [&](QSettings& s) {
+            putCalculation(s, QStringLiteral("001F"), folder, text, text + "!");
+            putConclusion(s, "Line one<br>" + text);
+            putReportExist(s);
+        }));
 
         QSettings s(ini, QSettings::IniFormat);
         QStringList keys = s.allKeys();
@@ -76,8 +77,7 @@ class TestReportRecord : public QObject
     {
         auto produce = [&](const QString& name, const QString& path) {
             QString folder;
-            const bool ok = chooseFolder(reports(), name, path, &folder) &&
-                            writeFolderPathIfMissing(iniPath(reports(), folder), path);
+            const bool ok = bool(chooseFolder(reports(), name, path, &folder));
             return ok ? folder : QStringLiteral("<failed>");
         };
         const QString n = QStringLiteral("S1.D");

@@ -94,7 +94,7 @@ class TestReportUnit : public QObject
         } else {
             QVERIFY(s.addAnalysis("SL_2.D", QStringLiteral("Another Patient")));
             QVERIFY(s.unit().begin(request).ok());
-            s.unit().deviceFailed(Failure(failure), 4);
+            s.unit().deviceFailed(Failure(failure));
         }
         QVERIFY(!s.unit().running());
         s.restart();
@@ -123,7 +123,7 @@ class TestReportUnit : public QObject
         ReportUnit::Change change;
         change.reportFolder = folder;
         change.shown = ReportRecord::readPrint(folder + "/report.ini");
-        change.producedTx = ReportUnit::producedTx(folder);
+        change.producedTx = ReportRecord::readProducedTx(folder + "/report.ini");
         change.operatorName = "Workstation A";
         change.reason = "Conclusion corrected";
         change.values = change.shown;
@@ -162,7 +162,7 @@ class TestReportUnit : public QObject
         QVERIFY2(refused.message.contains("Operator B") &&
                      refused.message.contains(QSysInfo::machineHostName()),
                  qPrintable(refused.message));
-        other.deviceFailed(Failure::ConnectionLost, 4);
+        other.deviceFailed(Failure::ConnectionLost);
         QVERIFY(s.produce("NO_6.D").ok());
         QCOMPARE(History::read(History::path(s.reportFolderOf("NO_6.D"))).size(), 1);
     }

@@ -339,7 +339,7 @@ class TestEditReport : public QObject
         QCOMPARE(kept.size(), 2);
         QVERIFY(kept[0].startsWith("v1_") && kept[1].startsWith("v2_"));
         QCOMPARE(readUtf8(folder + "/versions/" + kept[0]).toUtf8(), first);
-        QCOMPARE(unit().version(folder), 3);
+        QCOMPARE(ReportRecord::readVersion(folder + "/report.ini"), 3);
     }
 
     // Another workstation corrects the patient while this editor is open; an Apply here that

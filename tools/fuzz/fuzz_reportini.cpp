@@ -11,6 +11,7 @@
 #include "report/reportrecord.h"
 
 #include <QFile>
+#include <QSettings>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -78,7 +79,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         for (int i = 0; i < 4 && i < given.size(); ++i)
             *fields[i] = QString::fromUtf8(given.at(i));
 
-        const FileWrite::Result stored = ReportRecord::writePrint(path, values);
+        const FileWrite::Result stored = FileWrite::ini(
+            path, [&](QSettings& ini) { ReportRecord::putPrint(ini, values); },
+            FileWrite::IniMode::UpdateExisting);
         require(stored.ok, "a record the editor accepts refused Apply", stored.reason);
         require(FileWrite::checkIniReadable(path, true).ok,
                 "Apply left a record that cannot be read");

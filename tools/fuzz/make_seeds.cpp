@@ -8,7 +8,10 @@
 #include "devicesim/devicesimulator.h"
 #include "report/markertable.h"
 #include "report/reporthtml.h"
+#include "report/filewrite.h"
 #include "report/reportrecord.h"
+
+#include <QSettings>
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -130,11 +133,13 @@ QByteArray record(const QString& dir, unsigned char code, unsigned char language
                   const QString& patient)
 {
     const QString path = dir + QStringLiteral("/report-%1.ini").arg(language);
-    ReportRecord::writeFolderPathIfMissing(path, QStringLiteral("/lab/data/2019/03"));
-    ReportRecord::saveCalc(path, QStringLiteral("BL00123"), QStringLiteral("BL00123.D_1"),
-                           Markers::samplePhrase(code, language), patient);
-    ReportRecord::saveConclusion(path, conclusionFor(code, language));
-    ReportRecord::setReportExist(path);
+    FileWrite::ini(path, [&](QSettings& ini) {
+        ini.setValue(QStringLiteral("General/FolderPath"), QStringLiteral("/lab/data/2019/03"));
+        ReportRecord::putCalculation(ini, QStringLiteral("BL00123"), QStringLiteral("BL00123.D_1"),
+                                     Markers::samplePhrase(code, language), patient);
+        ReportRecord::putConclusion(ini, conclusionFor(code, language));
+        ReportRecord::putReportExist(ini);
+    });
     QFile f(path);
     f.open(QIODevice::ReadOnly);
     return f.readAll();

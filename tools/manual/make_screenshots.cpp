@@ -258,7 +258,7 @@ void amendment(MainWindow& w, Shots& shots, const QString& folder, const QString
     change.values.patient = QStringLiteral("Ivanova D.A.");
     change.operatorName = QStringLiteral("Anna Smirnova");
     change.reason = reasonText;
-    change.producedTx = ReportUnit::producedTx(folder);
+    change.producedTx = ReportRecord::readProducedTx(folder + QStringLiteral("/report.ini"));
     const Outcome outcome = w.reportUnit()->apply(change);
     require(outcome.ok(),
             QStringLiteral("the report could not be amended: %1").arg(outcome.message));
